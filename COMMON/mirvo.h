@@ -1,0 +1,121 @@
+/*
+ * mirvo.h - the support library libMIRVO (libMIRVO.so.0) that rasterwave and the
+ * effect plug-ins are written against: video set-up, frame pacing, surface copy,
+ * mirroring and column scaling, bitmap-font scrollers and parameter lists.
+ *
+ * Every behaviour below is relied on pixel for pixel by the effects and their tests.
+ */
+#ifndef MIRVO_H
+#define MIRVO_H
+
+#include <SDL.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The bundled font: 94 glyphs of 16 x 32 pixels side by side, read relative to the
+ * working directory, and its characters in glyph order (space to tilde, less '"'). */
+#define MIRVO_FONT1 "../GFX/font.pcx"
+#define MIRVO_FONT1_CHARACTERS \
+    " !#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"
+
+/* Directions of the rectangle fill effect. */
+static const Uint8 MIRVO_INNER_OUTER_FILL = 1; /* grow from the centre */
+static const Uint8 MIRVO_OUTER_INNER_FILL = 0; /* shrink to the centre */
+
+/* One node of a parameter list: data points at a variable of the parameter's type
+ * (Uint8, Uint16, or a char pointer for a string). */
+typedef struct mirvo_node {
+    const void *data;
+    struct mirvo_node *next_node;
+    struct mirvo_node *previous_node;
+} mirvo_node;
+typedef mirvo_node MIRVO_NODE;
+
+/* The display surface, set by MIRVO_set_video. */
+extern SDL_Surface *screen;
+
+/* ---- video ---------------------------------------------------------------------- */
+
+/* Initialises SDL's video subsystem, sets the mode and points `screen` at it.
+ * Returns 0 on failure, after printing SDL's error on stderr. */
+int MIRVO_set_video(int width, int height, int bpp, Uint32 flags);
+
+/* ---- pacing ----------------------------------------------------------------------
+ * MIRVO_set_fps(n) sets a frame period of 1000 / n ms (n = 0 turns pacing off).
+ * MIRVO_new_time() marks a frame's start. MIRVO_fps_ok() sleeps until the frame is
+ * due and returns 1; when the loop has fallen more than one period behind it returns
+ * 0 without sleeping (that frame is not shown) and the schedule catches up.
+ * MIRVO_print_fps() prints one line on stdout: frames run, frames shown, seconds,
+ * average rate. It is safe to call after SDL_Quit.
+ *
+ * Automation, read from the environment by MIRVO_init_timer / MIRVO_set_video:
+ *   MIRVO_FRAMES=N    posts SDL_QUIT at the start of frame N + 1, so a program ends
+ *                     through its own quit path after N whole frames;
+ *   MIRVO_CAPTURE=DIR writes every frame to DIR/frame-NNNNNN.png (frame k, counted
+ *                     from 1, is written when frame k + 1 starts, the last one when
+ *                     SDL_QUIT is posted; 8-bit screens through their palette);
+ *   MIRVO_NOWAIT=1    turns pacing off: MIRVO_fps_ok never sleeps and returns 1. */
+void MIRVO_init_timer(void);
+void MIRVO_set_fps(int fps);
+void MIRVO_new_time(void);
+int MIRVO_fps_ok(void);
+void MIRVO_print_fps(void);
+
+/* ---- surfaces --------------------------------------------------------------------- */
+
+/* A new surface of the same size and pixel format (palette included) holding the
+ * same pixels; the caller frees it. NULL on failure or for a NULL argument. */
+SDL_Surface *MIRVO_copy_surface(SDL_Surface *s);
+
+/* Mirrors every row left to right in place; 8, 16, 24 and 32 bits per pixel. */
+void MIRVO_flipx_image(SDL_Surface *s);
+
+/* Scales column `col` of src vertically by amount / 100 into the same column of dst.
+ * With H = src->h, h = (H * amount) / 100 and top = (dst->h - h) / 2 (integers):
+ * for i = 0 .. h - 1, dst(col, top + i) = src(col, (i * H) / h). Rows of that column
+ * outside top .. top + h - 1 keep their pixels; amount 0 writes nothing; rows that
+ * fall outside dst and a column outside either surface are skipped. Both surfaces
+ * must have the same bytes per pixel (otherwise nothing is written). */
+void MIRVO_scale_copy_vscanline(SDL_Surface *src, SDL_Surface *dst, Uint16 col, Uint8 amount);
+
+/* ---- parameter lists -------------------------------------------------------------- */
+
+/* Returns the cursor node's data and moves the cursor to the node's next_node. */
+const void *MIRVO_LIST_get_data_next(MIRVO_NODE **cursor);
+
+/* ---- bitmap-font scrollers ---------------------------------------------------------
+ * Up to 255 live scrollers, ids 0 .. 254. A font image holds its glyphs side by side:
+ * glyph k (position k in `characters`) is the rectangle (k * cw, 0, cw, ch). The
+ * scroller keeps the text pointer it was given (no copy); the text must outlive it. */
+
+/* Loads the font with IMG_Load and makes black its colour key. Returns the id, or
+ * 255 on any failure (NULL text or table, font not loadable, no free id). */
+Uint8 MIRVO_add_scroller(const char *text, const char *font, const char *characters,
+                         Uint8 character_width, Uint8 character_height);
+
+/* The glyph rectangle of the next text character, and advances. A character missing
+ * from the table gives glyph 0; once the text is used up it returns glyph 0 and the
+ * scroller is ready. NULL for an id that is not live. */
+SDL_Rect *MIRVO_get_font_char(Uint8 id);
+
+/* Blits glyph rectangle `glyph` of the font onto dst at dstrect, with SDL's clipping
+ * and the black colour key. */
+void MIRVO_draw_font_char(Uint8 id, SDL_Rect *glyph, SDL_Surface *dst, SDL_Rect *dstrect);
+
+/* Nonzero from the call after the text's last character on (and for an id that is
+ * not live). */
+int MIRVO_scroller_ready(Uint8 id);
+
+Uint8 MIRVO_get_character_width(Uint8 id);
+Uint8 MIRVO_get_character_height(Uint8 id);
+
+/* Releases the font surface and the id. */
+void MIRVO_free_scroller(Uint8 id);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* MIRVO_H */
