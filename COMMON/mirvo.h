@@ -104,8 +104,9 @@ SDL_Rect *MIRVO_get_font_char(Uint8 id);
  * and the black colour key. */
 void MIRVO_draw_font_char(Uint8 id, SDL_Rect *glyph, SDL_Surface *dst, SDL_Rect *dstrect);
 
-/* Nonzero from the call after the text's last character on (and for an id that is
- * not live). */
+/* Nonzero once MIRVO_get_font_char has been called with the text used up, i.e.
+ * from the call after the one that returned the text's last character (and for an
+ * id that is not live). */
 int MIRVO_scroller_ready(Uint8 id);
 
 Uint8 MIRVO_get_character_width(Uint8 id);
