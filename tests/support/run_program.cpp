@@ -1,0 +1,91 @@
+#include "run_program.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace mirvo_test {
+
+namespace {
+
+std::string slurp(const std::string &path)
+{
+    std::string s;
+    if (FILE *f = fopen(path.c_str(), "rb")) {
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+            s.append(buf, n);
+        fclose(f);
+    }
+    return s;
+}
+
+}  // namespace
+
+std::string makeTempDir(const std::string &prefix)
+{
+    const char *tmp = getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + "-XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    return mkdtemp(buf.data()) ? std::string(buf.data()) : std::string();
+}
+
+std::vector<std::string> listFiles(const std::string &dir, const std::string &suffix)
+{
+    std::vector<std::string> names;
+    if (DIR *d = opendir(dir.c_str())) {
+        while (dirent *e = readdir(d)) {
+            std::string n = e->d_name;
+            if (n.size() >= suffix.size() && n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0)
+                names.push_back(dir + "/" + n);
+        }
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ProgramResult runProgram(const std::vector<std::string> &argv, const std::string &cwd,
+                         const std::vector<std::pair<std::string, std::string>> &env)
+{
+    ProgramResult result;
+    std::string dir = makeTempDir("mirvo-run");
+    std::string out = dir + "/out", err = dir + "/err";
+    pid_t pid = fork();
+    if (pid == 0) {
+        int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(o, 1);
+        dup2(e, 2);
+        int devnull = open("/dev/null", O_RDONLY);
+        dup2(devnull, 0);
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        for (auto &kv : env)
+            setenv(kv.first.c_str(), kv.second.c_str(), 1);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0)
+            _exit(126);
+        std::vector<char *> args;
+        for (auto &a : argv)
+            args.push_back(const_cast<char *>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        result.status = WEXITSTATUS(status);
+    result.out = slurp(out);
+    result.err = slurp(err);
+    unlink(out.c_str());
+    unlink(err.c_str());
+    rmdir(dir.c_str());
+    return result;
+}
+
+}  // namespace mirvo_test
