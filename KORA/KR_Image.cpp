@@ -1,0 +1,144 @@
+// KR_Image.cpp - the RGBA raster, its copies and its OpenGL operations.
+#include "KR_Image.h"
+
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <new>
+
+namespace KORA {
+
+long KR_Image::pixel_limit = KR_Image::MAX_PIXELS;
+
+static std::size_t pixelCount(int rows, int columns) {
+  if (rows <= 0 || columns <= 0) return 0;
+  return static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
+}
+
+KR_Image::KR_Image() : rasterpos_x(0), rasterpos_y(0), rows(0), columns(0), pixels(nullptr) {
+  glPixelZoom(1.0f, -1.0f);
+}
+
+KR_Image::KR_Image(int width, int height)
+    : rasterpos_x(0), rasterpos_y(0), rows(height), columns(width), pixels(nullptr) {
+  pixels = new KR_RGBA[pixelCount(rows, columns)];
+  glPixelZoom(1.0f, -1.0f);
+}
+
+KR_Image::KR_Image(const std::string& filename)
+    : rasterpos_x(0), rasterpos_y(0), rows(0), columns(0), pixels(nullptr) {
+  loadImage(filename);
+  glPixelZoom(1.0f, -1.0f);
+}
+
+KR_Image::KR_Image(NoGL) : rasterpos_x(0), rasterpos_y(0), rows(0), columns(0), pixels(nullptr) {}
+
+KR_Image::KR_Image(const KR_Image& image)
+    : rasterpos_x(image.rasterpos_x),
+      rasterpos_y(image.rasterpos_y),
+      rows(image.rows),
+      columns(image.columns),
+      pixels(nullptr) {
+  const std::size_t n = pixelCount(rows, columns);
+  pixels = new KR_RGBA[n];
+  if (n != 0) std::copy(image.pixels, image.pixels + n, pixels);
+}
+
+KR_Image::~KR_Image() { delete[] pixels; }
+
+KR_Image& KR_Image::operator=(const KR_Image& image) {
+  if (this == &image) return *this;
+  const std::size_t n = pixelCount(image.rows, image.columns);
+  KR_RGBA* fresh = new KR_RGBA[n];  // allocate first: a failure leaves *this as it was
+  if (n != 0) std::copy(image.pixels, image.pixels + n, fresh);
+  rasterpos_x = image.rasterpos_x;
+  rasterpos_y = image.rasterpos_y;
+  rows = image.rows;
+  columns = image.columns;
+  delete[] pixels;
+  pixels = fresh;
+  return *this;
+}
+
+void KR_Image::setTextureGL(GLuint* texture_id, GLint wrap_s, GLint wrap_t, GLint mag_filter,
+                            GLint min_filter, bool mipmapping) {
+  glGenTextures(1, texture_id);
+  glBindTexture(GL_TEXTURE_2D, *texture_id);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap_s);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap_t);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag_filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
+  if (mipmapping)
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, columns, rows, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  else
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, columns, rows, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+}
+
+bool KR_Image::readFromFrameBuffer(int x, int y, int width, int height) {
+  delete[] pixels;
+  pixels = nullptr;
+  rows = height;
+  columns = width;
+  if (width < 0 || height < 0) return false;  // no such block; glReadPixels would refuse it
+  if (width == 0 || height == 0) return true;  // an empty image, nothing to read
+  pixels = new (std::nothrow) KR_RGBA[pixelCount(rows, columns)];
+  if (pixels == nullptr) return false;
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glReadPixels(x, y, columns, rows, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  return true;
+}
+
+void KR_Image::drawToFrameBuffer() const {
+  if (rows <= 0 || columns <= 0 || pixels == nullptr) return;
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glRasterPos2i(rasterpos_x, rasterpos_y);
+  glDrawPixels(columns, rows, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+}
+
+void KR_Image::chromaKey(const KR_RGBA& key, byte alpha) {
+  const std::size_t n = pixelCount(rows, columns);
+  for (std::size_t i = 0; i < n; ++i) {
+    KR_RGBA& p = pixels[i];
+    if (p.r == key.r && p.g == key.g && p.b == key.b) p.a = alpha;
+  }
+}
+
+bool KR_Image::setPixel(int row, int column, const KR_RGBA& colour) {
+  KR_RGBA* p = getPixel(row, column);
+  if (p == nullptr) return false;
+  *p = colour;
+  return true;
+}
+
+KR_RGBA* KR_Image::getPixel(int row, int column) {
+  if (pixels == nullptr || row < 0 || row >= rows || column < 0 || column >= columns)
+    return nullptr;
+  return getFastPixel(row, column);
+}
+
+const KR_RGBA* KR_Image::getPixel(int row, int column) const {
+  return const_cast<KR_Image*>(this)->getPixel(row, column);
+}
+
+KR_Image KR_Image::copy(int row, int column, int height, int width) const {
+  KR_Image block{NoGL()};
+  // Clip [row, row + height) x [column, column + width) to the raster, in 64-bit arithmetic.
+  const long top = std::max<long>(row, 0);
+  const long left = std::max<long>(column, 0);
+  const long bottom = std::min<long>(static_cast<long>(row) + height, pixels ? rows : 0);
+  const long right = std::min<long>(static_cast<long>(column) + width, pixels ? columns : 0);
+  if (bottom <= top || right <= left) {
+    block.pixels = new KR_RGBA[0];
+    return block;
+  }
+  block.rows = static_cast<int>(bottom - top);
+  block.columns = static_cast<int>(right - left);
+  block.pixels = new KR_RGBA[pixelCount(block.rows, block.columns)];
+  for (int r = 0; r < block.rows; ++r) {
+    const KR_RGBA* src = pixels + static_cast<std::size_t>(top + r) * columns + left;
+    std::copy(src, src + block.columns, block.pixels + static_cast<std::size_t>(r) * block.columns);
+  }
+  return block;
+}
+
+}  // namespace KORA

@@ -1,0 +1,130 @@
+// KR_Image.h - an RGBA picture in memory: read from BMP and PCX files, read from and drawn to
+// the OpenGL frame buffer, and turned into an OpenGL texture. The image owns its raster;
+// copies get their own.
+//
+// Pixels are row-major, row 0 first, four bytes r, g, b, a each and no row padding: exactly an
+// OpenGL GL_RGBA / GL_UNSIGNED_BYTE image of `columns` x `rows`. The file readers store the
+// picture's top scan line in row 0, with alpha 255 everywhere.
+//
+// Which files load (loadImage chooses by the first ".bmp" or ".pcx" found in the name,
+// case-sensitive):
+//   BMP with the 40-byte information header: 24-bit (uncompressed) and 8-bit (raw or RLE8).
+//     24-bit data is read from offset 54; an 8-bit file has a 256-entry palette at 54 and its
+//     data at 1078, whatever the header's offsets and colour count say. Rows run bottom up.
+//   PCX version 5, 8 bits per plane, run-length encoded: one plane with the 256-colour palette
+//     in the last 768 bytes of the file, or three planes (red, green, blue). Each plane line is
+//     decoded up to its bytesPerLine, the pad bytes past the width being dropped.
+//
+// Damaged and hostile files never make a reader read outside the file or write outside the
+// raster. Each problem writes one line on the error stream and then either
+//   fails (result false, the image keeps its old contents):
+//     the file cannot be opened or read (an empty line), the format is not one of the above
+//     (an empty line), the file is shorter than its header, palette or raw pixel data, the
+//     width or height is 0 or less (a top-down BMP with a negative height included), or the
+//     size passes 32768 per side or 2^28 pixels;
+//   or fails with the new size and no pixels, when the raster cannot be allocated;
+//   or stops decoding (result true; what was decoded stays, the rest is opaque black):
+//     run-length data that ends before its end-of-bitmap code or last scan line, and BMP
+//     runs, absolute runs and deltas that point outside the raster.
+#ifndef KORA_KR_IMAGE_H
+#define KORA_KR_IMAGE_H
+
+#include <GL/gl.h>
+
+#include <cstddef>
+#include <string>
+
+#include "KR_Def.h"
+
+namespace KORA {
+
+// One pixel; the default is opaque black.
+struct KR_RGBA {
+  byte r;
+  byte g;
+  byte b;
+  byte a;
+
+  KR_RGBA() : r(0), g(0), b(0), a(255) {}
+  KR_RGBA(byte red, byte green, byte blue, byte alpha) : r(red), g(green), b(blue), a(alpha) {}
+
+  bool operator==(const KR_RGBA& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
+  bool operator!=(const KR_RGBA& o) const { return !(*this == o); }
+};
+
+class KR_Image {
+ public:
+  int rasterpos_x;  // window position used by drawToFrameBuffer
+  int rasterpos_y;
+  int rows;         // height in pixels
+  int columns;      // width in pixels
+
+  // Largest picture the readers accept.
+  static const int MAX_SIDE = 32768;
+  static const long MAX_PIXELS = 1L << 28;
+
+  // The three constructors below set the GL pixel zoom to (1, -1) so that drawToFrameBuffer
+  // draws row 0 at the top; they need a current GL context.
+  KR_Image();
+  KR_Image(int width, int height);  // opaque black
+  explicit KR_Image(const std::string& filename);  // loadImage, result ignored
+  KR_Image(const KR_Image& image);
+  ~KR_Image();
+  KR_Image& operator=(const KR_Image& image);
+
+  // Makes a GL 2D texture from the pixels: writes its new name to *texture_id and leaves it
+  // bound. With mipmapping the picture is scaled to powers of two and every level is built.
+  void setTextureGL(GLuint* texture_id, GLint wrap_s, GLint wrap_t, GLint mag_filter,
+                    GLint min_filter, bool mipmapping);
+  // Replaces the image by a block of the frame buffer, lowest window row first.
+  bool readFromFrameBuffer(int x, int y, int width, int height);
+  // Draws the image with its top-left corner at (rasterpos_x, rasterpos_y).
+  void drawToFrameBuffer() const;
+  // Gives every pixel whose r, g and b equal the key's the alpha `alpha`.
+  void chromaKey(const KR_RGBA& key, byte alpha);
+
+  // Reads a .bmp or .pcx file; false (and the image unchanged) for other names.
+  bool loadImage(const std::string& file);
+
+  // Pixel access by (row, column). The checked forms ignore or return null outside the raster;
+  // the fast forms do no checking.
+  bool setPixel(int row, int column, const KR_RGBA& colour);
+  void setFastPixel(int row, int column, const KR_RGBA& colour) {
+    pixels[static_cast<std::size_t>(row) * columns + column] = colour;
+  }
+  KR_RGBA* getPixel(int row, int column);
+  const KR_RGBA* getPixel(int row, int column) const;
+  KR_RGBA* getFastPixel(int row, int column) {
+    return pixels + static_cast<std::size_t>(row) * columns + column;
+  }
+  // A new image holding the block of `height` rows and `width` columns whose top-left pixel is
+  // (row, column), clipped to the raster (empty when nothing of it lies inside). No GL call.
+  KR_Image copy(int row, int column, int height, int width) const;
+
+  // The raster itself, row 0 first; null for an empty image.
+  const KR_RGBA* data() const { return pixels; }
+
+ protected:
+  KR_RGBA* pixels;
+
+  bool hasValidExtension(const std::string& file, const std::string& extension) const;
+  bool loadBMP(const std::string& file);
+  bool loadPCX(const std::string& file);
+
+  // The readers' decoders, working on a whole file image in memory.
+  bool decodeBMP(const byte* file, std::size_t size);
+  bool decodePCX(const byte* file, std::size_t size);
+
+  // The pixel count the readers accept; MAX_PIXELS unless lowered (the fuzzers lower it).
+  static long pixel_limit;
+
+ private:
+  struct NoGL {};
+  explicit KR_Image(NoGL);
+  void checkSize(long width, long height, const char* reader) const;
+  void replaceRaster(int width, int height, const char* reader);
+};
+
+}  // namespace KORA
+
+#endif
