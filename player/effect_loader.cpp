@@ -1,0 +1,113 @@
+// Loading effect modules by name through libltdl.
+#include "effect_loader.h"
+
+#include <ltdl.h>
+
+#include <cstdlib>
+
+#ifndef MIRVO_BUILD_MODULE_DIR
+#define MIRVO_BUILD_MODULE_DIR ""
+#endif
+#ifndef MIRVO_INSTALLED_MODULE_DIR
+#define MIRVO_INSTALLED_MODULE_DIR ""
+#endif
+
+namespace {
+
+void split_path(const char *list, std::vector<std::string> &out)
+{
+    if (!list)
+        return;
+    std::string s(list);
+    size_t start = 0;
+    while (start <= s.size()) {
+        size_t end = s.find(':', start);
+        if (end == std::string::npos)
+            end = s.size();
+        if (end > start)
+            out.push_back(s.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+std::string join(const std::vector<std::string> &dirs)
+{
+    std::string out;
+    for (const std::string &d : dirs) {
+        if (!out.empty())
+            out += ':';
+        out += d;
+    }
+    return out;
+}
+
+template <typename Fn>
+bool bind(lt_dlhandle handle, const mirvo_effect_module &module, const char *entry, Fn &fn,
+          std::string &error)
+{
+    fn = reinterpret_cast<Fn>(lt_dlsym(handle, entry));
+    if (fn)
+        return true;
+    error = "effect module \"" + module.name + "\" has no entry point " + entry + " (" +
+            module.name + "_LTX_" + entry + ")";
+    return false;
+}
+
+}  // namespace
+
+std::vector<std::string> mirvo_module_search_path(const std::vector<std::string> &extra)
+{
+    std::vector<std::string> dirs(extra);
+    split_path(getenv("MIRVO_MODULE_PATH"), dirs);
+    if (*MIRVO_BUILD_MODULE_DIR)
+        dirs.push_back(MIRVO_BUILD_MODULE_DIR);
+    if (*MIRVO_INSTALLED_MODULE_DIR)
+        dirs.push_back(MIRVO_INSTALLED_MODULE_DIR);
+    return dirs;
+}
+
+bool mirvo_load_effect(const std::string &name, mirvo_effect_module &module, std::string &error,
+                       const std::vector<std::string> &extra_dirs)
+{
+    module = mirvo_effect_module();
+    module.name = name;
+    if (name.empty()) {
+        error = "no effect module named";
+        return false;
+    }
+    if (lt_dlinit() != 0) {
+        error = std::string("cannot start libltdl: ") + lt_dlerror();
+        return false;
+    }
+    std::vector<std::string> dirs = mirvo_module_search_path(extra_dirs);
+    lt_dlsetsearchpath(join(dirs).c_str());
+    lt_dlhandle handle = lt_dlopenext(name.c_str());
+    if (!handle) {
+        error = "no effect module \"" + name + "\" (searched " +
+                (dirs.empty() ? std::string("no folders") : join(dirs)) + ")";
+        lt_dlexit();
+        return false;
+    }
+    module.handle = handle;
+    // libltdl takes the module name from the file name: a module file must be named after
+    // the prefix of its entry points for the plain names to resolve.
+    if (!bind(handle, module, "init_effect", module.init_effect, error) ||
+        !bind(handle, module, "init_effect_valist", module.init_effect_valist, error) ||
+        !bind(handle, module, "draw_effect", module.draw_effect, error) ||
+        !bind(handle, module, "free_effect", module.free_effect, error) ||
+        !bind(handle, module, "is_filter", module.is_filter, error)) {
+        mirvo_unload_effect(module);
+        module.name = name;
+        return false;
+    }
+    return true;
+}
+
+void mirvo_unload_effect(mirvo_effect_module &module)
+{
+    if (module.handle) {
+        lt_dlclose(static_cast<lt_dlhandle>(module.handle));
+        lt_dlexit();
+    }
+    module = mirvo_effect_module();
+}

@@ -1,0 +1,61 @@
+// effect_params - the parameter lists of the known effect modules: names, types,
+// defaults, parsing from the command line, and the two ways of handing them to a
+// module (a mirvo_node chain or a va_list).
+#ifndef MIRVO_EFFECT_PARAMS_H
+#define MIRVO_EFFECT_PARAMS_H
+
+#include <string>
+#include <vector>
+
+#include "mirvo_effect.h"
+
+enum class param_type { u8, u16, text };
+
+struct param_spec {
+    const char *name;
+    param_type type;
+    long min, max;        // accepted range of numbers
+    const char *fallback; // default; null: computed from the surface (see default_value)
+    const char *help;
+};
+
+struct module_spec {
+    const char *module;
+    std::vector<param_spec> params;
+};
+
+// The parameter table of a known module, or null.
+const module_spec *find_module_spec(const std::string &module);
+const std::vector<module_spec> &known_modules();
+
+struct param_value {
+    param_type type = param_type::u8;
+    Uint8 u8 = 0;
+    Uint16 u16 = 0;
+    std::string text;
+    const char *text_ptr = nullptr;  // what a node's data points at for a string
+};
+
+// One effect of a sequence with its parameters, complete and in the module's order.
+struct effect_setup {
+    std::string module;
+    std::vector<param_value> values;
+    std::vector<mirvo_node> nodes;
+    // Builds `nodes` over `values` (call again after copying the object).
+    MIRVO_NODE *argument_list();
+};
+
+// Parses the words that follow an effect name: positional values in the module's order
+// and/or name=value pairs. Missing parameters take their defaults for a surface of
+// width x height. On a bad word returns false with a one-line `error` naming the
+// parameter and what was expected.
+bool parse_effect_params(const module_spec &spec, const std::vector<std::string> &words,
+                         int surface_width, int surface_height, effect_setup &out,
+                         std::string &error);
+
+// Calls the module's va_list entry point with the values, each passed with the default
+// argument promotions (numbers as int, strings as char pointers).
+void call_init_valist(mirvo_init_effect_valist_fn init, SDL_Surface *s, mirvo_restart_fn restart,
+                      const std::vector<param_value> &values);
+
+#endif
