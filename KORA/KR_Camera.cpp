@@ -1,0 +1,240 @@
+// KR_Camera.cpp - the camera: set-up, projection, picking volume, frustum, motion, following.
+#include "KR_Camera.h"
+
+#include <GL/glu.h>
+
+#include <cmath>
+#include <iostream>
+
+#include "external/KR_Object.h"
+
+namespace KORA {
+
+KR_Camera* KR_Camera::_instance = nullptr;
+
+KR_Camera* KR_Camera::getInstance() {
+  if (_instance == nullptr) _instance = new KR_Camera();
+  return _instance;
+}
+
+KR_Camera::KR_Camera()
+    : fixed_object(nullptr), follow_distance(10.0f), follow_angleX(0), follow_angleY(0),
+      follow_angleZ(0), screen_width(0), screen_height(0), normal_viewing_volume(true),
+      viewAngle(0), aspectRatio(0), nearPlane(0), farPlane(0), maxRay(0),
+      math(KR_Math::getInstance()), state(KR_GLState::getInstance()),
+      frust{{}, {}, {}, {}, {}, {}, {}, {}, 0, 0, 0, 0} {}
+
+KR_Camera::~KR_Camera() {}
+
+IceMaths::Plane* KR_Camera::getFrustum() { return frustum; }
+
+void KR_Camera::loadMatrix() {
+  matrix = KR_Matrix3D(eye.toVector(), u, v, n);
+  glLoadMatrixf(matrix.data);
+}
+
+void KR_Camera::setFrustumAndCamera(scalar _viewAngle, unsigned int width, unsigned int height,
+                                    scalar _nearPlane, scalar _farPlane, const KR_Point3D& _eye,
+                                    const KR_Point3D& _look, const KR_Vector3D& _up) {
+  viewAngle = _viewAngle;
+  screen_width = width;
+  screen_height = height;
+  nearPlane = _nearPlane;
+  farPlane = _farPlane;
+  aspectRatio = static_cast<scalar>(width) / static_cast<scalar>(height);
+  maxRay = farPlane + farPlane;
+
+  state->projection();
+  glPushMatrix();
+  glLoadIdentity();
+  gluPerspective(viewAngle, aspectRatio, nearPlane, farPlane);
+  state->modelview();
+
+  eye = _eye;
+  look = _look;
+  up = _up;
+
+  n = eye - look;
+  u = up;
+  if (!u.crossProduct(n))
+    std::cerr << "Unable to compute crossproduct, it's likely that vectors n and u are pointing "
+                 "in the same direction"
+              << std::endl;
+  n.normalize();
+  u.normalize();
+  v = n;
+  v.crossProduct(u);
+
+  loadMatrix();
+
+  const scalar top = nearPlane * std::tan(viewAngle * 0.5f * DEGRAD);
+  frust.top = top;
+  frust.bottom = -top;
+  frust.right = top * aspectRatio;
+  frust.left = -frust.right;
+  computeFrustum();
+}
+
+void KR_Camera::setPickingVolume(int width, int height, int x, int y) {
+  if (!normal_viewing_volume) return;
+  state->projection();
+  glPushMatrix();
+  glLoadIdentity();
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  gluPickMatrix(x, viewport[3] - y, width, height, viewport);
+  gluPerspective(viewAngle, aspectRatio, nearPlane, farPlane);
+  state->modelview();
+  normal_viewing_volume = false;
+}
+
+void KR_Camera::setRenderVolume() {
+  if (normal_viewing_volume) return;
+  state->projection();
+  glPopMatrix();
+  state->modelview();
+  normal_viewing_volume = true;
+}
+
+void KR_Camera::computeFrustum() {
+  const KR_Point3D& e = eye;
+  const scalar width = frust.right - frust.left;
+  const KR_Point3D topLeft = e - n * nearPlane + v * frust.top + u * frust.left;
+  frust.topRight = topLeft + u * width;
+  const KR_Point3D bottomLeft = topLeft - v * (2 * frust.top);
+  const KR_Point3D bottomRight = bottomLeft + u * width;
+
+  // Each normal starts as the first difference and stays so when the cross product refuses.
+  frust.normalLeft = topLeft - e;
+  frust.normalLeft.crossProduct(bottomLeft - e);
+  frust.normalLeft.normalize();
+  frust.normalRight = bottomRight - e;
+  frust.normalRight.crossProduct(frust.topRight - e);
+  frust.normalRight.normalize();
+  frust.normalTop = frust.topRight - e;
+  frust.normalTop.crossProduct(topLeft - e);
+  frust.normalTop.normalize();
+  frust.normalBottom = bottomLeft - e;
+  frust.normalBottom.crossProduct(bottomRight - e);
+  frust.normalBottom.normalize();
+  frust.normalNear = frust.topRight - bottomRight;
+  frust.normalNear.crossProduct(topLeft - frust.topRight);
+  frust.normalNear.normalize();
+  frust.normalFar = frust.normalNear;
+  -frust.normalFar;
+
+  const KR_Point3D farCentre = e - n * farPlane;
+  frust.far.data[0] = farCentre.data[0];
+  frust.far.data[1] = farCentre.data[1];
+  frust.far.data[2] = farCentre.data[2];
+
+  const KR_Vector3D* normals[6] = {&frust.normalRight, &frust.normalLeft, &frust.normalBottom,
+                                   &frust.normalTop,   &frust.normalFar,  &frust.normalNear};
+  const KR_Vector3D fromEye = origin - e;
+  const scalar dist[6] = {fromEye * frust.normalRight,
+                          fromEye * frust.normalLeft,
+                          fromEye * frust.normalBottom,
+                          fromEye * frust.normalTop,
+                          (origin - frust.far) * frust.normalFar,
+                          (origin - frust.topRight) * frust.normalNear};
+  for (int i = 0; i < 6; ++i) {
+    frustum[i].n.x = normals[i]->data[0];
+    frustum[i].n.y = normals[i]->data[1];
+    frustum[i].n.z = normals[i]->data[2];
+    frustum[i].d = dist[i];
+  }
+}
+
+KR_Ray3D KR_Camera::createRayForTracing(int x, int y) {
+  const scalar wx = static_cast<scalar>(x) / static_cast<scalar>(screen_width);
+  const scalar wy = static_cast<scalar>(static_cast<int>(screen_height) - y) /
+                    static_cast<scalar>(screen_height);
+  const scalar cu = frust.left + (frust.right - frust.left) * wx;
+  const scalar cv = frust.bottom + (frust.top - frust.bottom) * wy;
+  const KR_Vector3D direction = n * -nearPlane + u * cu + v * cv;
+  return KR_Ray3D(eye, direction);
+}
+
+void KR_Camera::slide(scalar du, scalar dv, scalar dn) {
+  eye += u * du + v * dv + n * dn;
+  loadMatrix();
+  computeFrustum();
+}
+
+void KR_Camera::pitch(scalar angle) { rotate(angle, 0, 0); }
+void KR_Camera::yaw(scalar angle) { rotate(0, angle, 0); }
+void KR_Camera::roll(scalar angle) { rotate(0, 0, angle); }
+
+void KR_Camera::rotate(scalar angleU, scalar angleV, scalar angleN) {
+  scalar s, c;
+  if (angleU != 0) {
+    ::sincosf(angleU * DEGRAD, &s, &c);
+    const KR_Vector3D t(v);
+    v = t * c + n * s;
+    n = t * (-s) + n * c;
+  }
+  if (angleV != 0) {
+    ::sincosf(angleV * DEGRAD, &s, &c);
+    const KR_Vector3D t(n);
+    n = t * c + u * s;
+    u = t * (-s) + u * c;
+  }
+  if (angleN != 0) {
+    ::sincosf(angleN * DEGRAD, &s, &c);
+    const KR_Vector3D t(u);
+    u = t * c + v * s;
+    v = t * (-s) + v * c;
+  }
+  loadMatrix();
+  computeFrustum();
+}
+
+void KR_Camera::followObject() {
+  if (fixed_object == nullptr) return;
+  const KR_Object& object = *fixed_object;
+  const KR_Point3D centre(object.getXPos(), object.getYPos(), object.getZPos());
+  const KR_Vector3D& D = object.getDirection();
+  const KR_Vector3D& U = object.getUp();
+  const scalar h = object.getHeading();
+  const scalar p = object.getPitch();
+
+  eye = centre + D * follow_distance;
+
+  const bool followX = follow_angleX % 360 != 0;
+  const bool followY = follow_angleY % 360 != 0;
+  if (followX || followY) {
+    KR_Vector3D toCentre = centre.toVector();
+    eye *= KR_Matrix3D(TRANSLATION_MATRIX, -toCentre.data[0], -toCentre.data[1],
+                       -toCentre.data[2]);
+    eye *= KR_Matrix3D(Y_ROTATION_MATRIX, h);
+    eye *= KR_Matrix3D(X_ROTATION_MATRIX, -p);
+    if (followX) eye *= KR_Matrix3D(X_ROTATION_MATRIX, static_cast<scalar>(follow_angleX));
+    if (followY) eye *= KR_Matrix3D(Y_ROTATION_MATRIX, static_cast<scalar>(follow_angleY));
+    eye *= KR_Matrix3D(X_ROTATION_MATRIX, p);
+    eye *= KR_Matrix3D(Y_ROTATION_MATRIX, -h);
+    eye *= KR_Matrix3D(TRANSLATION_MATRIX, &toCentre);
+  }
+
+  n = eye - centre;
+  n.normalize();
+
+  u = U;
+  if (!u.crossProduct(n)) {
+    KR_Vector3D w = D;
+    w.crossProduct(U);
+    u.normalize();
+    if (u.data[0] == n.data[0] && u.data[1] == n.data[1] && u.data[2] == n.data[2]) {
+      u = w;
+    } else {
+      u = -w;
+    }
+  }
+  u.normalize();
+
+  v = n;
+  v.crossProduct(u);
+
+  rotate(0, 0, static_cast<scalar>(follow_angleZ));
+}
+
+}  // namespace KORA

@@ -1,0 +1,50 @@
+// KR_Ray3D.cpp - the 3D ray.
+#include "KR_Ray3D.h"
+
+#include <cmath>
+
+namespace KORA {
+
+KR_Ray3D KR_Ray3D::createInverseTransformedRay(const KR_Matrix3D& inverse_m) const {
+  KR_Ray3D r(*this);
+  r.start *= inverse_m;
+  r.direction *= inverse_m;
+  return r;
+}
+
+KR_Ray3D KR_Ray3D::createReflectedRay(const KR_Vector3D& n) const {
+  const scalar k = 2 * (direction * n);
+  const KR_Vector3D r(direction.data[0] - k * n.data[0], direction.data[1] - k * n.data[1],
+                      direction.data[2] - k * n.data[2]);
+  return KR_Ray3D(start + direction, r);
+}
+
+void KR_Ray3D::draw() const {
+  const KR_Point3D end = start + direction;
+  glBegin(GL_LINES);
+  glVertex3fv(start.data);
+  glVertex3fv(end.data);
+  glEnd();
+}
+
+float KR_Ray3D::sphere_intersection(const KR_Matrix3D& m) const {
+  KR_Matrix3D inv(m);
+  // Without an inverse the ray cannot be taken into the sphere's space: count it a miss.
+  if (!inv.inverse()) return 0;
+  const KR_Ray3D local = createInverseTransformedRay(inv);
+  const KR_Vector3D s = local.start.toVector();
+  const KR_Vector3D& d = local.direction;
+  const scalar a = d * d;
+  const scalar b = s * d;
+  const scalar c = s * s - 1;
+  const scalar discrim = b * b - a * c;
+  if (discrim < 0) return 0;
+  const scalar discRoot = std::sqrt(discrim);
+  const scalar t1 = (-b - discRoot) / a;
+  if (t1 > 0.0001) return t1;
+  const scalar t2 = (-b + discRoot) / a;
+  if (t2 > 0.0001) return t2;
+  return 0;
+}
+
+}  // namespace KORA
