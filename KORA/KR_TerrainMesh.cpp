@@ -1,0 +1,190 @@
+// KR_TerrainMesh.cpp - height map, hills, quads and normals of a terrain.
+#include "KR_TerrainMesh.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <new>
+
+namespace KORA {
+
+namespace {
+
+// Face normal of a quad: the cross product of its two column-direction edges, normalised;
+// (1, 1, 1) when the edges are parallel.
+KR_Vector3D faceNormal(const KR_Quad& q) {
+  KR_Vector3D a = q.vertices[0]->point - q.vertices[3]->point;
+  KR_Vector3D b = q.vertices[2]->point - q.vertices[1]->point;
+  if (!a.crossProduct(b)) return KR_Vector3D(1.0f, 1.0f, 1.0f);
+  a.normalize();
+  return a;
+}
+
+[[noreturn]] void heightMapAllocationFailed() {
+  std::cerr << "Unable to allocate memory for height_map" << std::endl;
+  std::cerr.flush();
+  std::exit(-1);
+}
+
+}  // namespace
+
+KR_Quad::KR_Quad(const KR_Quad& q) : vertices{q.vertices[0], q.vertices[1], q.vertices[2], q.vertices[3]}, normal(q.normal) {}
+
+KR_Quad& KR_Quad::operator=(const KR_Quad& q) {
+  if (this != &q) {
+    for (int i = 0; i < 4; ++i) vertices[i] = q.vertices[i];
+    normal = q.normal;
+  }
+  return *this;
+}
+
+KR_TerrainMesh::KR_TerrainMesh(int _width, int _height) : width(_width), height(_height), height_map(nullptr) {
+  // Negative sizes make an empty mesh instead of a failing allocation.
+  if (width < 0 || height < 0) width = height = 0;
+  allocate();
+}
+
+KR_TerrainMesh::KR_TerrainMesh(int _width, int _height, int number_iterations, scalar resolution, int scale)
+    : KR_TerrainMesh(_width, _height) {
+  raiseHills(number_iterations);
+  normaliseHeights();
+  placeVertices(resolution, scale);
+  buildQuads();
+  computeVertexNormals();
+}
+
+KR_TerrainMesh::~KR_TerrainMesh() {
+  if (height_map) {
+    for (int k = 0; k < height; ++k) delete[] height_map[k];
+    delete[] height_map;
+  }
+}
+
+void KR_TerrainMesh::allocate() {
+  height_map = new (std::nothrow) KR_Vertex*[size_t(height)];
+  if (!height_map) heightMapAllocationFailed();
+  for (int k = 0; k < height; ++k) height_map[k] = nullptr;
+  for (int k = 0; k < height; ++k) {
+    height_map[k] = new (std::nothrow) KR_Vertex[size_t(width)];
+    if (!height_map[k]) heightMapAllocationFailed();
+  }
+}
+
+void KR_TerrainMesh::raiseHills(int number_iterations) {
+  // random() mod (width / 2) and mod height need both to be at least 1.
+  if (width < 2 || height < 1) return;
+  for (int i = 0; i < number_iterations; ++i) {
+    long center_x = random() % width;
+    long center_y = random() % height;
+    long r = random() % (width / 2);
+    long s = 2 * r;
+    // value = s - dy^2 - dx^2 is positive only where |dy| and |dx| are at most sqrt(s),
+    // so the rows and columns beyond that are left alone (they would be unchanged).
+    long reach = 0;
+    while ((reach + 1) * (reach + 1) < s) ++reach;
+    long k0 = center_y - reach < 0 ? 0 : center_y - reach;
+    long k1 = center_y + reach > height - 1 ? height - 1 : center_y + reach;
+    long l0 = center_x - reach < 0 ? 0 : center_x - reach;
+    long l1 = center_x + reach > width - 1 ? width - 1 : center_x + reach;
+    for (long k = k0; k <= k1; ++k)
+      for (long l = l0; l <= l1; ++l) {
+        long dy = center_y - k, dx = center_x - l;
+        scalar value = scalar(int(s - dy * dy - dx * dx));
+        if (value > 0.0f) {
+          scalar& h = height_map[k][l].point.data[1];
+          if (h > 0.0f)
+            h += value;
+          else
+            h = value;
+        }
+      }
+  }
+}
+
+void KR_TerrainMesh::normaliseHeights() {
+  if (height <= 0) return;
+  int max = 0, min = INT_MAX;
+  for (int k = 0; k < height; ++k)
+    for (int l = 0; l < width; ++l) {
+      scalar h = height_map[k][l].point.data[1];
+      if (h > max)
+        max = int(h);
+      else if (h < min)
+        min = int(h);
+    }
+  scalar range = scalar(max - min);
+  if (range == 0.0f) range = 0.0001f;
+  for (int k = 0; k < height; ++k)
+    for (int l = 0; l < width; ++l) {
+      scalar& h = height_map[k][l].point.data[1];
+      h = (h - scalar(min)) / range;
+    }
+  for (int k = 0; k < height; ++k)
+    for (int l = 0; l < width; ++l) {
+      scalar& h = height_map[k][l].point.data[1];
+      h = h * h;
+    }
+}
+
+void KR_TerrainMesh::placeVertices(scalar resolution, int scale) {
+  for (int k = 0; k < height; ++k)
+    for (int l = 0; l < width; ++l) {
+      KR_Point3D& p = height_map[k][l].point;
+      p.data[0] = scalar(k) * resolution;
+      p.data[2] = scalar(l) * resolution;
+      p.data[1] = p.data[1] * scalar(scale);
+    }
+}
+
+void KR_TerrainMesh::buildQuads() {
+  quads.clear();
+  if (height < 2 || width < 2) return;
+  quads.reserve(size_t(height - 1) * size_t(width - 1));
+  for (int k = 0; k < height - 1; ++k)
+    for (int l = 0; l < width - 1; ++l) {
+      KR_Quad q;
+      q.vertices[0] = &height_map[k + 1][l + 1];
+      q.vertices[1] = &height_map[k][l + 1];
+      q.vertices[2] = &height_map[k][l];
+      q.vertices[3] = &height_map[k + 1][l];
+      q.normal = faceNormal(q);
+      quads.push_back(q);
+    }
+}
+
+void KR_TerrainMesh::computeVertexNormals() {
+  // Quad (k', l') sits at index k' * (width - 1) + l' and uses the vertices (k', l'),
+  // (k' + 1, l'), (k', l' + 1) and (k' + 1, l' + 1). So vertex (k, l) is used by the quads
+  // (k - 1, l - 1), (k - 1, l), (k, l - 1), (k, l) where they exist, which is also the order
+  // in which a scan of the list meets them.
+  const int quadColumns = width - 1;
+  for (int k = 0; k < height - 1; ++k)
+    for (int l = 0; l < width - 1; ++l) {
+      KR_Vector3D normal_sum(1.0f, 1.0f, 1.0f);
+      for (int qk = k - 1; qk <= k; ++qk)
+        for (int ql = l - 1; ql <= l; ++ql)
+          if (qk >= 0 && ql >= 0) normal_sum += quads[size_t(qk) * quadColumns + ql].normal;
+      normal_sum.normalize();
+      height_map[k][l].normal = normal_sum;
+    }
+}
+
+void KR_TerrainMesh::computeVertexNormalsByScan() {
+  for (int k = 0; k < height - 1; ++k)
+    for (int l = 0; l < width - 1; ++l) {
+      const KR_Vertex* vertex = &height_map[k][l];
+      KR_Vector3D normal_sum(1.0f, 1.0f, 1.0f);
+      bool used = false;
+      for (const KR_Quad& q : quads)
+        if (q.vertices[0] == vertex || q.vertices[1] == vertex || q.vertices[2] == vertex ||
+            q.vertices[3] == vertex) {
+          normal_sum += q.normal;
+          used = true;
+        }
+      normal_sum.normalize();
+      if (used) height_map[k][l].normal = normal_sum;
+    }
+}
+
+}  // namespace KORA
