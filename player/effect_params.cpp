@@ -5,41 +5,41 @@
 #include <cstdarg>
 #include <cstdlib>
 
+#include "effect_defaults.h"
+
 namespace {
 
-const char *const DEFAULT_WAVE_TEXT =
-    "    MIRVO  WAVETEXT  -  A SINE SCROLLER PLUG-IN  -  LOADED BY NAME, DRAWN AT 50 FRAMES"
-    " PER SECOND  -  ";
-const char *const DEFAULT_BOUNCE_TEXT = "MIRVO BOUNCETEXT - JUMPING LETTERS - ";
+#define TEXT(x) #x
+#define NUMBER(x) TEXT(x)
 
 std::vector<module_spec> make_modules()
 {
     std::vector<module_spec> m;
     m.push_back({"boxflood",
-                 {{"direction", param_type::u8, 0, 255, "1",
+                 {{"direction", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_DIRECTION),
                    "1 grows from the centre, 0 shrinks to the centre"},
-                  {"rate", param_type::u8, 0, 255, "4",
+                  {"rate", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_RATE),
                    "pixels added or taken per side per frame (odd is raised by one)"},
-                  {"red", param_type::u8, 0, 255, "255", "fill colour"},
-                  {"green", param_type::u8, 0, 255, "160", "fill colour"},
-                  {"blue", param_type::u8, 0, 255, "0", "fill colour"}}});
+                  {"red", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_RED), "fill colour"},
+                  {"green", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_GREEN), "fill colour"},
+                  {"blue", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_BLUE), "fill colour"}}});
     m.push_back({"wavetext",
-                 {{"text", param_type::text, 0, 0, DEFAULT_WAVE_TEXT, "the text to scroll"},
+                 {{"text", param_type::text, 0, 0, WAVETEXT_DEFAULT_TEXT, "the text to scroll"},
                   {"font", param_type::text, 0, 0, MIRVO_FONT1, "font image file"},
                   {"characters", param_type::text, 0, 0, MIRVO_FONT1_CHARACTERS,
                    "the font's characters in glyph order"},
-                  {"character_width", param_type::u8, 1, 255, "16", "glyph width in pixels"},
-                  {"character_height", param_type::u8, 1, 255, "32", "glyph height in pixels"},
-                  {"amplitude", param_type::u16, 0, 65535, "100", "wave amplitude in pixels"},
-                  {"slice_width", param_type::u8, 0, 255, "2",
+                  {"character_width", param_type::u8, 1, 255, NUMBER(WAVETEXT_DEFAULT_CHARACTER_WIDTH), "glyph width in pixels"},
+                  {"character_height", param_type::u8, 1, 255, NUMBER(WAVETEXT_DEFAULT_CHARACTER_HEIGHT), "glyph height in pixels"},
+                  {"amplitude", param_type::u16, 0, 65535, NUMBER(WAVETEXT_DEFAULT_AMPLITUDE), "wave amplitude in pixels"},
+                  {"slice_width", param_type::u8, 0, 255, NUMBER(WAVETEXT_DEFAULT_SLICE_WIDTH),
                    "width of the wave's slices in pixels (0 is taken as 1)"}}});
     m.push_back({"bouncetext",
-                 {{"text", param_type::text, 0, 0, DEFAULT_BOUNCE_TEXT, "the text"},
+                 {{"text", param_type::text, 0, 0, BOUNCETEXT_DEFAULT_TEXT, "the text"},
                   {"font", param_type::text, 0, 0, MIRVO_FONT1, "font image file"},
                   {"characters", param_type::text, 0, 0, MIRVO_FONT1_CHARACTERS,
                    "the font's characters in glyph order"},
-                  {"character_width", param_type::u8, 1, 255, "16", "glyph width in pixels"},
-                  {"character_height", param_type::u8, 1, 255, "32", "glyph height in pixels"},
+                  {"character_width", param_type::u8, 1, 255, NUMBER(BOUNCETEXT_DEFAULT_CHARACTER_WIDTH), "glyph width in pixels"},
+                  {"character_height", param_type::u8, 1, 255, NUMBER(BOUNCETEXT_DEFAULT_CHARACTER_HEIGHT), "glyph height in pixels"},
                   {"width", param_type::u16, 0, 65535, nullptr,
                    "width of the scrolling area; letters enter at this x (default: the window's)"},
                   {"height", param_type::u16, 0, 65535, nullptr,

@@ -236,6 +236,7 @@ int main(int argc, char **argv)
         SDL_Quit();
         return 1;
     }
+    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));  // a filter may start first
     MIRVO_init_timer();
     SDL_WM_SetCaption("mirvo-play", "mirvo-play");
     MIRVO_set_fps(FRAMES_PER_SECOND);

@@ -1,0 +1,53 @@
+/*
+ * frei0r_effect.h - what a frei0r wrapper needs to know of one effect module: its
+ * frei0r parameters and how to start it from their values. frei0r_module.c turns
+ * that into the frei0r entry points.
+ */
+#ifndef MIRVO_FREI0R_EFFECT_H
+#define MIRVO_FREI0R_EFFECT_H
+
+#include <frei0r.h>
+
+#include "mirvo_effect.h"
+
+typedef struct {
+    const char *name;
+    const char *explanation;
+    int type;                 /* F0R_PARAM_BOOL, _DOUBLE, _COLOR or _STRING */
+    double fallback;          /* default of a number or a bool */
+    const char *fallback_text;  /* default of a string */
+    f0r_param_color_t fallback_colour;
+    double min, max;          /* numbers are rounded and clamped to this range */
+} frei0r_param;
+
+typedef struct {
+    double number;            /* numbers and bools */
+    f0r_param_color_t colour;
+    char *text;               /* owned copy; NULL or empty: the default */
+} frei0r_value;
+
+typedef struct {
+    const char *name;
+    const char *explanation;
+    int plugin_type;          /* F0R_PLUGIN_TYPE_SOURCE or _FILTER */
+    int nparams;
+    const frei0r_param *params;
+    /* Starts the effect on s with the values; returns 0 when it cannot start (the
+     * message is printed). */
+    int (*start)(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *values);
+    mirvo_draw_effect_fn draw;
+    mirvo_free_effect_fn free;
+} frei0r_effect;
+
+/* Defined once per frei0r module. */
+extern const frei0r_effect mirvo_frei0r_effect;
+
+/* Helpers for the start functions. */
+Uint8 frei0r_byte(const frei0r_value *v);
+Uint16 frei0r_word(const frei0r_value *v);
+Uint8 frei0r_colour_byte(float c);
+const char *frei0r_text(const frei0r_effect *fx, const frei0r_value *values, int index);
+/* 1 when the font image can be read; otherwise prints why on stderr. */
+int frei0r_font_readable(const char *effect, const char *font);
+
+#endif

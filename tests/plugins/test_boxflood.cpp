@@ -1,0 +1,216 @@
+// boxflood: the rectangle sequences, clipping, restart and the mended shrinking end.
+#include "effect_harness.h"
+
+using namespace fx_test;
+
+namespace {
+
+const Uint32 BACKGROUND = 0x010203;
+const Uint32 RED = 0xff0000;
+
+struct Fill {
+    int x, y, w, h;
+    bool operator==(const Fill &o) const { return x == o.x && y == o.y && w == o.w && h == o.h; }
+};
+std::ostream &operator<<(std::ostream &os, const Fill &f)
+{
+    return os << "(" << f.x << ", " << f.y << ", " << f.w << ", " << f.h << ")";
+}
+
+// Draws one frame on a cleared target and returns the filled rectangle: (0, 0, 0, 0)
+// when nothing was filled. Fails the test when the filled pixels are not one rectangle.
+Fill drawAndMeasure(Effect &fx, SDL_Surface *s, Uint32 colour = RED)
+{
+    fill(s, BACKGROUND);
+    fx.draw();
+    int x0 = s->w, y0 = s->h, x1 = -1, y1 = -1;
+    long count = 0;
+    for (int y = 0; y < s->h; ++y)
+        for (int x = 0; x < s->w; ++x) {
+            Uint32 p = pixel(s, x, y);
+            if (p == BACKGROUND)
+                continue;
+            EXPECT_EQ(p, colour) << "stray colour at " << x << "," << y;
+            ++count;
+            x0 = std::min(x0, x);
+            y0 = std::min(y0, y);
+            x1 = std::max(x1, x);
+            y1 = std::max(y1, y);
+        }
+    if (count == 0)
+        return {0, 0, 0, 0};
+    Fill f{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+    EXPECT_EQ(count, (long)f.w * f.h) << "filled pixels are not a rectangle " << f;
+    return f;
+}
+
+// Draws until restart is called (at most `limit` calls); returns every fill.
+std::vector<Fill> runToRestart(Effect &fx, SDL_Surface *s, int limit, int &calls)
+{
+    std::vector<Fill> fills;
+    for (calls = 1; calls <= limit; ++calls) {
+        Fill f = drawAndMeasure(fx, s);
+        if (restartCount() > 0)
+            break;
+        fills.push_back(f);
+    }
+    return fills;
+}
+
+}  // namespace
+
+TEST(BoxfloodContract, IsAFilterAndFreeDoesNothing)
+{
+    Effect fx("boxflood");
+    ASSERT_TRUE(fx.loaded());
+    EXPECT_EQ(fx.module().is_filter(), 1);
+    SurfacePtr s = makeTarget(64, 48);
+    fx.start(s.get(), {"0", "2", "255", "0", "0"});
+    fx.free();  // nothing allocated; the effect stays drawable
+    EXPECT_EQ(drawAndMeasure(fx, s.get()), (Fill{0, 0, 64, 48}));
+}
+
+TEST(BoxfloodShrinking, Rate2At640x480EndsAtTheCentreAndRestartsOnCall161)
+{
+    Effect fx("boxflood");
+    SurfacePtr s = makeTarget(640, 480);
+    fx.start(s.get(), {"0", "2", "255", "0", "0"});
+    int calls = 0;
+    std::vector<Fill> fills = runToRestart(fx, s.get(), 400, calls);
+    EXPECT_EQ(calls, 161);
+    EXPECT_EQ(restartCount(), 1);
+    ASSERT_EQ(fills.size(), 160u);
+    EXPECT_EQ(fills[0], (Fill{0, 0, 640, 480}));
+    EXPECT_EQ(fills[1], (Fill{2, 1, 636, 477}));
+    EXPECT_EQ(fills[2], (Fill{4, 2, 632, 474}));
+    EXPECT_EQ(fills[159], (Fill{318, 159, 4, 3}));
+    // y gains trunc(1.5) = 1 from a whole number, h loses 3, x gains 2, w loses 4.
+    for (int k = 0; k < 160; ++k)
+        ASSERT_EQ(fills[k], (Fill{2 * k, k, 640 - 4 * k, 480 - 3 * k})) << "fill " << k;
+    // Finished: every further call restarts again and fills nothing.
+    EXPECT_EQ(drawAndMeasure(fx, s.get()), (Fill{0, 0, 0, 0}));
+    EXPECT_EQ(restartCount(), 2);
+}
+
+TEST(BoxfloodGrowing, Rate4At640x480GrowsToTheEdgesAndRestartsOnCall81)
+{
+    Effect fx("boxflood");
+    SurfacePtr s = makeTarget(640, 480);
+    fx.start(s.get(), {"1", "4", "255", "0", "0"});
+    int calls = 0;
+    std::vector<Fill> fills = runToRestart(fx, s.get(), 400, calls);
+    EXPECT_EQ(calls, 81);
+    ASSERT_EQ(fills.size(), 80u);
+    EXPECT_EQ(fills[0], (Fill{0, 0, 0, 0}));  // the empty (320, 240, 0, 0)
+    EXPECT_EQ(fills[1], (Fill{316, 237, 8, 6}));
+    EXPECT_EQ(fills[2], (Fill{312, 234, 16, 12}));
+    EXPECT_EQ(fills[79], (Fill{4, 3, 632, 474}));
+    for (int k = 1; k < 80; ++k)
+        ASSERT_EQ(fills[k], (Fill{320 - 4 * k, 240 - 3 * k, 8 * k, 6 * k})) << "fill " << k;
+}
+
+TEST(BoxfloodGrowing, OddRate3ActsAs4)
+{
+    Effect fx("boxflood");
+    SurfacePtr s = makeTarget(640, 480);
+    fx.start(s.get(), {"1", "3", "255", "0", "0"});
+    int calls = 0;
+    std::vector<Fill> fills = runToRestart(fx, s.get(), 400, calls);
+    EXPECT_EQ(calls, 81);
+    ASSERT_GE(fills.size(), 2u);
+    EXPECT_EQ(fills[1], (Fill{316, 237, 8, 6}));
+}
+
+TEST(BoxfloodGrowing, Rate2ReachesTheTopEdgeThenGrowsDownwardOnly)
+{
+    Effect fx("boxflood");
+    SurfacePtr s = makeTarget(640, 480);
+    fx.start(s.get(), {"1", "2", "255", "0", "0"});
+    int calls = 0;
+    std::vector<Fill> fills = runToRestart(fx, s.get(), 400, calls);
+    EXPECT_EQ(calls, 161);
+    ASSERT_EQ(fills.size(), 160u);
+    // y loses 2 a frame (trunc(y - 1.5)), h gains 3, until y reaches 0 at fill 120.
+    for (int k = 1; k <= 120; ++k)
+        ASSERT_EQ(fills[k], (Fill{320 - 2 * k, 240 - 2 * k, 4 * k, 3 * k})) << "fill " << k;
+    // Then the fill clips y -1 back to row 0: 2 more rows a frame, downward.
+    for (int k = 121; k < 160; ++k)
+        ASSERT_EQ(fills[k], (Fill{320 - 2 * k, 0, 4 * k, 360 + 2 * (k - 120)})) << "fill " << k;
+    EXPECT_EQ(fills[159], (Fill{2, 0, 636, 438}));
+}
+
+TEST(BoxfloodRestart, NullRestartLeavesAFinishedEffectIdle)
+{
+    Effect fx("boxflood");
+    SurfacePtr s = makeTarget(64, 48);
+    fx.start(s.get(), {"1", "8", "0", "255", "0"}, false, nullptr);
+    fx.draw(100);  // long finished: 64 / 16 = 4 steps
+    fill(s.get(), BACKGROUND);
+    fx.draw(5);
+    EXPECT_TRUE(allPixels(s.get(), BACKGROUND));
+}
+
+TEST(BoxfloodRestart, Rate255BecomesZeroAndNeverFinishes)
+{
+    Effect fx("boxflood");
+    SurfacePtr s = makeTarget(64, 48);
+    fx.start(s.get(), {"0", "255", "255", "0", "0"});
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(drawAndMeasure(fx, s.get()), (Fill{0, 0, 64, 48})) << "call " << i + 1;
+    EXPECT_EQ(restartCount(), 0);
+}
+
+TEST(BoxfloodFilter, DrawsOverTheSurfaceWithoutClearingIt)
+{
+    Effect fx("boxflood");
+    SurfacePtr s = makeTarget(64, 48);
+    fx.start(s.get(), {"1", "4", "10", "20", "30"});
+    fill(s.get(), BACKGROUND);
+    fx.draw(3);  // fills (32, 24, 0, 0), (28, 21, 8, 6), (24, 18, 16, 12)
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) {
+            bool inside = x >= 24 && x < 40 && y >= 18 && y < 30;
+            ASSERT_EQ(pixel(s.get(), x, y), inside ? rgb(10, 20, 30) : BACKGROUND)
+                << x << "," << y;
+        }
+}
+
+TEST(BoxfloodInitForms, ArgumentListAndValistGiveTheSameFills)
+{
+    for (const char *dir : {"0", "1"}) {
+        Effect a("boxflood"), b("boxflood");
+        SurfacePtr s = makeTarget(320, 200);
+        a.start(s.get(), {dir, "6", "255", "0", "0"}, false);
+        int callsA = 0, callsB = 0;
+        std::vector<Fill> fa = runToRestart(a, s.get(), 200, callsA);
+        b.start(s.get(), {dir, "6", "255", "0", "0"}, true);
+        std::vector<Fill> fb = runToRestart(b, s.get(), 200, callsB);
+        EXPECT_EQ(callsA, callsB);
+        EXPECT_EQ(fa, fb);
+        EXPECT_GT(fa.size(), 10u);
+    }
+}
+
+// Without the mend these sizes step past 0, wrap in 16 bits and never finish.
+TEST(BoxfloodShrinkingEnd, StepPastZeroEndsAtZeroAndFinishes)
+{
+    struct Case { int w, h; const char *rate; int fills; } cases[] = {
+        {800, 600, "6", 67},    // w 800 - 12k, h 600 - 9k: k = 66 leaves (8, 6)
+        {1024, 768, "10", 52},  // w 1024 - 20k, h 768 - 15k: k = 51 leaves (4, 3)
+    };
+    for (const Case &c : cases) {
+        Effect fx("boxflood");
+        SurfacePtr s = makeTarget(c.w, c.h);
+        fx.start(s.get(), {"0", c.rate, "255", "0", "0"});
+        int calls = 0;
+        std::vector<Fill> fills = runToRestart(fx, s.get(), 500, calls);
+        EXPECT_EQ((int)fills.size(), c.fills) << c.w << "x" << c.h;
+        EXPECT_EQ(calls, c.fills + 1);
+        for (size_t k = 1; k < fills.size(); ++k) {
+            EXPECT_LT(fills[k].w, fills[k - 1].w) << "fill " << k;
+            EXPECT_LT(fills[k].h, fills[k - 1].h) << "fill " << k;
+        }
+        // And it stays finished.
+        EXPECT_EQ(drawAndMeasure(fx, s.get()), (Fill{0, 0, 0, 0}));
+    }
+}
