@@ -25,7 +25,8 @@
 //   or fails with the new size and no pixels, when the raster cannot be allocated;
 //   or stops decoding (result true; what was decoded stays, the rest is opaque black):
 //     run-length data that ends before its end-of-bitmap code or last scan line, and BMP
-//     runs, absolute runs and deltas that point outside the raster.
+//     runs, absolute runs and deltas that point outside the raster. (BMP runs that reach only
+//     into a row's padding to a multiple of four pixels are normal: the padding is dropped.)
 #ifndef KORA_KR_IMAGE_H
 #define KORA_KR_IMAGE_H
 

@@ -255,6 +255,9 @@ bool KR_Image::decodeBMP(const byte* file, std::size_t size) {
     }
 
     // Run-length encoded (RLE8): pairs n, c; decoding ends at end-of-bitmap or below row 0.
+    // Encoders code whole rows padded to four pixels (ImageMagick does), so runs may reach
+    // into that padding: those pixels are dropped. Past the padding a code is damage.
+    const std::size_t padded_width = stride;
     const char* stopped = nullptr;
     std::size_t pos = BMP_DATA_8BIT;
     long row = file_rows - 1;
@@ -268,11 +271,13 @@ bool KR_Image::decodeBMP(const byte* file, std::size_t size) {
       const byte c = file[pos + 1];
       pos += 2;
       if (n > 0) {  // encoded run
-        if (x + n > width) {
+        if (x + n > padded_width) {
           stopped = "Encoded run passes the end of its row";
           break;
         }
-        std::fill_n(pixels + static_cast<std::size_t>(row) * width + x, n, lut[c]);
+        if (x < width)
+          std::fill_n(pixels + static_cast<std::size_t>(row) * width + x, std::min(x + n, width) - x,
+                      lut[c]);
         x += n;
       } else if (c == 0) {  // end of line
         x = 0;
@@ -287,14 +292,14 @@ bool KR_Image::decodeBMP(const byte* file, std::size_t size) {
         const byte dx = file[pos];
         const byte dy = file[pos + 1];
         pos += 2;
-        if (x + dx > width || row - dy < 0) {
+        if (x + dx > padded_width || row - dy < 0) {
           stopped = "Delta points outside the picture";
           break;
         }
         x += dx;
         row -= dy;
       } else {  // absolute run of c indices, padded to an even length
-        if (x + c > width) {
+        if (x + c > padded_width) {
           stopped = "Absolute run passes the end of its row";
           break;
         }
@@ -302,8 +307,9 @@ bool KR_Image::decodeBMP(const byte* file, std::size_t size) {
           stopped = "Run-length data ends without its end-of-bitmap code";
           break;
         }
-        KR_RGBA* dst = pixels + static_cast<std::size_t>(row) * width + x;
-        for (int i = 0; i < c; ++i) dst[i] = lut[file[pos + i]];
+        KR_RGBA* dst = pixels + static_cast<std::size_t>(row) * width;
+        for (std::size_t i = x, end = std::min<std::size_t>(x + c, width); i < end; ++i)
+          dst[i] = lut[file[pos + i - x]];
         x += c;
         pos += c + (c & 1);
         if (pos > size) pos = size;
