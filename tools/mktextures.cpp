@@ -179,9 +179,12 @@ Rgb skyColour(Vec3 d) {
     hills = hills * (0.90f + 0.10f * fbm(azimuth * 70.0f, e * 90.0f, 9.0f, 3));
     colour = hills;
   }
-  // Below the ranges: hazy lowland fading into the ground colour.
+  // Below the ranges: the haze of the distant lowland, darkening towards the ground.
   float lowland = std::min(nearTop, 0.0f);
-  if (e < lowland) colour = mix(mix(NEAR_HILLS, HORIZON, 0.25f), GROUND, smoothstep(lowland, -0.35f, e));
+  if (e < lowland) {
+    Rgb haze = mix(NEAR_HILLS, HORIZON, 0.85f);
+    colour = mix(haze, GROUND, smoothstep(lowland, -0.6f, e));
+  }
   return colour;
 }
 
