@@ -19,6 +19,8 @@
 #include "frei0r_effect.h"
 
 #define FX (&mirvo_frei0r_effect)
+/* Exported as mirvo_f0r_*: the frei0r module that a host loads (frei0r_shim.c) opens
+ * this one with its own SDL 1.2 ahead of whatever the host has loaded. */
 #define F0R_EXPORT __attribute__((visibility("default")))
 
 #if SDL_BYTEORDER == SDL_LIL_ENDIAN
@@ -83,16 +85,16 @@ int frei0r_font_readable(const char *effect, const char *font)
     return 1;
 }
 
-F0R_EXPORT int f0r_init(void)
+F0R_EXPORT int mirvo_f0r_init(void)
 {
     return 1;
 }
 
-F0R_EXPORT void f0r_deinit(void)
+F0R_EXPORT void mirvo_f0r_deinit(void)
 {
 }
 
-F0R_EXPORT void f0r_get_plugin_info(f0r_plugin_info_t *info)
+F0R_EXPORT void mirvo_f0r_get_plugin_info(f0r_plugin_info_t *info)
 {
     info->name = FX->name;
     info->author = "Mirvo";
@@ -105,7 +107,7 @@ F0R_EXPORT void f0r_get_plugin_info(f0r_plugin_info_t *info)
     info->explanation = FX->explanation;
 }
 
-F0R_EXPORT void f0r_get_param_info(f0r_param_info_t *info, int param_index)
+F0R_EXPORT void mirvo_f0r_get_param_info(f0r_param_info_t *info, int param_index)
 {
     if (param_index < 0 || param_index >= FX->nparams)
         return;
@@ -124,7 +126,7 @@ static void _frei0r_free_values(frei0r_value *v)
     free(v);
 }
 
-F0R_EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
+F0R_EXPORT f0r_instance_t mirvo_f0r_construct(unsigned int width, unsigned int height)
 {
     frei0r_instance *inst;
     int i;
@@ -159,7 +161,7 @@ F0R_EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
     return inst;
 }
 
-F0R_EXPORT void f0r_destruct(f0r_instance_t instance)
+F0R_EXPORT void mirvo_f0r_destruct(f0r_instance_t instance)
 {
     frei0r_instance *inst = (frei0r_instance *)instance;
     if (!inst)
@@ -173,7 +175,7 @@ F0R_EXPORT void f0r_destruct(f0r_instance_t instance)
     _frei0r_live = 0;
 }
 
-F0R_EXPORT void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
+F0R_EXPORT void mirvo_f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
 {
     frei0r_instance *inst = (frei0r_instance *)instance;
     const frei0r_param *p;
@@ -214,7 +216,7 @@ F0R_EXPORT void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, 
     inst->dirty = 1;
 }
 
-F0R_EXPORT void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
+F0R_EXPORT void mirvo_f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
 {
     frei0r_instance *inst = (frei0r_instance *)instance;
     const frei0r_param *p;
@@ -268,7 +270,7 @@ static void _frei0r_start(frei0r_instance *inst)
         inst->started = FX->start(inst->surface, _frei0r_on_restart, inst->running);
 }
 
-F0R_EXPORT void f0r_update(f0r_instance_t instance, double time, const uint32_t *inframe, uint32_t *outframe)
+F0R_EXPORT void mirvo_f0r_update(f0r_instance_t instance, double time, const uint32_t *inframe, uint32_t *outframe)
 {
     frei0r_instance *inst = (frei0r_instance *)instance;
     size_t n, i;

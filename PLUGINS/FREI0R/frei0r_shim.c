@@ -1,0 +1,142 @@
+/*
+ * frei0r_shim.c - the frei0r module a host loads (e.g. frei0r-1/wavetext.so). It holds
+ * no effect code: it opens the effect's implementation, mirvo-impl/NAME.so beside it,
+ * with RTLD_DEEPBIND, so that the implementation and the libraries it brings (libMIRVO,
+ * SDL 1.2, SDL_image) bind to each other and not to same-named symbols the host may
+ * already have loaded (ffmpeg links SDL 2, whose functions share SDL 1.2's names but
+ * not its structures), and forwards every f0r_* call to its mirvo_f0r_* twin.
+ */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <frei0r.h>
+
+#ifndef MIRVO_FREI0R_NAME
+#error "MIRVO_FREI0R_NAME must name the effect"
+#endif
+
+#define EXPORT __attribute__((visibility("default")))
+
+static void *_shim_impl = NULL;
+static int _shim_failed = 0;
+
+static struct {
+    int (*init)(void);
+    void (*deinit)(void);
+    void (*get_plugin_info)(f0r_plugin_info_t *);
+    void (*get_param_info)(f0r_param_info_t *, int);
+    f0r_instance_t (*construct)(unsigned int, unsigned int);
+    void (*destruct)(f0r_instance_t);
+    void (*set_param_value)(f0r_instance_t, f0r_param_t, int);
+    void (*get_param_value)(f0r_instance_t, f0r_param_t, int);
+    void (*update)(f0r_instance_t, double, const uint32_t *, uint32_t *);
+} _shim;
+
+static int _shim_bind(void **fn, const char *name)
+{
+    *fn = dlsym(_shim_impl, name);
+    if (!*fn)
+        fprintf(stderr, MIRVO_FREI0R_NAME ": %s\n", dlerror());
+    return *fn != NULL;
+}
+
+static int _shim_load(void)
+{
+    Dl_info self;
+    char path[4096];
+    const char *slash;
+
+    if (_shim_impl)
+        return 1;
+    if (_shim_failed)
+        return 0;
+    _shim_failed = 1;
+    if (!dladdr((void *)&_shim_load, &self) || !self.dli_fname)
+        return 0;
+    slash = strrchr(self.dli_fname, '/');
+    snprintf(path, sizeof path, "%.*s/mirvo-impl/" MIRVO_FREI0R_NAME ".so",
+             slash ? (int)(slash - self.dli_fname) : 1, slash ? self.dli_fname : ".");
+    _shim_impl = dlopen(path, RTLD_NOW | RTLD_LOCAL | RTLD_DEEPBIND);
+    if (!_shim_impl) {
+        fprintf(stderr, MIRVO_FREI0R_NAME ": %s\n", dlerror());
+        return 0;
+    }
+    if (!_shim_bind((void **)&_shim.init, "mirvo_f0r_init") ||
+        !_shim_bind((void **)&_shim.deinit, "mirvo_f0r_deinit") ||
+        !_shim_bind((void **)&_shim.get_plugin_info, "mirvo_f0r_get_plugin_info") ||
+        !_shim_bind((void **)&_shim.get_param_info, "mirvo_f0r_get_param_info") ||
+        !_shim_bind((void **)&_shim.construct, "mirvo_f0r_construct") ||
+        !_shim_bind((void **)&_shim.destruct, "mirvo_f0r_destruct") ||
+        !_shim_bind((void **)&_shim.set_param_value, "mirvo_f0r_set_param_value") ||
+        !_shim_bind((void **)&_shim.get_param_value, "mirvo_f0r_get_param_value") ||
+        !_shim_bind((void **)&_shim.update, "mirvo_f0r_update")) {
+        dlclose(_shim_impl);
+        _shim_impl = NULL;
+        return 0;
+    }
+    _shim_failed = 0;
+    return 1;
+}
+
+EXPORT int f0r_init(void)
+{
+    return _shim_load() ? _shim.init() : 0;
+}
+
+EXPORT void f0r_deinit(void)
+{
+    if (_shim_load())
+        _shim.deinit();
+}
+
+EXPORT void f0r_get_plugin_info(f0r_plugin_info_t *info)
+{
+    if (_shim_load()) {
+        _shim.get_plugin_info(info);
+        return;
+    }
+    memset(info, 0, sizeof *info);
+    info->name = MIRVO_FREI0R_NAME;
+    info->author = "Mirvo";
+    info->frei0r_version = FREI0R_MAJOR_VERSION;
+    info->explanation = "(its implementation could not be loaded)";
+}
+
+EXPORT void f0r_get_param_info(f0r_param_info_t *info, int param_index)
+{
+    if (_shim_load())
+        _shim.get_param_info(info, param_index);
+}
+
+EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
+{
+    return _shim_load() ? _shim.construct(width, height) : NULL;
+}
+
+EXPORT void f0r_destruct(f0r_instance_t instance)
+{
+    if (_shim_load())
+        _shim.destruct(instance);
+}
+
+EXPORT void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
+{
+    if (_shim_load())
+        _shim.set_param_value(instance, param, param_index);
+}
+
+EXPORT void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
+{
+    if (_shim_load())
+        _shim.get_param_value(instance, param, param_index);
+}
+
+EXPORT void f0r_update(f0r_instance_t instance, double time, const uint32_t *inframe,
+                       uint32_t *outframe)
+{
+    if (_shim_load())
+        _shim.update(instance, time, inframe, outframe);
+}

@@ -1,0 +1,397 @@
+// The frei0r modules: driven in-process like a host does, and under Debian's ffmpeg,
+// whose frames must equal the player's.
+#include "effect_harness.h"
+#include "png_image.h"
+
+#include <dlfcn.h>
+#include <frei0r.h>
+#include <sys/stat.h>
+
+using mirvo_test::PngImage;
+using mirvo_test::readPng;
+using namespace fx_test;
+
+namespace {
+
+// The entry points of one frei0r module, opened as a host opens it. Under the
+// sanitizers the implementation is opened directly: the shim's RTLD_DEEPBIND and the
+// sanitizer runtime exclude each other.
+struct Frei0r {
+    void *handle = nullptr;
+    void (*get_plugin_info)(f0r_plugin_info_t *) = nullptr;
+    void (*get_param_info)(f0r_param_info_t *, int) = nullptr;
+    f0r_instance_t (*construct)(unsigned int, unsigned int) = nullptr;
+    void (*destruct)(f0r_instance_t) = nullptr;
+    void (*set_param_value)(f0r_instance_t, f0r_param_t, int) = nullptr;
+    void (*get_param_value)(f0r_instance_t, f0r_param_t, int) = nullptr;
+    void (*update)(f0r_instance_t, double, const uint32_t *, uint32_t *) = nullptr;
+
+    explicit Frei0r(const std::string &name)
+    {
+#ifdef MIRVO_SANITIZED
+        std::string path = std::string(FREI0R_DIR) + "/mirvo-impl/" + name + ".so";
+        const std::string prefix = "mirvo_f0r_";
+#else
+        std::string path = std::string(FREI0R_DIR) + "/" + name + ".so";
+        const std::string prefix = "f0r_";
+#endif
+        handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        EXPECT_NE(handle, nullptr) << dlerror();
+        if (!handle)
+            return;
+        bind(get_plugin_info, prefix + "get_plugin_info");
+        bind(get_param_info, prefix + "get_param_info");
+        bind(construct, prefix + "construct");
+        bind(destruct, prefix + "destruct");
+        bind(set_param_value, prefix + "set_param_value");
+        bind(get_param_value, prefix + "get_param_value");
+        bind(update, prefix + "update");
+    }
+    template <typename Fn> void bind(Fn &fn, const std::string &name)
+    {
+        fn = reinterpret_cast<Fn>(dlsym(handle, name.c_str()));
+        EXPECT_NE(fn, nullptr) << name;
+    }
+    bool ok() const { return handle && update; }
+    void setNumber(f0r_instance_t i, int index, double v) { set_param_value(i, &v, index); }
+    void setText(f0r_instance_t i, int index, const std::string &s)
+    {
+        std::vector<char> copy(s.begin(), s.end());  // the module must copy it
+        copy.push_back('\0');
+        char *p = copy.data();
+        set_param_value(i, &p, index);
+        copy.assign(copy.size(), 'x');
+    }
+};
+
+uint32_t rgbaBytes(Uint8 r, Uint8 g, Uint8 b, Uint8 a)
+{
+    uint32_t v;
+    Uint8 bytes[4] = {r, g, b, a};
+    memcpy(&v, bytes, 4);
+    return v;
+}
+
+// The RGB of a frei0r pixel as the harness's 0xRRGGBB.
+Uint32 rgbOf(uint32_t v)
+{
+    Uint8 b[4];
+    memcpy(b, &v, 4);
+    return rgb(b[0], b[1], b[2]);
+}
+Uint8 alphaOf(uint32_t v)
+{
+    Uint8 b[4];
+    memcpy(b, &v, 4);
+    return b[3];
+}
+
+}  // namespace
+
+TEST(Frei0rModules, DescribeThemselvesAndTheirParameters)
+{
+    struct Want { const char *name; int type; std::vector<std::string> params; } wants[] = {
+        {"boxflood", F0R_PLUGIN_TYPE_FILTER, {"grow", "rate", "colour"}},
+        {"wavetext", F0R_PLUGIN_TYPE_SOURCE,
+         {"text", "amplitude", "slice_width", "character_width", "character_height", "font",
+          "characters"}},
+        {"bouncetext", F0R_PLUGIN_TYPE_SOURCE,
+         {"text", "width", "height", "character_width", "character_height", "font", "characters"}},
+    };
+    for (const Want &w : wants) {
+        Frei0r m(w.name);
+        ASSERT_TRUE(m.ok());
+        f0r_plugin_info_t info{};
+        m.get_plugin_info(&info);
+        EXPECT_STREQ(info.name, w.name);
+        EXPECT_EQ(info.plugin_type, w.type);
+        EXPECT_EQ(info.color_model, F0R_COLOR_MODEL_RGBA8888);
+        ASSERT_EQ(info.num_params, (int)w.params.size());
+        for (int i = 0; i < info.num_params; ++i) {
+            f0r_param_info_t p{};
+            m.get_param_info(&p, i);
+            EXPECT_EQ(p.name, w.params[i]);
+            EXPECT_GE(strlen(p.explanation), 8u) << p.name;
+        }
+    }
+}
+
+TEST(Frei0rModules, OneInstanceAtATimeAndASecondConstructLeavesTheFirstIntact)
+{
+    Frei0r m("wavetext");
+    ASSERT_TRUE(m.ok());
+    const int W = 320, H = 240;
+    std::string font = makeFont(16, 32, 16, true);
+    auto run = [&](f0r_instance_t inst, int frames, bool interfere) {
+        m.setText(inst, 0, "ABCDEFGH");
+        m.setText(inst, 5, font);
+        m.setText(inst, 6, TEST_CHARACTERS);
+        std::vector<uint32_t> frame((size_t)W * H);
+        for (int f = 0; f < frames; ++f) {
+            if (interfere && f == 20) {
+                EXPECT_EQ(m.construct(W, H), nullptr);  // refused while inst is live
+                EXPECT_EQ(m.construct(64, 48), nullptr);
+            }
+            m.update(inst, f / 50.0, nullptr, frame.data());
+        }
+        return frame;
+    };
+    f0r_instance_t a = m.construct(W, H);
+    ASSERT_NE(a, nullptr);
+    std::vector<uint32_t> disturbed = run(a, 60, true);
+    m.destruct(a);
+    f0r_instance_t b = m.construct(W, H);  // free again after destruct
+    ASSERT_NE(b, nullptr);
+    std::vector<uint32_t> clean = run(b, 60, false);
+    m.destruct(b);
+    EXPECT_TRUE(disturbed == clean);
+}
+
+TEST(Frei0rModules, SourceDrawsWhatTheEffectDrawsOpaque)
+{
+    const int W = 320, H = 240;
+    std::string font = makeFont(16, 32, 16, true);
+    // The effect on an SDL surface, through the player's loader.
+    Effect fx("wavetext");
+    SurfacePtr s = makeTarget(W, H);
+    fx.start(s.get(), {"text=ABCDEFGH", "font=" + font, std::string("characters=") + TEST_CHARACTERS,
+                       "amplitude=70", "slice_width=3"});
+    Frei0r m("wavetext");
+    ASSERT_TRUE(m.ok());
+    f0r_instance_t inst = m.construct(W, H);
+    ASSERT_NE(inst, nullptr);
+    m.setText(inst, 0, "ABCDEFGH");
+    m.setNumber(inst, 1, 70);
+    m.setNumber(inst, 2, 3);
+    m.setText(inst, 5, font);
+    m.setText(inst, 6, TEST_CHARACTERS);
+    std::vector<uint32_t> frame((size_t)W * H, 0x12345678);
+    for (int f = 1; f <= 80; ++f) {
+        fx.draw();
+        m.update(inst, f / 50.0, nullptr, frame.data());
+        if (f % 20 != 0)
+            continue;
+        bool same = true, opaque = true;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                same &= rgbOf(frame[(size_t)y * W + x]) == pixel(s.get(), x, y);
+                opaque &= alphaOf(frame[(size_t)y * W + x]) == 255;
+            }
+        EXPECT_TRUE(same) << "frame " << f;
+        EXPECT_TRUE(opaque) << "frame " << f;
+    }
+    EXPECT_FALSE(allPixels(s.get(), 0));
+    m.destruct(inst);
+}
+
+TEST(Frei0rModules, SourceLoopsWhenTheTextIsUsedUp)
+{
+    const int W = 160, H = 120;
+    Frei0r m("wavetext");
+    ASSERT_TRUE(m.ok());
+    f0r_instance_t inst = m.construct(W, H);
+    ASSERT_NE(inst, nullptr);
+    m.setText(inst, 0, "AB");
+    m.setText(inst, 5, makeFont(16, 32, 16, true));
+    m.setText(inst, 6, TEST_CHARACTERS);
+    std::vector<uint32_t> frame((size_t)W * H);
+    std::vector<std::vector<uint32_t>> frames;
+    for (int f = 1; f <= 100; ++f) {
+        m.update(inst, f / 50.0, nullptr, frame.data());
+        frames.push_back(frame);
+    }
+    // "AB" ends in frame 48, which starts the effect again and draws its first frame: frame
+    // 48 + k shows what frame 1 + k showed.
+    for (int k = 0; k < 40; ++k)
+        ASSERT_TRUE(frames[47 + k] == frames[k]) << "frame " << 48 + k;
+    m.destruct(inst);
+}
+
+TEST(Frei0rModules, FilterFillsOverTheIncomingFrameAndKeepsItsAlpha)
+{
+    const int W = 64, H = 48;
+    Frei0r m("boxflood");
+    ASSERT_TRUE(m.ok());
+    f0r_instance_t inst = m.construct(W, H);
+    ASSERT_NE(inst, nullptr);
+    double grow = 1.0;
+    m.set_param_value(inst, &grow, 0);
+    m.setNumber(inst, 1, 3.2);  // rounded to 3, raised to 4
+    f0r_param_color_t colour{0.0f, 1.0f, 128 / 255.0f};
+    m.set_param_value(inst, &colour, 2);
+    double rate = 0;
+    m.get_param_value(inst, &rate, 1);
+    EXPECT_EQ(rate, 3.0);
+    std::vector<uint32_t> in((size_t)W * H), out((size_t)W * H);
+    for (size_t i = 0; i < in.size(); ++i)
+        in[i] = rgbaBytes((Uint8)i, (Uint8)(i >> 3), 7, (Uint8)(100 + i % 50));
+    for (int f = 1; f <= 3; ++f)
+        m.update(inst, f / 50.0, in.data(), out.data());
+    // Third step at 64 x 48, rate 4: (24, 18, 16, 12).
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            size_t i = (size_t)y * W + x;
+            bool inside = x >= 24 && x < 40 && y >= 18 && y < 30;
+            ASSERT_EQ(rgbOf(out[i]), inside ? rgb(0, 255, 128) : rgbOf(in[i])) << x << "," << y;
+            ASSERT_EQ(alphaOf(out[i]), alphaOf(in[i])) << x << "," << y;
+        }
+    m.destruct(inst);
+}
+
+TEST(Frei0rModules, UnreadableFontGivesBlackFramesNotGarbage)
+{
+    Frei0r m("bouncetext");
+    ASSERT_TRUE(m.ok());
+    f0r_instance_t inst = m.construct(32, 32);
+    ASSERT_NE(inst, nullptr);
+    m.setText(inst, 5, "/nonexistent/font.pcx");
+    std::vector<uint32_t> frame(32 * 32, 0xdeadbeef);
+    ::testing::internal::CaptureStderr();
+    m.update(inst, 0, nullptr, frame.data());
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("bouncetext: cannot read the font /nonexistent/font.pcx"), std::string::npos)
+        << err;
+    for (uint32_t v : frame)
+        ASSERT_EQ(v, rgbaBytes(0, 0, 0, 255));
+    m.destruct(inst);
+}
+
+namespace {
+
+std::string findProgram(const char *name)
+{
+    const char *path = getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+// ffmpeg renders `frames` frames through frei0r into dir/f-NNNNNN.png.
+mirvo_test::ProgramResult ffmpeg(const std::string &input, const std::string &filter,
+                                 int frames, const std::string &dir)
+{
+    std::vector<std::string> argv{findProgram("ffmpeg"), "-hide_banner", "-loglevel", "error",
+                                  "-f", "lavfi", "-i", input};
+    if (!filter.empty()) {
+        argv.push_back("-vf");
+        argv.push_back(filter);
+    }
+    for (const char *a : {"-frames:v", "", "-pix_fmt", "rgb24"})
+        argv.push_back(a);
+    argv[argv.size() - 3] = std::to_string(frames);
+    argv.push_back(dir + "/f-%06d.png");
+    return mirvo_test::runProgram(argv, PLAYER_SOURCE_DIR, {{"FREI0R_PATH", FREI0R_DIR}});
+}
+
+mirvo_test::ProgramResult player(const std::vector<std::string> &args, int frames,
+                                 const std::string &dir)
+{
+    std::vector<std::string> argv{MIRVO_PLAY, "--headless"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return mirvo_test::runProgram(
+        argv, PLAYER_SOURCE_DIR,
+        {{"MIRVO_FRAMES", std::to_string(frames)}, {"MIRVO_CAPTURE", dir}, {"MIRVO_NOWAIT", "1"}});
+}
+
+std::string numbered(const std::string &dir, const char *prefix, int k)
+{
+    char name[40];
+    snprintf(name, sizeof name, "/%s%06d.png", prefix, k);
+    return dir + name;
+}
+
+#ifdef MIRVO_SANITIZED
+#define SKIP_UNDER_SANITIZERS() GTEST_SKIP() << "ffmpeg cannot load modules built with the sanitizers"
+#else
+#define SKIP_UNDER_SANITIZERS() (void)0
+#endif
+
+}  // namespace
+
+TEST(Frei0rUnderFfmpeg, WavetextSourceFramesEqualThePlayers)
+{
+    SKIP_UNDER_SANITIZERS();
+    if (findProgram("ffmpeg").empty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    std::string ff = mirvo_test::makeTempDir("ffwave"), pl = mirvo_test::makeTempDir("plwave");
+    mirvo_test::ProgramResult r = ffmpeg(
+        "frei0r_src=size=640x480:framerate=50:filter_name=wavetext:filter_params=HELLO|80|3", "",
+        120, ff);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(player({"wavetext", "HELLO", "amplitude=80", "slice_width=3"}, 120, pl).status, 0);
+    // "HELLO" ends in frame 96 and starts over: the comparison covers the restart too.
+    for (int k = 1; k <= 120; ++k) {
+        PngImage a = readPng(numbered(ff, "f-", k)), b = readPng(numbered(pl, "frame-", k));
+        ASSERT_EQ(a.width, 640) << "frame " << k;
+        ASSERT_TRUE(a == b) << "frame " << k;
+    }
+}
+
+TEST(Frei0rUnderFfmpeg, BouncetextSourceFramesEqualThePlayers)
+{
+    SKIP_UNDER_SANITIZERS();
+    if (findProgram("ffmpeg").empty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    std::string ff = mirvo_test::makeTempDir("ffbounce"), pl = mirvo_test::makeTempDir("plbounce");
+    ASSERT_EQ(ffmpeg("frei0r_src=size=320x240:framerate=50:filter_name=bouncetext:"
+                     "filter_params=JUMP AROUND|-1|150",
+                     "", 100, ff)
+                  .status,
+              0);
+    ASSERT_EQ(player({"-W", "320", "-H", "240", "bouncetext", "JUMP AROUND", "height=150"}, 100, pl)
+                  .status,
+              0);
+    for (int k = 10; k <= 100; k += 10) {
+        PngImage a = readPng(numbered(ff, "f-", k)), b = readPng(numbered(pl, "frame-", k));
+        ASSERT_EQ(a.width, 320);
+        ASSERT_TRUE(a == b) << "frame " << k;
+    }
+}
+
+// Over a black input the filter shows what the player's boxflood leaves on a black screen,
+// as long as the rectangle grows (each fill covers the ones before); it finishes in frame
+// 27 (rate 6 at 320 x 240), after which the player keeps its picture and ffmpeg's input
+// is black again.
+TEST(Frei0rUnderFfmpeg, BoxfloodFilterOverBlackEqualsThePlayer)
+{
+    SKIP_UNDER_SANITIZERS();
+    if (findProgram("ffmpeg").empty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    std::string ff = mirvo_test::makeTempDir("ffbox"), pl = mirvo_test::makeTempDir("plbox");
+    ASSERT_EQ(ffmpeg("color=c=black:size=320x240:rate=50",
+                     "format=rgba,frei0r=filter_name=boxflood:filter_params=y|6|0.2/0.6/1", 40, ff)
+                  .status,
+              0);
+    ASSERT_EQ(player({"-W", "320", "-H", "240", "boxflood", "1", "6", "51", "153", "255"}, 40, pl)
+                  .status,
+              0);
+    for (int k = 1; k <= 26; ++k) {
+        PngImage a = readPng(numbered(ff, "f-", k)), b = readPng(numbered(pl, "frame-", k));
+        ASSERT_EQ(a.width, 320);
+        ASSERT_TRUE(a == b) << "frame " << k;
+    }
+}
+
+TEST(Frei0rUnderFfmpeg, SecondInstanceIsRefusedCleanly)
+{
+    SKIP_UNDER_SANITIZERS();
+    if (findProgram("ffmpeg").empty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    std::string src = "frei0r_src=size=64x48:framerate=50:filter_name=wavetext:filter_params=HI";
+    mirvo_test::ProgramResult r = mirvo_test::runProgram(
+        {findProgram("ffmpeg"), "-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i", src,
+         "-f", "lavfi", "-i", src, "-filter_complex", "[0][1]hstack", "-frames:v", "3", "-f",
+         "null", "-"},
+        PLAYER_SOURCE_DIR, {{"FREI0R_PATH", FREI0R_DIR}});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("wavetext: one instance at a time"), std::string::npos) << r.err;
+}
