@@ -211,6 +211,11 @@ TEST_F(SkyBoxGL, MissingFaceStillDrawsItsQuad) {
 
 TEST_F(SkyBoxGL, DrawnAtAPointTheCubeSpansOneEitherSide) {
   auto n = writeFaces("place");
+  // As an application has it: depth test, lighting and culling on, so the list turns them off.
+  KR_GLState* state = KR_GLState::getInstance();
+  state->enableDepthTest();
+  state->enableLighting();
+  state->enableCulling();
   KR_SkyBox sky(n[0].c_str(), n[1].c_str(), n[2].c_str(), n[3].c_str(), n[4].c_str(), n[5].c_str());
   koratest::startRecording();
   sky.drawSkyBox(KR_Point3D(10, 2, -5));
