@@ -3,7 +3,11 @@
 
 #include <GL/glu.h>
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <new>
 
 namespace KORA {
@@ -15,13 +19,39 @@ static std::size_t pixelCount(int rows, int columns) {
   return static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
 }
 
+// Rasters from this size up are put on huge pages (2 MiB) where the kernel allows it.
+static const std::size_t HUGE_PAGE = std::size_t(2) << 20;
+
+KR_RGBA* KR_Image::allocateRaster(std::size_t count, bool opaqueBlack) {
+  if (count > SIZE_MAX / sizeof(KR_RGBA)) return nullptr;
+  const std::size_t bytes = count * sizeof(KR_RGBA);
+  void* block = ::operator new[](bytes, std::nothrow);
+  if (block == nullptr) return nullptr;
+  if (bytes >= 2 * HUGE_PAGE) {
+    const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(block) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+    const std::uintptr_t to = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(HUGE_PAGE - 1);
+    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);  // a hint only
+  }
+  KR_RGBA* raster = static_cast<KR_RGBA*>(block);
+  if (opaqueBlack) std::uninitialized_fill_n(raster, count, KR_RGBA());
+  return raster;
+}
+
+KR_RGBA* KR_Image::allocateRasterOrThrow(std::size_t count) {
+  KR_RGBA* raster = allocateRaster(count, true);
+  if (raster == nullptr) throw std::bad_alloc();
+  return raster;
+}
+
+void KR_Image::releaseRaster(KR_RGBA* raster) { ::operator delete[](raster); }
+
 KR_Image::KR_Image() : rasterpos_x(0), rasterpos_y(0), rows(0), columns(0), pixels(nullptr) {
   glPixelZoom(1.0f, -1.0f);
 }
 
 KR_Image::KR_Image(int width, int height)
     : rasterpos_x(0), rasterpos_y(0), rows(height), columns(width), pixels(nullptr) {
-  pixels = new KR_RGBA[pixelCount(rows, columns)];
+  pixels = allocateRasterOrThrow(pixelCount(rows, columns));
   glPixelZoom(1.0f, -1.0f);
 }
 
@@ -40,22 +70,24 @@ KR_Image::KR_Image(const KR_Image& image)
       columns(image.columns),
       pixels(nullptr) {
   const std::size_t n = pixelCount(rows, columns);
-  pixels = new KR_RGBA[n];
+  pixels = allocateRaster(n, false);
+  if (pixels == nullptr) throw std::bad_alloc();
   if (n != 0) std::copy(image.pixels, image.pixels + n, pixels);
 }
 
-KR_Image::~KR_Image() { delete[] pixels; }
+KR_Image::~KR_Image() { releaseRaster(pixels); }
 
 KR_Image& KR_Image::operator=(const KR_Image& image) {
   if (this == &image) return *this;
   const std::size_t n = pixelCount(image.rows, image.columns);
-  KR_RGBA* fresh = new KR_RGBA[n];  // allocate first: a failure leaves *this as it was
+  KR_RGBA* fresh = allocateRaster(n, false);  // allocate first: a failure leaves *this as it was
+  if (fresh == nullptr) throw std::bad_alloc();
   if (n != 0) std::copy(image.pixels, image.pixels + n, fresh);
   rasterpos_x = image.rasterpos_x;
   rasterpos_y = image.rasterpos_y;
   rows = image.rows;
   columns = image.columns;
-  delete[] pixels;
+  releaseRaster(pixels);
   pixels = fresh;
   return *this;
 }
@@ -75,13 +107,13 @@ void KR_Image::setTextureGL(GLuint* texture_id, GLint wrap_s, GLint wrap_t, GLin
 }
 
 bool KR_Image::readFromFrameBuffer(int x, int y, int width, int height) {
-  delete[] pixels;
+  releaseRaster(pixels);
   pixels = nullptr;
   rows = height;
   columns = width;
   if (width < 0 || height < 0) return false;  // no such block; glReadPixels would refuse it
   if (width == 0 || height == 0) return true;  // an empty image, nothing to read
-  pixels = new (std::nothrow) KR_RGBA[pixelCount(rows, columns)];
+  pixels = allocateRaster(pixelCount(rows, columns), true);
   if (pixels == nullptr) return false;
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glReadPixels(x, y, columns, rows, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
@@ -128,12 +160,13 @@ KR_Image KR_Image::copy(int row, int column, int height, int width) const {
   const long bottom = std::min<long>(static_cast<long>(row) + height, pixels ? rows : 0);
   const long right = std::min<long>(static_cast<long>(column) + width, pixels ? columns : 0);
   if (bottom <= top || right <= left) {
-    block.pixels = new KR_RGBA[0];
+    block.pixels = allocateRasterOrThrow(0);
     return block;
   }
   block.rows = static_cast<int>(bottom - top);
   block.columns = static_cast<int>(right - left);
-  block.pixels = new KR_RGBA[pixelCount(block.rows, block.columns)];
+  block.pixels = allocateRaster(pixelCount(block.rows, block.columns), false);
+  if (block.pixels == nullptr) throw std::bad_alloc();
   for (int r = 0; r < block.rows; ++r) {
     const KR_RGBA* src = pixels + static_cast<std::size_t>(top + r) * columns + left;
     std::copy(src, src + block.columns, block.pixels + static_cast<std::size_t>(r) * block.columns);

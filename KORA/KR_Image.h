@@ -123,7 +123,15 @@ class KR_Image {
   struct NoGL {};
   explicit KR_Image(NoGL);
   void checkSize(long width, long height, const char* reader) const;
-  void replaceRaster(int width, int height, const char* reader);
+  // Releases the raster and allocates one of width x height, opaque black unless the caller
+  // overwrites every pixel; fails the reader when there is no memory.
+  void replaceRaster(int width, int height, const char* reader, bool opaqueBlack);
+
+  // Raster storage in one block (large ones on huge pages where the system offers them, so a
+  // big picture costs few page faults). allocateRaster returns null when there is no memory.
+  static KR_RGBA* allocateRaster(std::size_t count, bool opaqueBlack);
+  static KR_RGBA* allocateRasterOrThrow(std::size_t count);  // opaque black; throws bad_alloc
+  static void releaseRaster(KR_RGBA* raster);
 };
 
 }  // namespace KORA

@@ -181,12 +181,12 @@ void KR_Image::checkSize(long width, long height, const char* reader) const {
                       std::to_string(pixel_limit) + " pixels"};
 }
 
-void KR_Image::replaceRaster(int width, int height, const char* reader) {
-  delete[] pixels;
+void KR_Image::replaceRaster(int width, int height, const char* reader, bool opaqueBlack) {
+  releaseRaster(pixels);
   pixels = nullptr;
   rows = height;
   columns = width;
-  pixels = new (std::nothrow) KR_RGBA[static_cast<std::size_t>(width) * height];
+  pixels = allocateRaster(static_cast<std::size_t>(width) * height, opaqueBlack);
   if (pixels == nullptr)
     throw ReadFailure{std::string(reader) + ": Unable to allocate memory for storage of image"};
 }
@@ -235,7 +235,7 @@ bool KR_Image::decodeBMP(const byte* file, std::size_t size) {
       for (int i = 0; i < 256; ++i) lut[i] = opaque(pal[4 * i + 2], pal[4 * i + 1], pal[4 * i]);
     }
 
-    replaceRaster(file_columns, file_rows, BMP_READER);
+    replaceRaster(file_columns, file_rows, BMP_READER, !raw);  // raw data covers every pixel
 
     if (bitsPerPixel == 24) {
       for (std::size_t fr = 0; fr < height; ++fr) {  // the file's rows run bottom up
@@ -385,7 +385,7 @@ bool KR_Image::decodePCX(const byte* file, std::size_t size) {
     if (!planar && size < PCX_HEADER_SIZE + PCX_PALETTE_SIZE)
       fail(PCX_READER, "File is shorter than its header and palette");
 
-    replaceRaster(int(width), int(height), PCX_READER);
+    replaceRaster(int(width), int(height), PCX_READER, true);
 
     const std::size_t w = static_cast<std::size_t>(width);
     std::size_t pos = PCX_HEADER_SIZE;
