@@ -90,8 +90,8 @@ DemoScene::DemoScene(KR_Init& _init, int _width, int _height)
   glLightfv(GL_LIGHT0, GL_SPECULAR, white);
   glFogi(GL_FOG_MODE, GL_LINEAR);
   glFogfv(GL_FOG_COLOR, HAZE);
-  glFogf(GL_FOG_START, 90.0f);
-  glFogf(GL_FOG_END, 380.0f);
+  glFogf(GL_FOG_START, 80.0f);
+  glFogf(GL_FOG_END, 300.0f);
 
   // Built after the switches above: the sky box's list turns off only what the tracker
   // remembers as on.

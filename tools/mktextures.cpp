@@ -182,7 +182,7 @@ Rgb skyColour(Vec3 d) {
   // Below the ranges: the haze of the distant lowland, darkening towards the ground.
   float lowland = std::min(nearTop, 0.0f);
   if (e < lowland) {
-    Rgb haze = mix(NEAR_HILLS, HORIZON, 0.85f);
+    Rgb haze = HORIZON;  // the colour of the demo's distance fog
     colour = mix(haze, GROUND, smoothstep(lowland, -0.6f, e));
   }
   return colour;
