@@ -128,9 +128,14 @@ KR_Matrix3D& KR_Matrix3D::operator*=(const KR_Matrix3D& m) {
 }
 
 void KR_Matrix3D::preMultiply(const KR_Matrix3D& m) {
-  scalar a[16];
-  for (int i = 0; i < 16; ++i) a[i] = data[i];
-  product(data, &m == this ? a : m.data, a);
+  // Both operands are copied first: m may be this matrix, and the compiler then knows that
+  // writing data cannot change them.
+  scalar a[16], b[16];
+  for (int i = 0; i < 16; ++i) {
+    a[i] = data[i];
+    b[i] = m.data[i];
+  }
+  product(data, b, a);
 }
 
 KR_Matrix3D KR_Matrix3D::operator*(const KR_Matrix3D& m) const {

@@ -103,7 +103,7 @@ TEST_F(CameraSetUp, ViewingMatrixAgreesWithGlmLookAt) {
   std::uniform_real_distribution<float> d(-50, 50);
   for (int round = 0; round < 100; ++round) {
     const glm::vec3 eye(d(rng), d(rng), d(rng)), at(d(rng), d(rng), d(rng));
-    const glm::vec3 up = glm::normalize(glm::vec3(d(rng) / 10, 1, d(rng) / 10));
+    const glm::vec3 up = glm::normalize(glm::vec3(d(rng) / 10, 1.0f, d(rng) / 10));
     camera->setFrustumAndCamera(60, 640, 480, 0.5f, 500, KR_Point3D(eye.x, eye.y, eye.z),
                                 KR_Point3D(at.x, at.y, at.z), KR_Vector3D(up.x, up.y, up.z));
     const glm::mat4 g = glm::lookAt(eye, at, up);

@@ -56,9 +56,9 @@ TEST_F(GLStateTracker, DisableOfASwitchThatIsOffIssuesNothing) {
 
 struct Switch {
   const char* name;
-  void (KR_GLState::*on)();
-  void (KR_GLState::*off)();
-  bool KR_GLState::*flag;
+  void (*on)(KR_GLState*);
+  void (*off)(KR_GLState*);
+  bool (*flag)(const KR_GLState*);
   GLenum cap;
 };
 
@@ -69,12 +69,12 @@ class GLStateSwitch : public GLStateTracker, public ::testing::WithParamInterfac
 TEST_P(GLStateSwitch, MirrorsItsCapabilityInGLAndInItsFlag) {
   const Switch& s = GetParam();
   koratest::startRecording();
-  (state->*s.on)();
-  EXPECT_TRUE(state->*s.flag);
+  s.on(state);
+  EXPECT_TRUE(s.flag(state));
   EXPECT_TRUE(glIsEnabled(s.cap));
-  (state->*s.on)();
-  (state->*s.off)();
-  EXPECT_FALSE(state->*s.flag);
+  s.on(state);
+  s.off(state);
+  EXPECT_FALSE(s.flag(state));
   EXPECT_FALSE(glIsEnabled(s.cap));
   koratest::stopRecording();
   ASSERT_EQ(recordedCalls().size(), 2u) << recordedText();
@@ -82,8 +82,12 @@ TEST_P(GLStateSwitch, MirrorsItsCapabilityInGLAndInItsFlag) {
   EXPECT_EQ(recordedCalls()[1].args.at(0), s.cap);
 }
 
-#define SWITCH(Name, flag, cap) \
-  Switch { #Name, &KR_GLState::enable##Name, &KR_GLState::disable##Name, &KR_GLState::flag, cap }
+#define SWITCH(Name, member, cap)                                      \
+  Switch {                                                             \
+    #Name, [](KR_GLState* t) { t->enable##Name(); },                   \
+        [](KR_GLState* t) { t->disable##Name(); },                     \
+        [](const KR_GLState* t) { return t->member; }, cap             \
+  }
 INSTANTIATE_TEST_SUITE_P(
     AllPairs, GLStateSwitch,
     ::testing::Values(SWITCH(Lighting, lighting, GL_LIGHTING), SWITCH(Culling, culling, GL_CULL_FACE),
@@ -99,17 +103,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Switch>& info) { return std::string(info.param.name); });
 
 TEST_F(GLStateTracker, LightByIndexIsTheSameSwitchAsTheNamedLight) {
-  bool KR_GLState::*flags[8] = {&KR_GLState::light0, &KR_GLState::light1, &KR_GLState::light2,
-                                &KR_GLState::light3, &KR_GLState::light4, &KR_GLState::light5,
-                                &KR_GLState::light6, &KR_GLState::light7};
+  const bool* flags[8] = {&state->light0, &state->light1, &state->light2, &state->light3,
+                          &state->light4, &state->light5, &state->light6, &state->light7};
   for (GLuint i = 0; i < 8; ++i) {
     koratest::startRecording();
     state->enableLighti(i);
-    EXPECT_TRUE(state->*flags[i]) << "light " << i;
+    EXPECT_TRUE(*flags[i]) << "light " << i;
     state->enableLight0();
     state->enableLighti(i);
     state->disableLighti(i);
-    EXPECT_FALSE(state->*flags[i]);
+    EXPECT_FALSE(*flags[i]);
     state->disableLight0();
     koratest::stopRecording();
     const auto enables = koratest::recordedCalls("glEnable");

@@ -6,7 +6,6 @@
 #include <limits>
 #include <random>
 
-#define GLM_FORCE_CTOR_INIT
 #include <glm/glm.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -140,7 +139,7 @@ TEST(MatrixProduct, AgreesWithGlm) {
   std::mt19937 rng(7);
   std::uniform_real_distribution<float> dist(-3, 3);
   for (int round = 0; round < 50; ++round) {
-    glm::mat4 ga, gb;
+    glm::mat4 ga(1.0f), gb(1.0f);
     float fa[16], fb[16];
     for (int i = 0; i < 16; ++i) {
       fa[i] = glm::value_ptr(ga)[i] = dist(rng);
@@ -264,7 +263,7 @@ TEST(MatrixInverse, AgreesWithGlmOnRandomAffineMatrices) {
   for (int round = 0; round < 200; ++round) {
     glm::mat4 g(1.0f);
     g = glm::translate(g, glm::vec3(move(rng), move(rng), move(rng)));
-    g = glm::rotate(g, glm::radians(angle(rng)), glm::normalize(glm::vec3(move(rng), move(rng), 1)));
+    g = glm::rotate(g, glm::radians(angle(rng)), glm::normalize(glm::vec3(move(rng), move(rng), 1.0f)));
     g = glm::scale(g, glm::vec3(scale(rng), scale(rng), scale(rng)));
     KR_Matrix3D m(glm::value_ptr(g));
     ASSERT_TRUE(m.inverse()) << "round " << round;

@@ -68,7 +68,7 @@ TEST(RaySphere, HitPointLiesOnTheTransformedSphere) {
   for (int round = 0; round < 200; ++round) {
     glm::mat4 g(1.0f);
     g = glm::translate(g, glm::vec3(move(rng), move(rng), move(rng)));
-    g = glm::rotate(g, glm::radians(angle(rng)), glm::normalize(glm::vec3(move(rng), 1, move(rng))));
+    g = glm::rotate(g, glm::radians(angle(rng)), glm::normalize(glm::vec3(move(rng), 1.0f, move(rng))));
     g = glm::scale(g, glm::vec3(scale(rng), scale(rng), scale(rng)));
     const glm::vec3 target(g * glm::vec4(move(rng) / 6, move(rng) / 6, move(rng) / 6, 1));
     const glm::vec3 from(move(rng) * 5, move(rng) * 5, 20);
