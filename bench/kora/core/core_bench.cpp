@@ -172,12 +172,14 @@ PAIR(normalize);
 PAIR(point_times_matrix);
 PAIR(ray_sphere);
 
-// Collects the CPU time per run and prints KORA / GLM for each pair at the end.
+// Collects the CPU time per run (the median when repeated) and prints KORA / GLM for each
+// pair at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration) times_[r.benchmark_name()] = r.GetAdjustedCPUTime();
+      if (r.run_type == Run::RT_Iteration || r.aggregate_name == "median")
+        times_[r.run_name.str()] = r.GetAdjustedCPUTime();
     ConsoleReporter::ReportRuns(runs);
   }
   void Finalize() override {
