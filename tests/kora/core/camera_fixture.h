@@ -16,13 +16,14 @@ protected:
   void SetUp() override {
     GLTest::SetUp();
     camera = KORA::KR_Camera::getInstance();
+  }
+
+  // Puts the follow settings back to their initial values, and pops the projections that the
+  // camera pushed and left for the caller.
+  void TearDown() override {
     camera->fixed_object = nullptr;
     camera->follow_distance = 10;
     camera->follow_angleX = camera->follow_angleY = camera->follow_angleZ = 0;
-  }
-
-  // The camera pushes the projection and leaves it for the caller: pop back to the bottom.
-  void TearDown() override {
     camera->setRenderVolume();
     KORA::KR_GLState::getInstance()->projection();
     GLint depth = 1;

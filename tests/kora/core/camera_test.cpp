@@ -19,11 +19,22 @@ namespace {
 class CameraSetUp : public koratest::CameraTest {};
 
 TEST_F(CameraSetUp, StartsWithItsInitialValues) {
-  // Members that only setFrustumAndCamera changes; the singleton is fresh in its own process.
+  // CTest runs each test in a process of its own, so the camera here is new.
   EXPECT_EQ(camera, KR_Camera::getInstance());
   EXPECT_EQ(camera->follow_distance, 10.0f);
+  EXPECT_EQ(camera->follow_angleX, 0);
+  EXPECT_EQ(camera->follow_angleY, 0);
+  EXPECT_EQ(camera->follow_angleZ, 0);
   EXPECT_TRUE(camera->normal_viewing_volume);
   EXPECT_EQ(camera->fixed_object, nullptr);
+  if (camera->screen_width == 0) {  // not yet set up by an earlier test in this process
+    EXPECT_TRUE(camera->matrix.isIdentity());
+    expectPoint(camera->eye, 0, 0, 0, 0);
+    EXPECT_EQ(camera->eye.data[3], 1.0f);
+    expectVector(camera->up, 0, 0, 0, 0);
+    expectVector(camera->getU(), 0, 0, 0, 0);
+    expectVector(camera->getN(), 0, 0, 0, 0);
+  }
 }
 
 TEST_F(CameraSetUp, BasisAndViewingMatrixForTheStandardCamera) {
