@@ -11,9 +11,11 @@
 //   BMP with the 40-byte information header: 24-bit (uncompressed) and 8-bit (raw or RLE8).
 //     24-bit data is read from offset 54; an 8-bit file has a 256-entry palette at 54 and its
 //     data at 1078, whatever the header's offsets and colour count say. Rows run bottom up.
-//   PCX version 5, 8 bits per plane, run-length encoded: one plane with the 256-colour palette
-//     in the last 768 bytes of the file, or three planes (red, green, blue). Each plane line is
-//     decoded up to its bytesPerLine, the pad bytes past the width being dropped.
+//   PCX (manufacturer 10, version above 4), 8 bits per plane, run-length encoded: three planes
+//     (red, green, blue), or any other plane count read as one plane of indices into the
+//     256-colour palette in the last 768 bytes of the file. Each plane line is decoded up to
+//     its bytesPerLine, the pad bytes past the width being dropped; a run carried past the
+//     line's end loses its excess.
 //
 // Damaged and hostile files never make a reader read outside the file or write outside the
 // raster. Each problem writes one line on the error stream and then either
