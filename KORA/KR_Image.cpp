@@ -69,10 +69,11 @@ KR_Image::KR_Image(const KR_Image& image)
       rows(image.rows),
       columns(image.columns),
       pixels(nullptr) {
+  // An image left without pixels by a failed allocation is copied as opaque black.
   const std::size_t n = pixelCount(rows, columns);
-  pixels = allocateRaster(n, false);
+  pixels = allocateRaster(n, image.pixels == nullptr);
   if (pixels == nullptr) throw std::bad_alloc();
-  if (n != 0) std::copy(image.pixels, image.pixels + n, pixels);
+  if (n != 0 && image.pixels != nullptr) std::copy(image.pixels, image.pixels + n, pixels);
 }
 
 KR_Image::~KR_Image() { releaseRaster(pixels); }
@@ -80,9 +81,9 @@ KR_Image::~KR_Image() { releaseRaster(pixels); }
 KR_Image& KR_Image::operator=(const KR_Image& image) {
   if (this == &image) return *this;
   const std::size_t n = pixelCount(image.rows, image.columns);
-  KR_RGBA* fresh = allocateRaster(n, false);  // allocate first: a failure leaves *this as it was
+  KR_RGBA* fresh = allocateRaster(n, image.pixels == nullptr);  // first: a failure leaves *this
   if (fresh == nullptr) throw std::bad_alloc();
-  if (n != 0) std::copy(image.pixels, image.pixels + n, fresh);
+  if (n != 0 && image.pixels != nullptr) std::copy(image.pixels, image.pixels + n, fresh);
   rasterpos_x = image.rasterpos_x;
   rasterpos_y = image.rasterpos_y;
   rows = image.rows;
@@ -100,7 +101,7 @@ void KR_Image::setTextureGL(GLuint* texture_id, GLint wrap_s, GLint wrap_t, GLin
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap_t);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag_filter);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
-  if (mipmapping)
+  if (mipmapping && pixels != nullptr)  // GLU would read through a null raster
     gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, columns, rows, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
   else
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, columns, rows, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
@@ -128,7 +129,7 @@ void KR_Image::drawToFrameBuffer() const {
 }
 
 void KR_Image::chromaKey(const KR_RGBA& key, byte alpha) {
-  const std::size_t n = pixelCount(rows, columns);
+  const std::size_t n = pixels != nullptr ? pixelCount(rows, columns) : 0;
   for (std::size_t i = 0; i < n; ++i) {
     KR_RGBA& p = pixels[i];
     if (p.r == key.r && p.g == key.g && p.b == key.b) p.a = alpha;

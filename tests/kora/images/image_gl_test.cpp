@@ -202,6 +202,28 @@ TEST_F(ImageGL, EmptyImageDrawsNothingAndIssuesNoCall) {
   EXPECT_TRUE(recordedCalls().empty()) << recordedText();
 }
 
+// Sized, but left without pixels (as a failed raster allocation leaves an image).
+class Hollow : public KR_Image {
+ public:
+  Hollow() {
+    rows = 4;
+    columns = 4;
+  }
+};
+
+TEST_F(ImageGL, TextureOfAnImageWithoutPixelsIsMadeWithoutReadingThem) {
+  Hollow hollow;
+  GLuint id = 0;
+  koratest::startRecording();
+  hollow.setTextureGL(&id, GL_REPEAT, GL_REPEAT, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR, true);
+  koratest::stopRecording();
+  EXPECT_NE(id, 0u);
+  EXPECT_EQ(countCalls("gluBuild2DMipmaps"), 0u) << recordedText();
+  EXPECT_EQ(countCalls("glTexImage2D"), 1u) << recordedText();
+  EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 4);
+  glDeleteTextures(1, &id);
+}
+
 TEST_F(ImageGL, ReadFromFrameBufferWithANegativeSizeFailsWithoutAGlCall) {
   KR_Image image(2, 2);
   koratest::startRecording();

@@ -123,6 +123,31 @@ TEST(ImageChromaKey, ReachesTheLastPixelAndLeavesColoursAlone) {
   EXPECT_EQ(image.getPixel(2, 3)->a, 128);
 }
 
+// An image with a size but no pixels, as a failed raster allocation leaves it.
+class Hollow : public KR_Image {
+ public:
+  Hollow() {
+    rows = 2;
+    columns = 3;
+  }
+};
+
+TEST(ImageWithoutPixels, IsSafeToKeyCopyAndAssign) {
+  Hollow hollow;
+  ASSERT_EQ(hollow.data(), nullptr);
+  hollow.chromaKey(KR_RGBA(0, 0, 0, 0), 0);
+  EXPECT_EQ(hollow.getPixel(0, 0), nullptr);
+  const KR_Image copy(hollow);  // copied as opaque black of the same size
+  ASSERT_NE(copy.data(), nullptr);
+  EXPECT_EQ(copy.rows, 2);
+  EXPECT_EQ(copy.columns, 3);
+  EXPECT_EQ(*copy.getPixel(1, 2), BLACK);
+  KR_Image assigned(1, 1);
+  assigned = hollow;
+  EXPECT_EQ(assigned.columns, 3);
+  EXPECT_EQ(*assigned.getPixel(1, 2), BLACK);
+}
+
 TEST(ImagePixelAccess, CheckedFormsRefuseCoordinatesOutsideTheRaster) {
   KR_Image image(3, 2);  // rows 0..1, columns 0..2
   EXPECT_TRUE(image.setPixel(1, 2, KR_RGBA(1, 1, 1, 1)));
