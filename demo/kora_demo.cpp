@@ -223,7 +223,7 @@ int main(int argc, char** argv) {
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
   glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
   glutInitWindowSize(options.width, options.height);
-  glutCreateWindow("KORA demo");
+  int window = glutCreateWindow("KORA demo");
   scene.reset(new DemoScene(*init, options.width, options.height));
   if (options.free) scene->toggleFollow();
 
@@ -237,6 +237,9 @@ int main(int argc, char** argv) {
   glutMainLoop();
 
   scene.reset();
+  // Close the window and GLUT's display connection, so that GL frees what it holds for them.
+  if (glutGetWindow() == window) glutDestroyWindow(window);
+  glutExit();
   delete init;
   return exitStatus;
 }

@@ -32,7 +32,10 @@ bool readPng(const std::string& path, Picture& p) {
 
 // Runs the demo from its own folder (it reads "../TEXTURES/"); returns the exit status.
 int runDemo(const std::string& arguments) {
-  std::string command = "cd '" KORA_DEMO_DIR "' && '" KORA_DEMO_PROGRAM "' " + arguments + " > /dev/null 2>&1";
+  // In sanitizer builds the demo runs without LeakSanitizer: Mesa's GLX driver holds memory to
+  // the end and is unloaded before the leak check (valgrind covers the demo's own leaks).
+  std::string command = "cd '" KORA_DEMO_DIR "' && ASAN_OPTIONS=detect_leaks=0 '" KORA_DEMO_PROGRAM "' " +
+                        arguments + " > /dev/null 2>&1";
   int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
