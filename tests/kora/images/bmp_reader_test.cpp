@@ -74,6 +74,21 @@ TEST_F(BmpReader, OddWidth24BitRowsSkipTheirPadBytes) {
   for (int i = 0; i < 15; ++i) EXPECT_EQ(at(image, i / 5, i % 5), px[i]) << "pixel " << i;
 }
 
+TEST_F(BmpReader, LargePictureOnHugePagesHoldsEveryPixel) {
+  // 2048 x 1024 pixels make an 8 MiB raster, big enough to be put on huge pages.
+  const int w = 2048, h = 1024;
+  std::vector<KR_RGBA> px(std::size_t(w) * h);
+  for (std::size_t i = 0; i < px.size(); ++i)
+    px[i] = KR_RGBA(std::uint8_t(i), std::uint8_t(i >> 8), std::uint8_t(i >> 16), 255);
+  KR_Image image;
+  ASSERT_TRUE(load(image, bmp24(w, h, px))) << err;
+  int differing = 0;
+  for (std::size_t i = 0; i < px.size(); ++i) differing += image.data()[i] != px[i];
+  EXPECT_EQ(differing, 0);
+  const KR_Image copy(image);
+  EXPECT_EQ(copy.data()[px.size() - 1], px.back());
+}
+
 TEST_F(BmpReader, LoadKeepsTheRasterPosition) {
   KR_Image image;
   image.rasterpos_x = 12;
