@@ -1,6 +1,8 @@
 // KR_TriangleGroup.cpp - copying and drawing of indexed triangle fans and strips.
 #include "KR_TriangleGroup.h"
 
+#include <memory>
+
 namespace KORA {
 
 KR_TriangleGroup::KR_TriangleGroup(const KR_TriangleGroup& g) : indices(nullptr), numberIndices(0), texCoords(nullptr) {
@@ -9,8 +11,12 @@ KR_TriangleGroup::KR_TriangleGroup(const KR_TriangleGroup& g) : indices(nullptr)
 
 KR_TriangleGroup& KR_TriangleGroup::operator=(const KR_TriangleGroup& g) {
   if (this != &g) {
-    release();
+    // The old arrays go once the copy stands, so the group stays whole if allocation fails.
+    unsigned int* oldIndices = indices;
+    scalar* oldTexCoords = texCoords;
     copyFrom(g);
+    delete[] oldIndices;
+    delete[] oldTexCoords;
   }
   return *this;
 }
@@ -18,11 +24,14 @@ KR_TriangleGroup& KR_TriangleGroup::operator=(const KR_TriangleGroup& g) {
 KR_TriangleGroup::~KR_TriangleGroup() { release(); }
 
 void KR_TriangleGroup::copyFrom(const KR_TriangleGroup& g) {
+  // Both arrays are allocated before either is stored, so a failed allocation leaks nothing.
+  std::unique_ptr<unsigned int[]> newIndices(new unsigned int[g.numberIndices]);
+  std::unique_ptr<scalar[]> newTexCoords(new scalar[2 * size_t(g.numberIndices)]);
+  for (unsigned int i = 0; i < g.numberIndices; ++i) newIndices[i] = g.indices[i];
+  for (size_t i = 0; i < 2 * size_t(g.numberIndices); ++i) newTexCoords[i] = g.texCoords[i];
   numberIndices = g.numberIndices;
-  indices = new unsigned int[numberIndices];
-  texCoords = new scalar[2 * size_t(numberIndices)];
-  for (unsigned int i = 0; i < numberIndices; ++i) indices[i] = g.indices[i];
-  for (size_t i = 0; i < 2 * size_t(numberIndices); ++i) texCoords[i] = g.texCoords[i];
+  indices = newIndices.release();
+  texCoords = newTexCoords.release();
 }
 
 void KR_TriangleGroup::release() {
