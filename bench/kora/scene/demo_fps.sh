@@ -4,7 +4,7 @@
 #   bench/kora/scene/demo_fps.sh [build dir] [frames]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../../.." && pwd)
-build=${1:-$top/build}
+build=$(cd "${1:-$top/build}" && pwd)
 frames=${2:-300}
 cd "$top/demo"
 for size in 640x480 800x600 1024x768; do
