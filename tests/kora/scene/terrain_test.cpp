@@ -2,6 +2,8 @@
 // the texture request and centring.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -234,8 +236,13 @@ TEST(TerrainSizesDeathTest, HeightMapAllocationFailureEndsTheProcess) {
   GTEST_SKIP() << "AddressSanitizer aborts on impossible allocations instead of failing them";
 #else
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(KR_TerrainMesh(INT_MAX, 1), ::testing::ExitedWithCode(255),
-              "Unable to allocate memory for height_map");
+  // The child caps its address space, so the 80 GB row fails whatever the overcommit policy.
+  auto attempt = [] {
+    struct rlimit cap = {rlim_t(4) << 30, rlim_t(4) << 30};
+    setrlimit(RLIMIT_AS, &cap);
+    KR_TerrainMesh mesh(INT_MAX, 1);
+  };
+  EXPECT_EXIT(attempt(), ::testing::ExitedWithCode(255), "Unable to allocate memory for height_map");
 #endif
 }
 
