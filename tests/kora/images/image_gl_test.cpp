@@ -190,6 +190,14 @@ TEST_F(ImageGL, DrawToFrameBufferPutsRowZeroAtTheTopLeftCornerAtTheRasterPositio
   EXPECT_EQ(back[2 * 3 + 0], KR_RGBA(255, 0, 0, 255));      // row 19: image row 0
   EXPECT_EQ(back[2 * 3 + 2], KR_RGBA(0, 255, 0, 255));
   EXPECT_EQ(back[3 * 3 + 0], KR_RGBA(0, 0, 0, 255));        // row 20: untouched
+
+  // Reading the drawn block back gives the picture bottom row first.
+  KR_Image read;
+  ASSERT_TRUE(read.readFromFrameBuffer(10, 18, 3, 2));
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_EQ(*read.getPixel(0, c), *image.getPixel(1, c)) << c;
+    EXPECT_EQ(*read.getPixel(1, c), *image.getPixel(0, c)) << c;
+  }
 }
 
 TEST_F(ImageGL, EmptyImageDrawsNothingAndIssuesNoCall) {
