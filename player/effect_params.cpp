@@ -56,10 +56,10 @@ const char *type_words(param_type t)
     }
 }
 
-std::string expected_names(const module_spec &spec)
+std::string expected_names(const module_spec &desc)
 {
     std::string s;
-    for (const param_spec &p : spec.params) {
+    for (const param_spec &p : desc.params) {
         if (!s.empty())
             s += ' ';
         s += p.name;
@@ -67,7 +67,7 @@ std::string expected_names(const module_spec &spec)
     return s;
 }
 
-bool parse_value(const module_spec &spec, const param_spec &p, const std::string &word,
+bool parse_value(const module_spec &desc, const param_spec &p, const std::string &word,
                  param_value &v, std::string &error)
 {
     v.type = p.type;
@@ -80,7 +80,7 @@ bool parse_value(const module_spec &spec, const param_spec &p, const std::string
     errno = 0;
     long n = strtol(start, &end, 0);
     if (word.empty() || *end != '\0' || errno == ERANGE || n < p.min || n > p.max) {
-        error = std::string(spec.module) + ": " + p.name + ": expected " + type_words(p.type) +
+        error = std::string(desc.module) + ": " + p.name + ": expected " + type_words(p.type) +
                 " from " + std::to_string(p.min) + " to " + std::to_string(p.max) + ", got \"" +
                 word + "\"";
         return false;
@@ -92,22 +92,22 @@ bool parse_value(const module_spec &spec, const param_spec &p, const std::string
     return true;
 }
 
-int index_of(const module_spec &spec, const char *name)
+int index_of(const module_spec &desc, const char *name)
 {
-    for (size_t i = 0; i < spec.params.size(); ++i)
-        if (std::string(spec.params[i].name) == name)
+    for (size_t i = 0; i < desc.params.size(); ++i)
+        if (std::string(desc.params[i].name) == name)
             return static_cast<int>(i);
     return -1;
 }
 
 // The defaults that depend on the surface.
-std::string computed_default(const module_spec &spec, const param_spec &p,
+std::string computed_default(const module_spec &desc, const param_spec &p,
                              const std::vector<param_value> &values, int width, int height)
 {
     std::string name = p.name;
     if (name == "width")
         return std::to_string(width < 0 ? 0 : width > 65535 ? 65535 : width);
-    int ch = index_of(spec, "character_height");
+    int ch = index_of(desc, "character_height");
     int h = height - (ch >= 0 ? values[ch].u8 : 0);
     return std::to_string(h < 0 ? 0 : h > 65535 ? 65535 : h);
 }
@@ -184,11 +184,11 @@ MIRVO_NODE *effect_setup::argument_list()
     return nodes.empty() ? nullptr : &nodes[0];
 }
 
-bool parse_effect_params(const module_spec &spec, const std::vector<std::string> &words,
+bool parse_effect_params(const module_spec &desc, const std::vector<std::string> &words,
                          int surface_width, int surface_height, effect_setup &out,
                          std::string &error)
 {
-    const size_t n = spec.params.size();
+    const size_t n = desc.params.size();
     std::vector<param_value> values(n);
     std::vector<bool> given(n, false);
     size_t next_positional = 0;
@@ -198,45 +198,45 @@ bool parse_effect_params(const module_spec &spec, const std::vector<std::string>
         std::string value = word;
         if (eq != std::string::npos && eq > 0) {
             std::string name = word.substr(0, eq);
-            index = index_of(spec, name.c_str());
+            index = index_of(desc, name.c_str());
             if (index < 0) {
-                error = std::string(spec.module) + ": no parameter named \"" + name +
-                        "\" (expected one of: " + expected_names(spec) + ")";
+                error = std::string(desc.module) + ": no parameter named \"" + name +
+                        "\" (expected one of: " + expected_names(desc) + ")";
                 return false;
             }
             value = word.substr(eq + 1);
         } else {
             if (next_positional >= n) {
-                error = std::string(spec.module) + ": too many parameters: expected at most " +
-                        std::to_string(n) + " (" + expected_names(spec) + "), got \"" + word +
+                error = std::string(desc.module) + ": too many parameters: expected at most " +
+                        std::to_string(n) + " (" + expected_names(desc) + "), got \"" + word +
                         "\" as parameter " + std::to_string(next_positional + 1);
                 return false;
             }
             index = static_cast<int>(next_positional++);
         }
-        const param_spec &p = spec.params[index];
+        const param_spec &p = desc.params[index];
         if (given[index]) {
-            error = std::string(spec.module) + ": " + p.name + " given twice";
+            error = std::string(desc.module) + ": " + p.name + " given twice";
             return false;
         }
-        if (!parse_value(spec, p, value, values[index], error))
+        if (!parse_value(desc, p, value, values[index], error))
             return false;
         given[index] = true;
     }
     for (size_t i = 0; i < n; ++i) {
-        if (given[i] || !spec.params[i].fallback)
+        if (given[i] || !desc.params[i].fallback)
             continue;
-        if (!parse_value(spec, spec.params[i], spec.params[i].fallback, values[i], error))
+        if (!parse_value(desc, desc.params[i], desc.params[i].fallback, values[i], error))
             return false;
     }
     for (size_t i = 0; i < n; ++i) {
-        if (given[i] || spec.params[i].fallback)
+        if (given[i] || desc.params[i].fallback)
             continue;
-        std::string d = computed_default(spec, spec.params[i], values, surface_width, surface_height);
-        if (!parse_value(spec, spec.params[i], d, values[i], error))
+        std::string d = computed_default(desc, desc.params[i], values, surface_width, surface_height);
+        if (!parse_value(desc, desc.params[i], d, values[i], error))
             return false;
     }
-    out.module = spec.module;
+    out.module = desc.module;
     out.values = std::move(values);
     out.nodes.clear();
     return true;

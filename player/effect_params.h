@@ -49,7 +49,7 @@ struct effect_setup {
 // and/or name=value pairs. Missing parameters take their defaults for a surface of
 // width x height. On a bad word returns false with a one-line `error` naming the
 // parameter and what was expected.
-bool parse_effect_params(const module_spec &spec, const std::vector<std::string> &words,
+bool parse_effect_params(const module_spec &desc, const std::vector<std::string> &words,
                          int surface_width, int surface_height, effect_setup &out,
                          std::string &error);
 

@@ -104,9 +104,9 @@ bool parse_int(const char *s, int min, int max, int &out)
 // A font that cannot be read would leave a scroller effect uninitialised: refuse it here.
 bool check_fonts(const effect_setup &setup, std::string &error)
 {
-    const module_spec *spec = find_module_spec(setup.module);
-    for (size_t i = 0; i < spec->params.size(); ++i) {
-        if (std::string(spec->params[i].name) != "font")
+    const module_spec *desc = find_module_spec(setup.module);
+    for (size_t i = 0; i < desc->params.size(); ++i) {
+        if (std::string(desc->params[i].name) != "font")
             continue;
         const std::string &file = setup.values[i].text;
         SDL_Surface *font = IMG_Load(file.c_str());
@@ -199,8 +199,8 @@ int main(int argc, char **argv)
         if (i < argc && ++i == argc)
             fail("expected an effect name after \"+\"");
 
-        const module_spec *spec = find_module_spec(name);
-        if (!spec) {
+        const module_spec *desc = find_module_spec(name);
+        if (!desc) {
             std::string known;
             for (const module_spec &m : known_modules())
                 known += std::string(known.empty() ? "" : ", ") + m.module;
@@ -219,7 +219,7 @@ int main(int argc, char **argv)
         sequence_entry e;
         e.module_index = index;
         std::string error;
-        if (!parse_effect_params(*spec, words, opt.width, opt.height, e.setup, error) ||
+        if (!parse_effect_params(*desc, words, opt.width, opt.height, e.setup, error) ||
             !check_fonts(e.setup, error))
             fail(error);
         sequence.push_back(std::move(e));

@@ -36,13 +36,13 @@ void runEffect(benchmark::State &state, const char *name, std::vector<std::strin
         state.SkipWithError(error.c_str());
         return;
     }
-    const module_spec *spec = find_module_spec(name);
-    for (const param_spec &p : spec->params)
+    const module_spec *desc = find_module_spec(name);
+    for (const param_spec &p : desc->params)
         if (std::string(p.name) == "font")
             words.push_back("font=" + FONT);
     effect_setup setup;
     SDL_Surface *screen = makeScreen();
-    if (!parse_effect_params(*spec, words, WIDTH, HEIGHT, setup, error)) {
+    if (!parse_effect_params(*desc, words, WIDTH, HEIGHT, setup, error)) {
         state.SkipWithError(error.c_str());
         return;
     }
