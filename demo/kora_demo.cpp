@@ -96,16 +96,16 @@ bool parseOptions(int argc, char** argv) {
     } else if (a == "--free") {
       options.free = true;
     } else if ((a == "--press" || a == "--click") && more) {
-      std::string spec = argv[++i];
-      size_t colon = spec.find(':');
+      std::string arg = argv[++i];
+      size_t colon = arg.find(':');
       if (colon == std::string::npos) return false;
-      long at = std::strtol(spec.substr(0, colon).c_str(), nullptr, 10);
+      long at = std::strtol(arg.substr(0, colon).c_str(), nullptr, 10);
       ScriptedEvent e{};
       if (a == "--press") {
-        if (!parseKey(spec.substr(colon + 1), e)) return false;
+        if (!parseKey(arg.substr(colon + 1), e)) return false;
       } else {
         e.click = true;
-        if (std::sscanf(spec.c_str() + colon + 1, "%d,%d", &e.x, &e.y) != 2) return false;
+        if (std::sscanf(arg.c_str() + colon + 1, "%d,%d", &e.x, &e.y) != 2) return false;
       }
       options.script.emplace(at, e);
     } else {
