@@ -1,12 +1,14 @@
 /*
  * frei0r_effect.h - what a frei0r wrapper needs to know of one effect module: its
- * frei0r parameters and how to start it from their values. frei0r_module.c turns
+ * frei0r parameters and how to start it from their values. frei0r_module.cpp turns
  * that into the frei0r entry points.
  */
 #ifndef MIRVO_FREI0R_EFFECT_H
 #define MIRVO_FREI0R_EFFECT_H
 
+extern "C" {
 #include <frei0r.h>
+}
 
 #include "mirvo_effect.h"
 

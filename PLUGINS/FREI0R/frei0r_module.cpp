@@ -1,5 +1,5 @@
 /*
- * frei0r_module.c - the frei0r entry points around one effect module (described by
+ * frei0r_module.cpp - the frei0r entry points around one effect module (described by
  * mirvo_frei0r_effect), so that frei0r hosts such as ffmpeg run the effect.
  *
  * The host's output buffer is wrapped as a 32-bit SDL surface without copying (frei0r's
@@ -19,9 +19,9 @@
 #include "frei0r_effect.h"
 
 #define FX (&mirvo_frei0r_effect)
-/* Exported as mirvo_f0r_*: the frei0r module that a host loads (frei0r_shim.c) opens
+/* Exported as mirvo_f0r_*: the frei0r module that a host loads (frei0r_shim.cpp) opens
  * this one with its own SDL 1.2 ahead of whatever the host has loaded. */
-#define F0R_EXPORT __attribute__((visibility("default")))
+#define F0R_EXPORT extern "C" __attribute__((visibility("default")))
 
 #if SDL_BYTEORDER == SDL_LIL_ENDIAN
 #define RGBA_R 0x000000ffu

@@ -2,9 +2,12 @@
 #include "effect_defaults.h"
 #include "frei0r_effect.h"
 
+/* The effect's own entry points, linked into this module. */
+extern "C" {
 void wavetext_LTX_init_effect(SDL_Surface *s, mirvo_restart_fn restart, MIRVO_NODE *argument_list);
 void wavetext_LTX_draw_effect(void);
 void wavetext_LTX_free_effect(void);
+}
 
 static const frei0r_param params[] = {
     {"text", "The text to scroll", F0R_PARAM_STRING, 0, WAVETEXT_DEFAULT_TEXT, {0, 0, 0}, 0, 0},

@@ -1,18 +1,22 @@
 /*
- * frei0r_shim.c - the frei0r module a host loads (e.g. frei0r-1/wavetext.so). It holds
+ * frei0r_shim.cpp - the frei0r module a host loads (e.g. frei0r-1/wavetext.so). It holds
  * no effect code: it opens the effect's implementation, mirvo-impl/NAME.so beside it,
  * with RTLD_DEEPBIND, so that the implementation and the libraries it brings (libMIRVO,
  * SDL 1.2, SDL_image) bind to each other and not to same-named symbols the host may
  * already have loaded (ffmpeg links SDL 2, whose functions share SDL 1.2's names but
  * not its structures), and forwards every f0r_* call to its mirvo_f0r_* twin.
  */
-#define _GNU_SOURCE
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE /* RTLD_DEEPBIND */
+#endif
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+extern "C" {
 #include <frei0r.h>
+}
 
 #ifndef MIRVO_FREI0R_NAME
 #error "MIRVO_FREI0R_NAME must name the effect"

@@ -2,9 +2,12 @@
 #include "effect_defaults.h"
 #include "frei0r_effect.h"
 
+/* The effect's own entry points, linked into this module. */
+extern "C" {
 void boxflood_LTX_init_effect(SDL_Surface *s, mirvo_restart_fn restart, MIRVO_NODE *argument_list);
 void boxflood_LTX_draw_effect(void);
 void boxflood_LTX_free_effect(void);
+}
 
 static const frei0r_param params[] = {
     {"grow", "Grow from the centre to the edges (y), or shrink from the edges to the centre (n)",
