@@ -37,7 +37,6 @@ static int start(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v
     Uint16 height = v[2].number < 0 ? (Uint16)(h > 0 ? h : 0) : frei0r_word(&v[2]);
     const void *data[7];
     mirvo_node nodes[7];
-    int i;
 
     if (!frei0r_font_readable("bouncetext", font))
         return 0;
@@ -48,11 +47,7 @@ static int start(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v
     data[4] = &ch;
     data[5] = &width;
     data[6] = &height;
-    for (i = 0; i < 7; i++) {
-        nodes[i].data = data[i];
-        nodes[i].next_node = i < 6 ? &nodes[i + 1] : NULL;
-        nodes[i].previous_node = i > 0 ? &nodes[i - 1] : NULL;
-    }
+    frei0r_chain(nodes, data, 7);
     bouncetext_LTX_init_effect(s, restart, nodes);
     return 1;
 }

@@ -24,18 +24,14 @@ static int start(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v
 {
     Uint8 bytes[5];
     mirvo_node nodes[5];
-    int i;
 
     bytes[0] = frei0r_byte(&v[0]);
     bytes[1] = frei0r_byte(&v[1]);
     bytes[2] = frei0r_colour_byte(v[2].colour.r);
     bytes[3] = frei0r_colour_byte(v[2].colour.g);
     bytes[4] = frei0r_colour_byte(v[2].colour.b);
-    for (i = 0; i < 5; i++) {
-        nodes[i].data = &bytes[i];
-        nodes[i].next_node = i < 4 ? &nodes[i + 1] : NULL;
-        nodes[i].previous_node = i > 0 ? &nodes[i - 1] : NULL;
-    }
+    const void *data[5] = {&bytes[0], &bytes[1], &bytes[2], &bytes[3], &bytes[4]};
+    frei0r_chain(nodes, data, 5);
     boxflood_LTX_init_effect(s, restart, nodes);
     return 1;
 }

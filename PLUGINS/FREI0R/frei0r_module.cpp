@@ -74,6 +74,15 @@ const char *frei0r_text(const frei0r_effect *fx, const frei0r_value *values, int
     return t && *t ? t : fx->params[index].fallback_text;
 }
 
+void frei0r_chain(mirvo_node *nodes, const void *const *data, int n)
+{
+    for (int i = 0; i < n; i++) {
+        nodes[i].data = data[i];
+        nodes[i].next_node = i + 1 < n ? &nodes[i + 1] : NULL;
+        nodes[i].previous_node = i > 0 ? &nodes[i - 1] : NULL;
+    }
+}
+
 int frei0r_font_readable(const char *effect, const char *font)
 {
     SDL_Surface *image = IMG_Load(font);

@@ -34,7 +34,6 @@ static int start(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v
     Uint16 amplitude = frei0r_word(&v[1]);
     const void *data[7];
     mirvo_node nodes[7];
-    int i;
 
     if (!frei0r_font_readable("wavetext", font))
         return 0;
@@ -45,11 +44,7 @@ static int start(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v
     data[4] = &ch;
     data[5] = &amplitude;
     data[6] = &slice;
-    for (i = 0; i < 7; i++) {
-        nodes[i].data = data[i];
-        nodes[i].next_node = i < 6 ? &nodes[i + 1] : NULL;
-        nodes[i].previous_node = i > 0 ? &nodes[i - 1] : NULL;
-    }
+    frei0r_chain(nodes, data, 7);
     wavetext_LTX_init_effect(s, restart, nodes);
     return 1;
 }
