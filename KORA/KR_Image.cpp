@@ -22,17 +22,34 @@ static std::size_t pixelCount(int rows, int columns) {
 // Rasters from this size up are put on huge pages (2 MiB) where the kernel allows it.
 static const std::size_t HUGE_PAGE = std::size_t(2) << 20;
 
+// Every raster block starts with a header that holds the block's pixel capacity in bytes;
+// 64 bytes keep the pixels as aligned as the block.
+static const std::size_t RASTER_HEADER = 64;
+// The one released block kept for reuse, and the largest size that is kept.
+static const std::size_t KEEP_LIMIT = std::size_t(128) << 20;
+static void* kept_block = nullptr;
+
+static std::size_t blockCapacity(const void* block) { return *static_cast<const std::size_t*>(block); }
+
 KR_RGBA* KR_Image::allocateRaster(std::size_t count, bool opaqueBlack) {
-  if (count > SIZE_MAX / sizeof(KR_RGBA)) return nullptr;
+  if (count > (SIZE_MAX - RASTER_HEADER) / sizeof(KR_RGBA)) return nullptr;
   const std::size_t bytes = count * sizeof(KR_RGBA);
-  void* block = ::operator new[](bytes, std::nothrow);
-  if (block == nullptr) return nullptr;
-  if (bytes >= 2 * HUGE_PAGE) {
-    const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(block) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
-    const std::uintptr_t to = (reinterpret_cast<std::uintptr_t>(block) + bytes) & ~(HUGE_PAGE - 1);
-    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);  // a hint only
+  void* block = nullptr;
+  if (kept_block != nullptr && blockCapacity(kept_block) >= bytes && bytes >= blockCapacity(kept_block) / 2) {
+    block = kept_block;  // big enough, and not wastefully so
+    kept_block = nullptr;
+  } else {
+    block = ::operator new[](bytes + RASTER_HEADER, std::nothrow);
+    if (block == nullptr) return nullptr;
+    *static_cast<std::size_t*>(block) = bytes;
+    if (bytes >= 2 * HUGE_PAGE) {
+      const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(block);
+      const std::uintptr_t from = (start + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+      const std::uintptr_t to = (start + RASTER_HEADER + bytes) & ~(HUGE_PAGE - 1);
+      if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);  // a hint only
+    }
   }
-  KR_RGBA* raster = static_cast<KR_RGBA*>(block);
+  KR_RGBA* raster = reinterpret_cast<KR_RGBA*>(static_cast<byte*>(block) + RASTER_HEADER);
   if (opaqueBlack) std::uninitialized_fill_n(raster, count, KR_RGBA());
   return raster;
 }
@@ -43,7 +60,17 @@ KR_RGBA* KR_Image::allocateRasterOrThrow(std::size_t count) {
   return raster;
 }
 
-void KR_Image::releaseRaster(KR_RGBA* raster) { ::operator delete[](raster); }
+void KR_Image::releaseRaster(KR_RGBA* raster) {
+  if (raster == nullptr) return;
+  void* block = reinterpret_cast<byte*>(raster) - RASTER_HEADER;
+  const std::size_t bytes = blockCapacity(block);
+  if (bytes >= 2 * HUGE_PAGE && bytes <= KEEP_LIMIT) {
+    ::operator delete[](kept_block);
+    kept_block = block;
+  } else {
+    ::operator delete[](block);
+  }
+}
 
 KR_Image::KR_Image() : rasterpos_x(0), rasterpos_y(0), rows(0), columns(0), pixels(nullptr) {
   glPixelZoom(1.0f, -1.0f);

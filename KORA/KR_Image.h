@@ -130,7 +130,10 @@ class KR_Image {
   void replaceRaster(int width, int height, const char* reader, bool opaqueBlack);
 
   // Raster storage in one block (large ones on huge pages where the system offers them, so a
-  // big picture costs few page faults). allocateRaster returns null when there is no memory.
+  // big picture costs few page faults). The last large block released (2 MiB to 128 MiB) is
+  // kept for the next raster of about its size, so pictures loaded one after another (load,
+  // upload, free) reuse one block instead of fresh pages the kernel must clear each time.
+  // allocateRaster returns null when there is no memory.
   static KR_RGBA* allocateRaster(std::size_t count, bool opaqueBlack);
   static KR_RGBA* allocateRasterOrThrow(std::size_t count);  // opaque black; throws bad_alloc
   static void releaseRaster(KR_RGBA* raster);

@@ -89,6 +89,28 @@ TEST_F(BmpReader, LargePictureOnHugePagesHoldsEveryPixel) {
   EXPECT_EQ(copy.data()[px.size() - 1], px.back());
 }
 
+TEST_F(BmpReader, ReusedRasterBlocksCarryNoPixelsOfTheirLastPicture) {
+  // A large raster released by one image is kept and handed to the next picture of about
+  // its size: what run-length data leaves undecoded must still be opaque black.
+  const int w = 1024, h = 1024;  // 4 MiB: large enough to be kept
+  {
+    KR_Image first;
+    ASSERT_TRUE(load(first, bmp24(w, h, std::vector<KR_RGBA>(std::size_t(w) * h, WHITE)))) << err;
+  }
+  KR_Image second;
+  ASSERT_TRUE(load(second, bmpRle(w, h, {3, 5, 0, 1}))) << err;  // 3 pixels, then the end
+  const std::size_t bottom = std::size_t(h - 1) * w;  // the file's first row is the bottom one
+  int decoded = 0, stale = 0;
+  for (std::size_t i = 0; i < std::size_t(w) * h; ++i) {
+    if (i >= bottom && i < bottom + 3)
+      decoded += second.data()[i] == bmpPaletteColour(5);
+    else
+      stale += second.data()[i] != BLACK;
+  }
+  EXPECT_EQ(decoded, 3);
+  EXPECT_EQ(stale, 0) << "pixels of the previous picture showed through";
+}
+
 TEST_F(BmpReader, LoadKeepsTheRasterPosition) {
   KR_Image image;
   image.rasterpos_x = 12;
