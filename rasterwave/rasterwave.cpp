@@ -152,11 +152,11 @@ void build_tables()
 {
     for (int i = 0; i < WAVE_STEPS; ++i) {
         float a = (float)(i * 0.0174532);
-        aSin[i] = (short)(180 + (int)(75 * sin(a)));
+        aSin[i] = (short)(180 + (int)(75 * sin((double)a)));
     }
     for (int i = 0; i < TWIST_STEPS; ++i) {
         float a = (float)(i * 0.0174532 * 0.7258064516129032);
-        aSin2[i] = (short)(100 * sin(a));
+        aSin2[i] = (short)(100 * sin((double)a));
     }
 }
 
