@@ -6,8 +6,8 @@
 // OpenGL GL_RGBA / GL_UNSIGNED_BYTE image of `columns` x `rows`. The file readers store the
 // picture's top scan line in row 0, with alpha 255 everywhere.
 //
-// Which files load (loadImage chooses by the first ".bmp" or ".pcx" found in the name,
-// case-sensitive):
+// Which files load (loadImage takes the BMP reader when ".bmp" stands anywhere in the name,
+// else the PCX reader when ".pcx" does; case-sensitive):
 //   BMP with the 40-byte information header: 24-bit (uncompressed) and 8-bit (raw or RLE8).
 //     24-bit data is read from offset 54; an 8-bit file has a 256-entry palette at 54 and its
 //     data at 1078, whatever the header's offsets and colour count say. Rows run bottom up.

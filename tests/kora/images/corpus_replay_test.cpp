@@ -54,9 +54,8 @@ TEST(FuzzCorpusReplay, SeedsDecodeThroughBothReaders) {
     }
   }
   replay(filesIn("corpus"));  // and each through the other reader too
-}
-
-TEST(FuzzCorpusReplay, CrashReproducersDecodeSafely) {
+  // Any crash reproducer kept in fuzz/crashes/ must decode without a fault (the sanitizer
+  // build reports one as a failure); none is there while the readers have none.
   replay(filesIn("crashes"));
 }
 
