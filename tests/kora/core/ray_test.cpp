@@ -64,7 +64,6 @@ TEST(RaySphere, MatrixWithoutAnInverseIsAMiss) {
 TEST(RaySphere, HitPointLiesOnTheTransformedSphere) {
   std::mt19937 rng(3);
   std::uniform_real_distribution<float> angle(-180, 180), scale(0.5f, 2), move(-3, 3);
-  int hits = 0;
   for (int round = 0; round < 200; ++round) {
     glm::mat4 g(1.0f);
     g = glm::translate(g, glm::vec3(move(rng), move(rng), move(rng)));
@@ -76,11 +75,9 @@ TEST(RaySphere, HitPointLiesOnTheTransformedSphere) {
     const KR_Ray3D r = ray(from.x, from.y, from.z, dir.x, dir.y, dir.z);
     const float t = r.sphere_intersection(KR_Matrix3D(glm::value_ptr(g)));
     ASSERT_GT(t, 0.0f) << "round " << round << ": the ray aims inside the sphere";
-    ++hits;
     const glm::vec3 local(glm::inverse(g) * glm::vec4(from + t * dir, 1));
     EXPECT_NEAR(glm::length(local), 1.0f, 2e-3f) << "round " << round;
   }
-  EXPECT_EQ(hits, 200);
 }
 
 TEST(RayTransform, PointMovesDirectionOnlyTurns) {
