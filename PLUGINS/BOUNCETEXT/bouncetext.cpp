@@ -59,11 +59,16 @@ static void _jump_fail(const char *why)
         puts("Error, initiating jumping scroller");
 }
 
+MIRVO_EFFECT_API void bouncetext_LTX_free_effect(void);
+
 /* The one body behind both init forms: the parameters are already read. */
 static void _jump_init(SDL_Surface *s, mirvo_restart_fn restart)
 {
     int centery, j, pool;
 
+    /* A host may initialise again without freeing first: release what the last
+     * init made, so no scroller id or surface is lost. */
+    bouncetext_LTX_free_effect();
     _jump_surface = NULL;
     _jump_letters = NULL;
     _jump_nletters = 0;

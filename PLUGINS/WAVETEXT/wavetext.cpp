@@ -44,12 +44,17 @@ static void _sine_set_rect(SDL_Rect *r, int x, int y, int w, int h)
     r->h = (Uint16)h;
 }
 
+MIRVO_EFFECT_API void wavetext_LTX_free_effect(void);
+
 /* The one body behind both init forms: the parameters are already read. */
 static void _sine_init(SDL_Surface *s, mirvo_restart_fn restart)
 {
     SDL_Surface *temporary;
     int strip_width, centery, i;
 
+    /* A host may initialise again without freeing first: release what the last
+     * init made, so no scroller id or surface is lost. */
+    wavetext_LTX_free_effect();
     _sine_surface = NULL;
     _sine_scroll_surface = NULL;
     _sine_sine_index = 0;

@@ -296,3 +296,30 @@ TEST(BouncetextLetters, UnusedLettersNeverWrapBackOntoTheArea)
     }
     EXPECT_EQ(restartCount(), 0);
 }
+
+TEST(ScrollerEffectsReinitialised, WithoutAFreeInBetweenLoseNoScrollerIds)
+{
+    // A host may initialise an effect again straight from its restart callback. Each init
+    // takes a scroller id; 300 inits without a free must not use up the 255 ids.
+    std::string font = makeFont(16, 32);
+    SurfacePtr s = makeTarget(320, 240);
+    const std::vector<std::vector<std::string>> params = {
+        {"wavetext", "BCDE"}, {"bouncetext", "BCDE"}};
+    for (const auto &p : params) {
+        SCOPED_TRACE(p[0]);
+        Effect fx(p[0]);
+        for (int i = 0; i < 300; ++i) {
+            ::testing::internal::CaptureStdout();
+            fx.start(s.get(), {p[1], font, TEST_CHARACTERS});
+            std::string out = ::testing::internal::GetCapturedStdout();
+            ASSERT_EQ(out, "") << "init " << i << " failed";
+        }
+        fx.draw(60);
+        EXPECT_FALSE(allPixels(s.get(), 0)) << "the last init does not draw";
+        fx.free();
+        // Every id is free again: the first one is handed out next.
+        Uint8 id = MIRVO_add_scroller("X", font.c_str(), TEST_CHARACTERS, 16, 32);
+        EXPECT_EQ(id, 0);
+        MIRVO_free_scroller(id);
+    }
+}
