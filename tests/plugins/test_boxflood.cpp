@@ -175,6 +175,19 @@ TEST(BoxfloodFilter, DrawsOverTheSurfaceWithoutClearingIt)
         }
 }
 
+TEST(BoxfloodFilter, FillsWithAlphaZeroOnATargetThatHasAlpha)
+{
+    Effect fx("boxflood");
+    SurfacePtr s(SDL_CreateRGBSurface(SDL_SWSURFACE, 64, 48, 32, 0x00ff0000, 0x0000ff00,
+                                      0x000000ff, 0xff000000));
+    fx.start(s.get(), {"1", "4", "10", "20", "30"});
+    fill(s.get(), 0xff010203);
+    fx.draw(3);  // the third fill is (24, 18, 16, 12)
+    const Uint32 *row = (const Uint32 *)((const Uint8 *)s->pixels + 20 * s->pitch);
+    EXPECT_EQ(row[30], 0x000a141eu) << "the fill colour is mapped with alpha 0";
+    EXPECT_EQ(row[10], 0xff010203u) << "outside the rectangle the target stays";
+}
+
 TEST(BoxfloodInitForms, ArgumentListAndValistGiveTheSameFills)
 {
     for (const char *dir : {"0", "1"}) {
