@@ -42,7 +42,10 @@ int mirvo_write_png(SDL_Surface *s, const char *path)
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
     png_infop info = png ? png_create_info_struct(png) : NULL;
     std::vector<png_byte> row((size_t)s->w * 3);
+    volatile bool locked = false;  // survives libpng's longjmp on an error
     if (!info || setjmp(png_jmpbuf(png))) {
+        if (locked)
+            SDL_UnlockSurface(s);
         png_destroy_write_struct(&png, info ? &info : NULL);
         fclose(f);
         fprintf(stderr, "MIRVO: cannot encode %s\n", path);
@@ -53,8 +56,8 @@ int mirvo_write_png(SDL_Surface *s, const char *path)
     png_set_IHDR(png, info, s->w, s->h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    if (SDL_MUSTLOCK(s))
-        SDL_LockSurface(s);
+    if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) == 0)
+        locked = true;
     for (int y = 0; y < s->h; ++y) {
         for (int x = 0; x < s->w; ++x) {
             Uint8 r, g, b;
@@ -65,8 +68,9 @@ int mirvo_write_png(SDL_Surface *s, const char *path)
         }
         png_write_row(png, row.data());
     }
-    if (SDL_MUSTLOCK(s))
+    if (locked)
         SDL_UnlockSurface(s);
+    locked = false;
     png_write_end(png, NULL);
     png_destroy_write_struct(&png, &info);
     fclose(f);
