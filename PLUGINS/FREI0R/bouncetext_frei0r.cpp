@@ -35,18 +35,11 @@ static int start(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v
     int h = s->h - ch;
     Uint16 width = v[1].number < 0 ? (Uint16)s->w : frei0r_word(&v[1]);
     Uint16 height = v[2].number < 0 ? (Uint16)(h > 0 ? h : 0) : frei0r_word(&v[2]);
-    const void *data[7];
     mirvo_node nodes[7];
 
     if (!frei0r_font_readable("bouncetext", font))
         return 0;
-    data[0] = &text;
-    data[1] = &font;
-    data[2] = &characters;
-    data[3] = &cw;
-    data[4] = &ch;
-    data[5] = &width;
-    data[6] = &height;
+    const void *data[7] = {&text, &font, &characters, &cw, &ch, &width, &height};
     frei0r_chain(nodes, data, 7);
     bouncetext_LTX_init_effect(s, restart, nodes);
     return 1;

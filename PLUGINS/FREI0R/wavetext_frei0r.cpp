@@ -32,18 +32,11 @@ static int start(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v
     const char *characters = frei0r_text(&mirvo_frei0r_effect, v, 6);
     Uint8 cw = frei0r_byte(&v[3]), ch = frei0r_byte(&v[4]), slice = frei0r_byte(&v[2]);
     Uint16 amplitude = frei0r_word(&v[1]);
-    const void *data[7];
     mirvo_node nodes[7];
 
     if (!frei0r_font_readable("wavetext", font))
         return 0;
-    data[0] = &text;
-    data[1] = &font;
-    data[2] = &characters;
-    data[3] = &cw;
-    data[4] = &ch;
-    data[5] = &amplitude;
-    data[6] = &slice;
+    const void *data[7] = {&text, &font, &characters, &cw, &ch, &amplitude, &slice};
     frei0r_chain(nodes, data, 7);
     wavetext_LTX_init_effect(s, restart, nodes);
     return 1;
