@@ -28,21 +28,11 @@ static const frei0r_param params[] = {
 
 static int start(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v)
 {
-    const char *text = frei0r_text(&mirvo_frei0r_effect, v, 0);
-    const char *font = frei0r_text(&mirvo_frei0r_effect, v, 5);
-    const char *characters = frei0r_text(&mirvo_frei0r_effect, v, 6);
-    Uint8 cw = frei0r_byte(&v[3]), ch = frei0r_byte(&v[4]);
-    int h = s->h - ch;
+    /* -1 takes the area from the frame: its width, and its height less a glyph. */
+    int h = s->h - frei0r_byte(&v[4]);
     Uint16 width = v[1].number < 0 ? (Uint16)s->w : frei0r_word(&v[1]);
     Uint16 height = v[2].number < 0 ? (Uint16)(h > 0 ? h : 0) : frei0r_word(&v[2]);
-    mirvo_node nodes[7];
-
-    if (!frei0r_font_readable("bouncetext", font))
-        return 0;
-    const void *data[7] = {&text, &font, &characters, &cw, &ch, &width, &height};
-    frei0r_chain(nodes, data, 7);
-    bouncetext_LTX_init_effect(s, restart, nodes);
-    return 1;
+    return frei0r_start_scroller(s, restart, v, bouncetext_LTX_init_effect, &width, &height);
 }
 
 const frei0r_effect mirvo_frei0r_effect = {

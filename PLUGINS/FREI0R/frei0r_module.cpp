@@ -83,6 +83,23 @@ void frei0r_chain(mirvo_node *nodes, const void *const *data, int n)
     }
 }
 
+int frei0r_start_scroller(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v,
+                          mirvo_init_effect_fn init, const void *sixth, const void *seventh)
+{
+    const char *text = frei0r_text(FX, v, 0);
+    const char *font = frei0r_text(FX, v, 5);
+    const char *characters = frei0r_text(FX, v, 6);
+    Uint8 cw = frei0r_byte(&v[3]), ch = frei0r_byte(&v[4]);
+    mirvo_node nodes[7];
+
+    if (!frei0r_font_readable(FX->name, font))
+        return 0;
+    const void *data[7] = {&text, &font, &characters, &cw, &ch, sixth, seventh};
+    frei0r_chain(nodes, data, 7);
+    init(s, restart, nodes);
+    return 1;
+}
+
 int frei0r_font_readable(const char *effect, const char *font)
 {
     SDL_Surface *image = IMG_Load(font);

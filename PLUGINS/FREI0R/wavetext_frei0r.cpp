@@ -27,19 +27,9 @@ static const frei0r_param params[] = {
 
 static int start(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v)
 {
-    const char *text = frei0r_text(&mirvo_frei0r_effect, v, 0);
-    const char *font = frei0r_text(&mirvo_frei0r_effect, v, 5);
-    const char *characters = frei0r_text(&mirvo_frei0r_effect, v, 6);
-    Uint8 cw = frei0r_byte(&v[3]), ch = frei0r_byte(&v[4]), slice = frei0r_byte(&v[2]);
     Uint16 amplitude = frei0r_word(&v[1]);
-    mirvo_node nodes[7];
-
-    if (!frei0r_font_readable("wavetext", font))
-        return 0;
-    const void *data[7] = {&text, &font, &characters, &cw, &ch, &amplitude, &slice};
-    frei0r_chain(nodes, data, 7);
-    wavetext_LTX_init_effect(s, restart, nodes);
-    return 1;
+    Uint8 slice = frei0r_byte(&v[2]);
+    return frei0r_start_scroller(s, restart, v, wavetext_LTX_init_effect, &amplitude, &slice);
 }
 
 const frei0r_effect mirvo_frei0r_effect = {

@@ -43,6 +43,17 @@ void clearRecording() { calls().clear(); }
 bool isRecording() { return recording; }
 const std::vector<GLCall>& recordedCalls() { return calls(); }
 
+std::vector<GLCall> recordedListContents() {
+  std::vector<GLCall> out;
+  bool in = false;
+  for (const GLCall& c : calls()) {
+    if (c.name == "glEndList") in = false;
+    if (in) out.push_back(c);
+    if (c.name == "glNewList") in = true;
+  }
+  return out;
+}
+
 std::vector<std::string> recordedNames() {
   std::vector<std::string> names;
   for (const GLCall& c : calls()) names.push_back(c.name);

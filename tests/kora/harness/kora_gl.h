@@ -69,6 +69,8 @@ const std::vector<GLCall>& recordedCalls();
 std::vector<std::string> recordedNames();
 std::vector<GLCall> recordedCalls(const std::string& name);  // only the calls of that name
 std::size_t countCalls(const std::string& name);
+// The calls compiled into display lists: those between glNewList and glEndList.
+std::vector<GLCall> recordedListContents();
 std::string recordedText();  // one call per line, for failure messages
 
 // Records for the lifetime of the object.

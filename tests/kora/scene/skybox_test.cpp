@@ -34,16 +34,6 @@ protected:
     }
     return names;
   }
-  static std::vector<koratest::GLCall> listContents() {
-    std::vector<koratest::GLCall> out;
-    bool in = false;
-    for (const auto& c : koratest::recordedCalls()) {
-      if (c.name == "glEndList") in = false;
-      if (in) out.push_back(c);
-      if (c.name == "glNewList") in = true;
-    }
-    return out;
-  }
   static void textureSetUp(GLuint tex, GLint& minFilter, GLint& wrap, GLint& level1Width) {
     glBindTexture(GL_TEXTURE_2D, tex);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
@@ -53,7 +43,7 @@ protected:
   // The texture that the list binds for its i-th face.
   static GLuint listedTexture(size_t i) {
     std::vector<double> bound;
-    for (const auto& c : listContents())
+    for (const auto& c : koratest::recordedListContents())
       if (c.name == "glBindTexture") bound.push_back(c.args[1]);
     return i < bound.size() ? GLuint(bound[i]) : 0;
   }
@@ -74,7 +64,7 @@ TEST_F(SkyBoxGL, SixFacesCompileSixQuadsInTableOrder) {
   KR_SkyBox sky(n[0].c_str(), n[1].c_str(), n[2].c_str(), n[3].c_str(), n[4].c_str(), n[5].c_str());
   koratest::stopRecording();
   EXPECT_EQ(KR_TextureManagerProbe::count(KR_TextureManager::getInstance(), &sky), 6);
-  auto list = listContents();
+  auto list = koratest::recordedListContents();
   ASSERT_EQ(list.size(), 9u + 6u * 13u + 9u) << koratest::recordedText();
   const char* opening[9] = {"glPushMatrix()",   "glDisable(2929)", "glDisable(2896)",
                             "glDisable(2884)",  "glEnable(3553)",  "glDisable(3042)",
@@ -119,7 +109,7 @@ TEST_F(SkyBoxGL, WithoutTopAndBottomOnlyFourFaces) {
   koratest::stopRecording();
   EXPECT_EQ(KR_TextureManagerProbe::count(KR_TextureManager::getInstance(), &sky), 4);
   size_t quads = 0;
-  for (const auto& c : listContents())
+  for (const auto& c : koratest::recordedListContents())
     if (c.name == "glBegin") ++quads;
   EXPECT_EQ(quads, 4u);
 }
@@ -134,7 +124,7 @@ TEST_F(SkyBoxGL, TrackerThatRemembersDepthTestOffRecordsNoOpeningDisable) {
   koratest::startRecording();
   KR_SkyBox sky(n[0].c_str(), n[1].c_str(), n[2].c_str(), n[3].c_str(), nullptr, nullptr);
   koratest::stopRecording();
-  auto list = listContents();
+  auto list = koratest::recordedListContents();
   ASSERT_GE(list.size(), 4u);
   EXPECT_EQ(list[0].name, "glPushMatrix");
   EXPECT_EQ(list[1].str(), "glDisable(3042)");  // straight to the direct GL calls
@@ -203,7 +193,7 @@ TEST_F(SkyBoxGL, MissingFaceStillDrawsItsQuad) {
   std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("Error: Unable to get texture no_such_face.bmp"), std::string::npos);
   std::vector<koratest::GLCall> binds;
-  for (const auto& c : listContents())
+  for (const auto& c : koratest::recordedListContents())
     if (c.name == "glBindTexture") binds.push_back(c);
   ASSERT_EQ(binds.size(), 4u);
   EXPECT_EQ(binds[1].args[1], 0.0);

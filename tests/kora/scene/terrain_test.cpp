@@ -254,17 +254,6 @@ protected:
     koratest::GLTest::SetUp();
     folder.writePcx8("terrain.pcx", {40, 200, 60});
   }
-  // The calls compiled into the list: those between glNewList and glEndList.
-  static std::vector<koratest::GLCall> listContents() {
-    std::vector<koratest::GLCall> out;
-    bool in = false;
-    for (const auto& c : koratest::recordedCalls()) {
-      if (c.name == "glEndList") in = false;
-      if (in) out.push_back(c);
-      if (c.name == "glNewList") in = true;
-    }
-    return out;
-  }
   scenetest::SceneFolder folder;
 };
 
@@ -296,7 +285,7 @@ TEST_F(TerrainGL, ListDrawsEveryQuadCornerInOrder) {
   koratest::startRecording();
   KR_Terrain t(3, 2, 0, 1.0f, 1);  // width 3 (z), height 2 (x): two quads
   koratest::stopRecording();
-  auto list = listContents();
+  auto list = koratest::recordedListContents();
   ASSERT_EQ(list.size(), 4u + 2u * (2u + 16u) + 3u) << koratest::recordedText();
   EXPECT_EQ(list[0].name, "glPushMatrix");
   EXPECT_EQ(list[1].str(), "glEnable(3553)");  // GL_TEXTURE_2D through the tracker
@@ -333,7 +322,7 @@ TEST_F(TerrainGL, SingleRowListHoldsOnlyTheTextureSetUp) {
     KR_Terrain t(w, w == 1 ? 7 : 1, 0, 1.0f, 1);
     koratest::stopRecording();
     std::vector<std::string> names;
-    for (const auto& c : listContents()) names.push_back(c.name);
+    for (const auto& c : koratest::recordedListContents()) names.push_back(c.name);
     EXPECT_EQ(names, (std::vector<std::string>{"glPushMatrix", "glEnable", "glBindTexture", "glTexParameteri",
                                                "glDisable", "glTexParameteri", "glPopMatrix"}));
   }
