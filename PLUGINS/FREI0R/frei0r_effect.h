@@ -48,7 +48,6 @@ extern const frei0r_effect mirvo_frei0r_effect;
 Uint8 frei0r_byte(const frei0r_value *v);
 Uint16 frei0r_word(const frei0r_value *v);
 Uint8 frei0r_colour_byte(float c);
-const char *frei0r_text(const frei0r_effect *fx, const frei0r_value *values, int index);
 /* Links nodes[0 .. n-1] into a parameter list whose node i points at data[i]. */
 void frei0r_chain(mirvo_node *nodes, const void *const *data, int n);
 /* Starts a scroller effect whose parameters are text, amplitude-or-width, slice-or-height,
@@ -57,7 +56,5 @@ void frei0r_chain(mirvo_node *nodes, const void *const *data, int n);
  * `sixth`, `seventh`. Returns 0 when the font cannot be read. */
 int frei0r_start_scroller(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v,
                           mirvo_init_effect_fn init, const void *sixth, const void *seventh);
-/* 1 when the font image can be read; otherwise prints why on stderr. */
-int frei0r_font_readable(const char *effect, const char *font);
 
 #endif

@@ -68,7 +68,7 @@ Uint8 frei0r_colour_byte(float c)
     return (Uint8)(v < 0 ? 0 : v > 255 ? 255 : v);
 }
 
-const char *frei0r_text(const frei0r_effect *fx, const frei0r_value *values, int index)
+static const char *frei0r_text(const frei0r_effect *fx, const frei0r_value *values, int index)
 {
     const char *t = values[index].text;
     return t && *t ? t : fx->params[index].fallback_text;
@@ -81,6 +81,18 @@ void frei0r_chain(mirvo_node *nodes, const void *const *data, int n)
         nodes[i].next_node = i + 1 < n ? &nodes[i + 1] : NULL;
         nodes[i].previous_node = i > 0 ? &nodes[i - 1] : NULL;
     }
+}
+
+/* 1 when the font image can be read; otherwise prints why on stderr. */
+static int frei0r_font_readable(const char *effect, const char *font)
+{
+    SDL_Surface *image = IMG_Load(font);
+    if (!image) {
+        fprintf(stderr, "%s: cannot read the font %s: %s\n", effect, font, IMG_GetError());
+        return 0;
+    }
+    SDL_FreeSurface(image);
+    return 1;
 }
 
 int frei0r_start_scroller(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v,
@@ -100,16 +112,6 @@ int frei0r_start_scroller(SDL_Surface *s, mirvo_restart_fn restart, const frei0r
     return 1;
 }
 
-int frei0r_font_readable(const char *effect, const char *font)
-{
-    SDL_Surface *image = IMG_Load(font);
-    if (!image) {
-        fprintf(stderr, "%s: cannot read the font %s: %s\n", effect, font, IMG_GetError());
-        return 0;
-    }
-    SDL_FreeSurface(image);
-    return 1;
-}
 
 F0R_EXPORT int mirvo_f0r_init(void)
 {
