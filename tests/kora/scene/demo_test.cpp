@@ -1,7 +1,8 @@
 // kora-demo end to end, under Xvfb: a counted run writes a picture that shows the scene and
 // the overlay; Escape ends the program early; unknown options are refused.
 #include <gtest/gtest.h>
-#include <png.h>
+
+#include "png_image.h"
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -12,23 +13,6 @@
 #include <vector>
 
 namespace {
-
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<unsigned char> rgb;  // top row first
-  const unsigned char* at(int x, int y) const { return &rgb[(size_t(y) * width + x) * 3]; }
-};
-
-bool readPng(const std::string& path, Picture& p) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  image.format = PNG_FORMAT_RGB;
-  p.width = int(image.width);
-  p.height = int(image.height);
-  p.rgb.resize(PNG_IMAGE_SIZE(image));
-  return png_image_finish_read(&image, nullptr, p.rgb.data(), 0, nullptr) != 0;
-}
 
 // Runs the demo from its own folder (it reads "../TEXTURES/"); returns the exit status.
 int runDemo(const std::string& arguments) {
@@ -56,23 +40,22 @@ protected:
 TEST_F(DemoRun, CountedRunCapturesTheSceneAndTheOverlay) {
   std::string png = dir + "/frame.png";
   ASSERT_EQ(runDemo("--size 320x240 --frames 4 --capture " + png), 0);
-  Picture p;
-  ASSERT_TRUE(readPng(png, p));
+  const mirvo_test::PngImage p = mirvo_test::readPng(png);
   ASSERT_EQ(p.width, 320);
   ASSERT_EQ(p.height, 240);
   // Not blank: sky, terrain and object give many colours.
   std::set<int> colours;
-  for (size_t i = 0; i + 2 < p.rgb.size(); i += 3) colours.insert(p.rgb[i] << 16 | p.rgb[i + 1] << 8 | p.rgb[i + 2]);
+  for (const mirvo_test::Rgb& c : p.pixels) colours.insert(c.r << 16 | c.g << 8 | c.b);
   EXPECT_GT(colours.size(), 500u);
   // Sky above (blue over red), ground below (green over blue).
-  const unsigned char* sky = p.at(300, 30);
-  EXPECT_GT(sky[2], sky[0]);
-  const unsigned char* ground = p.at(160, 235);
-  EXPECT_GT(ground[1], ground[2]);
+  const mirvo_test::Rgb& sky = p.at(300, 30);
+  EXPECT_GT(sky.b, sky.r);
+  const mirvo_test::Rgb& ground = p.at(160, 235);
+  EXPECT_GT(ground.g, ground.b);
   // The overlay's title line: white text pixels in the top left corner.
   int white = 0;
   for (int y = 2; y < 24; ++y)
-    for (int x = 8; x < 200; ++x) white += p.at(x, y)[0] > 240 && p.at(x, y)[1] > 240 && p.at(x, y)[2] > 240;
+    for (int x = 8; x < 200; ++x) white += p.at(x, y).r > 240 && p.at(x, y).g > 240 && p.at(x, y).b > 240;
   EXPECT_GT(white, 50);
 }
 
