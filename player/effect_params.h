@@ -58,4 +58,20 @@ bool parse_effect_params(const module_spec &desc, const std::vector<std::string>
 void call_init_valist(mirvo_init_effect_valist_fn init, SDL_Surface *s, mirvo_restart_fn restart,
                       const std::vector<param_value> &values);
 
+// SDL 1.2 makes no surface 16384 pixels wide or wider.
+const int MAX_SURFACE_WIDTH = 16383;
+
+// Checks the parameters against a surface `surface_width` pixels wide before the effect
+// is started on it (wavetext's text strip is that width plus a character width). On a
+// misfit returns false with a one-line `error` naming the parameter.
+bool check_effect_fits(const effect_setup &setup, int surface_width, std::string &error);
+
+// The number of spaces to append to a scroller's text so that its last character has
+// left a surface `surface_width` pixels wide before the effect reports that it has
+// finished; 0 for an effect without a text.
+size_t leave_screen_padding(const effect_setup &setup, int surface_width);
+
+// Appends `spaces` spaces to the setup's text parameter, if it has one.
+void pad_text(effect_setup &setup, size_t spaces);
+
 #endif

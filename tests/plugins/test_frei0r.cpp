@@ -327,7 +327,7 @@ TEST(Frei0rUnderFfmpeg, WavetextSourceFramesEqualThePlayers)
         "frei0r_src=size=640x480:framerate=50:filter_name=wavetext:filter_params=HELLO|80|3", "",
         120, ff);
     ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_EQ(player({"wavetext", "HELLO", "amplitude=80", "slice_width=3"}, 120, pl).status, 0);
+    ASSERT_EQ(player({"--exact-text", "wavetext", "HELLO", "amplitude=80", "slice_width=3"}, 120, pl).status, 0);
     // "HELLO" ends in frame 96 and starts over: the comparison covers the restart too.
     for (int k = 1; k <= 120; ++k) {
         PngImage a = readPng(numbered(ff, "f-", k)), b = readPng(numbered(pl, "frame-", k));
