@@ -37,6 +37,7 @@
 
 typedef struct {
     unsigned width, height;
+    size_t pitch;             /* bytes from one row of the host's frames to the next */
     SDL_Surface *surface;     /* the host's output buffer, rewrapped every update */
     frei0r_value *values;     /* as the host set them */
     frei0r_value *running;    /* the values the running effect was started with */
@@ -154,7 +155,10 @@ static void _frei0r_free_values(frei0r_value *v)
     free(v);
 }
 
-F0R_EXPORT f0r_instance_t mirvo_f0r_construct(unsigned int width, unsigned int height)
+/* A frame whose rows are `pitch` bytes apart (width x 4 in a frei0r frame; more in
+ * ffmpeg's, see frei0r_shim.cpp). */
+F0R_EXPORT f0r_instance_t mirvo_f0r_construct_pitched(unsigned int width, unsigned int height,
+                                                     size_t pitch)
 {
     frei0r_instance *inst;
     int i;
@@ -164,15 +168,21 @@ F0R_EXPORT f0r_instance_t mirvo_f0r_construct(unsigned int width, unsigned int h
                 FX->name);
         return NULL;
     }
-    if (width == 0 || height == 0 || width > 16384 || height > 16384)
+    /* SDL 1.2 surfaces are at most 16383 pixels wide, their pitch 16 bits. */
+    if (width == 0 || height == 0 || width > 16383 || height > 16384 || pitch < (size_t)width * 4 ||
+        pitch > 65535) {
+        fprintf(stderr, "%s: cannot draw a %u x %u frame (rows %zu bytes apart): at most "
+                "16383 x 16384\n", FX->name, width, height, pitch);
         return NULL;
+    }
     inst = (frei0r_instance *)calloc(1, sizeof *inst);
     if (!inst)
         return NULL;
     inst->width = width;
     inst->height = height;
+    inst->pitch = pitch;
     inst->values = (frei0r_value *)calloc((size_t)FX->nparams, sizeof(frei0r_value));
-    inst->surface = SDL_CreateRGBSurfaceFrom(NULL, (int)width, (int)height, 32, (int)width * 4,
+    inst->surface = SDL_CreateRGBSurfaceFrom(NULL, (int)width, (int)height, 32, (int)pitch,
                                              RGBA_R, RGBA_G, RGBA_B, 0);
     if (!inst->values || !inst->surface) {
         _frei0r_free_values(inst->values);
@@ -187,6 +197,11 @@ F0R_EXPORT f0r_instance_t mirvo_f0r_construct(unsigned int width, unsigned int h
     }
     _frei0r_live = 1;
     return inst;
+}
+
+F0R_EXPORT f0r_instance_t mirvo_f0r_construct(unsigned int width, unsigned int height)
+{
+    return mirvo_f0r_construct_pitched(width, height, (size_t)width * 4);
 }
 
 F0R_EXPORT void mirvo_f0r_destruct(f0r_instance_t instance)
@@ -285,6 +300,11 @@ static frei0r_value *_frei0r_copy_values(const frei0r_value *from)
     return v;
 }
 
+static void *_frei0r_row(const frei0r_instance *inst, const void *frame, size_t y)
+{
+    return (Uint8 *)frame + y * inst->pitch;
+}
+
 /* (Re)starts the effect with the host's current values. */
 static void _frei0r_start(frei0r_instance *inst)
 {
@@ -301,15 +321,17 @@ static void _frei0r_start(frei0r_instance *inst)
 F0R_EXPORT void mirvo_f0r_update(f0r_instance_t instance, double time, const uint32_t *inframe, uint32_t *outframe)
 {
     frei0r_instance *inst = (frei0r_instance *)instance;
-    size_t n, i;
+    const int filter = FX->plugin_type == F0R_PLUGIN_TYPE_FILTER && inframe && inframe != outframe;
+    size_t x, y;
     (void)time;
 
     if (!inst || !outframe)
         return;
-    n = (size_t)inst->width * inst->height;
     inst->surface->pixels = outframe;
-    if (FX->plugin_type == F0R_PLUGIN_TYPE_FILTER && inframe && inframe != outframe)
-        memcpy(outframe, inframe, n * 4);
+    if (filter)
+        for (y = 0; y < inst->height; y++)
+            memcpy(_frei0r_row(inst, outframe, y), _frei0r_row(inst, inframe, y),
+                   (size_t)inst->width * 4);
 
     if (inst->dirty || !inst->running)
         _frei0r_start(inst);
@@ -325,16 +347,21 @@ F0R_EXPORT void mirvo_f0r_update(f0r_instance_t instance, double time, const uin
                 FX->draw();
         }
     } else if (FX->plugin_type == F0R_PLUGIN_TYPE_SOURCE) {
-        memset(outframe, 0, n * 4); /* not startable: black */
+        for (y = 0; y < inst->height; y++) /* not startable: black */
+            memset(_frei0r_row(inst, outframe, y), 0, (size_t)inst->width * 4);
     }
 
     /* The effects write whole 32-bit pixels with a zero alpha byte: a source is opaque,
      * a filter keeps its input's alpha. */
-    if (FX->plugin_type == F0R_PLUGIN_TYPE_FILTER && inframe && inframe != outframe) {
-        for (i = 0; i < n; i++)
-            outframe[i] = (outframe[i] & ~RGBA_A) | (inframe[i] & RGBA_A);
-    } else {
-        for (i = 0; i < n; i++)
-            outframe[i] |= RGBA_A;
+    for (y = 0; y < inst->height; y++) {
+        uint32_t *out = (uint32_t *)_frei0r_row(inst, outframe, y);
+        if (filter) {
+            const uint32_t *in = (const uint32_t *)_frei0r_row(inst, inframe, y);
+            for (x = 0; x < inst->width; x++)
+                out[x] = (out[x] & ~RGBA_A) | (in[x] & RGBA_A);
+        } else {
+            for (x = 0; x < inst->width; x++)
+                out[x] |= RGBA_A;
+        }
     }
 }

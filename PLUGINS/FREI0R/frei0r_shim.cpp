@@ -32,7 +32,7 @@ static struct {
     void (*deinit)(void);
     void (*get_plugin_info)(f0r_plugin_info_t *);
     void (*get_param_info)(f0r_param_info_t *, int);
-    f0r_instance_t (*construct)(unsigned int, unsigned int);
+    f0r_instance_t (*construct)(unsigned int, unsigned int, size_t);
     void (*destruct)(f0r_instance_t);
     void (*set_param_value)(f0r_instance_t, f0r_param_t, int);
     void (*get_param_value)(f0r_instance_t, f0r_param_t, int);
@@ -72,7 +72,7 @@ static int _shim_load(void)
         !_shim_bind((void **)&_shim.deinit, "mirvo_f0r_deinit") ||
         !_shim_bind((void **)&_shim.get_plugin_info, "mirvo_f0r_get_plugin_info") ||
         !_shim_bind((void **)&_shim.get_param_info, "mirvo_f0r_get_param_info") ||
-        !_shim_bind((void **)&_shim.construct, "mirvo_f0r_construct") ||
+        !_shim_bind((void **)&_shim.construct, "mirvo_f0r_construct_pitched") ||
         !_shim_bind((void **)&_shim.destruct, "mirvo_f0r_destruct") ||
         !_shim_bind((void **)&_shim.set_param_value, "mirvo_f0r_set_param_value") ||
         !_shim_bind((void **)&_shim.get_param_value, "mirvo_f0r_get_param_value") ||
@@ -115,9 +115,53 @@ EXPORT void f0r_get_param_info(f0r_param_info_t *info, int param_index)
         _shim.get_param_info(info, param_index);
 }
 
+/*
+ * The bytes from one row of the host's frames to the next. A frei0r frame has none to
+ * spare: a row is width x 4 bytes, as MLT hands it over at any size. ffmpeg's frei0r
+ * filters (in libavfilter) hand over ffmpeg's own frames instead, whose rows are padded:
+ * libavfilter 8 (ffmpeg 5) pads each row to av_cpu_max_align() bytes (64 with AVX-512).
+ * The caller's library tells which host this is. Returns 0, with one line on stderr,
+ * for a width whose rows cannot be known.
+ */
+static size_t _shim_host_pitch(unsigned int width, const void *caller)
+{
+    const size_t row = (size_t)width * 4;
+    Dl_info where;
+    void *avfilter;
+    unsigned (*avfilter_version)(void);
+    size_t (*av_cpu_max_align)(void);
+    unsigned major;
+
+    if (!dladdr(caller, &where) || !where.dli_fname || !strstr(where.dli_fname, "libavfilter"))
+        return row;
+    avfilter = dlopen(where.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    avfilter_version = avfilter ? (unsigned (*)(void))dlsym(avfilter, "avfilter_version") : NULL;
+    av_cpu_max_align = avfilter ? (size_t (*)(void))dlsym(avfilter, "av_cpu_max_align") : NULL;
+    major = avfilter_version ? avfilter_version() >> 16 : 0;
+    if (avfilter)
+        dlclose(avfilter);
+    if (major == 8 && av_cpu_max_align) {
+        size_t align = av_cpu_max_align();
+        if (align >= 4 && (align & (align - 1)) == 0)
+            return (row + align - 1) & ~(align - 1);
+    }
+    /* Another libavfilter: its rows are padded to at most 64 bytes. */
+    if (row % 64 == 0)
+        return row;
+    fprintf(stderr,
+            MIRVO_FREI0R_NAME ": ffmpeg (libavfilter %u) pads the rows of a frame %u pixels "
+            "wide: use a width that is a multiple of 16\n",
+            major, width);
+    return 0;
+}
+
 EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
 {
-    return _shim_load() ? _shim.construct(width, height) : NULL;
+    size_t pitch;
+    if (!_shim_load())
+        return NULL;
+    pitch = _shim_host_pitch(width, __builtin_return_address(0));
+    return pitch ? _shim.construct(width, height, pitch) : NULL;
 }
 
 EXPORT void f0r_destruct(f0r_instance_t instance)
