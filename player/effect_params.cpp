@@ -4,46 +4,31 @@
 #include <cstdarg>
 #include <cstdlib>
 
-#include "effect_defaults.h"
+#include "BOUNCETEXT/bouncetext_params.h"
+#include "BOXFLOOD/boxflood_params.h"
+#include "WAVETEXT/wavetext_params.h"
 
 namespace {
 
-#define TEXT(x) #x
-#define NUMBER(x) TEXT(x)
+module_spec from_catalogue(const char *module, const mirvo_param *params, int n)
+{
+    module_spec m{module, {}};
+    for (int i = 0; i < n; ++i) {
+        const mirvo_param &c = params[i];
+        param_type t = c.type == MIRVO_PARAM_U8    ? param_type::u8
+                       : c.type == MIRVO_PARAM_U16 ? param_type::u16
+                                                   : param_type::text;
+        m.params.push_back({c.name, t, c.min, c.max,
+                            c.from == MIRVO_DEFAULT_FIXED ? c.fallback : nullptr, c.help, c.from});
+    }
+    return m;
+}
 
 std::vector<module_spec> make_modules()
 {
-    std::vector<module_spec> m;
-    m.push_back({"boxflood",
-                 {{"direction", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_DIRECTION),
-                   "1 grows from the centre, 0 shrinks to the centre"},
-                  {"rate", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_RATE),
-                   "pixels added or taken per side per frame (odd is raised by one)"},
-                  {"red", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_RED), "fill colour"},
-                  {"green", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_GREEN), "fill colour"},
-                  {"blue", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_BLUE), "fill colour"}}});
-    m.push_back({"wavetext",
-                 {{"text", param_type::text, 0, 0, WAVETEXT_DEFAULT_TEXT, "the text to scroll"},
-                  {"font", param_type::text, 0, 0, MIRVO_FONT1, "font image file"},
-                  {"characters", param_type::text, 0, 0, MIRVO_FONT1_CHARACTERS,
-                   "the font's characters in glyph order"},
-                  {"character_width", param_type::u8, 1, 255, NUMBER(WAVETEXT_DEFAULT_CHARACTER_WIDTH), "glyph width in pixels"},
-                  {"character_height", param_type::u8, 1, 255, NUMBER(WAVETEXT_DEFAULT_CHARACTER_HEIGHT), "glyph height in pixels"},
-                  {"amplitude", param_type::u16, 0, 65535, NUMBER(WAVETEXT_DEFAULT_AMPLITUDE), "wave amplitude in pixels"},
-                  {"slice_width", param_type::u8, 0, 255, NUMBER(WAVETEXT_DEFAULT_SLICE_WIDTH),
-                   "width of the wave's slices in pixels (0 is taken as 1)"}}});
-    m.push_back({"bouncetext",
-                 {{"text", param_type::text, 0, 0, BOUNCETEXT_DEFAULT_TEXT, "the text"},
-                  {"font", param_type::text, 0, 0, MIRVO_FONT1, "font image file"},
-                  {"characters", param_type::text, 0, 0, MIRVO_FONT1_CHARACTERS,
-                   "the font's characters in glyph order"},
-                  {"character_width", param_type::u8, 1, 255, NUMBER(BOUNCETEXT_DEFAULT_CHARACTER_WIDTH), "glyph width in pixels"},
-                  {"character_height", param_type::u8, 1, 255, NUMBER(BOUNCETEXT_DEFAULT_CHARACTER_HEIGHT), "glyph height in pixels"},
-                  {"width", param_type::u16, 0, 65535, nullptr,
-                   "width of the scrolling area; letters enter at this x (default: the window's)"},
-                  {"height", param_type::u16, 0, 65535, nullptr,
-                   "height of the bounce (default: the window's less the character height)"}}});
-    return m;
+    return {from_catalogue("boxflood", boxflood_params, BOXFLOOD_NPARAMS),
+            from_catalogue("wavetext", wavetext_params, WAVETEXT_NPARAMS),
+            from_catalogue("bouncetext", bouncetext_params, BOUNCETEXT_NPARAMS)};
 }
 
 const char *type_words(param_type t)
@@ -105,8 +90,7 @@ int index_of(const module_spec &desc, const char *name)
 std::string computed_default(const module_spec &desc, const param_spec &p,
                              const std::vector<param_value> &values, int width, int height)
 {
-    std::string name = p.name;
-    if (name == "width")
+    if (p.from == MIRVO_DEFAULT_SURFACE_WIDTH)
         return std::to_string(width < 0 ? 0 : width > 65535 ? 65535 : width);
     int ch = index_of(desc, "character_height");
     int h = height - (ch >= 0 ? values[ch].u8 : 0);
@@ -308,4 +292,30 @@ void pad_text(effect_setup &setup, size_t spaces)
     int i = desc ? index_of(*desc, "text") : -1;
     if (i >= 0 && spaces > 0)
         setup.values[i].text.append(spaces, ' ');
+}
+
+std::string catalogue_markdown()
+{
+    std::string out = "| effect | # | parameter | type | default | meaning |\n"
+                      "|---|---|---|---|---|---|\n";
+    for (const module_spec &m : known_modules()) {
+        for (size_t i = 0; i < m.params.size(); ++i) {
+            const param_spec &p = m.params[i];
+            std::string type = p.type == param_type::text
+                                   ? "text"
+                                   : "number " + std::to_string(p.min) + "–" + std::to_string(p.max);
+            std::string def;
+            if (p.from == MIRVO_DEFAULT_SURFACE_WIDTH)
+                def = "the window's width";
+            else if (p.from == MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH)
+                def = "the window's height less `character_height`";
+            else if (std::string(p.fallback).size() > 24)
+                def = "built in (`--list`)";
+            else
+                def = "`" + std::string(p.fallback) + "`";
+            out += "| `" + std::string(m.module) + "` | " + std::to_string(i + 1) + " | `" + p.name +
+                   "` | " + type + " | " + def + " | " + p.help + " |\n";
+        }
+    }
+    return out;
 }

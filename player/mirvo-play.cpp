@@ -78,6 +78,7 @@ void usage(FILE *out)
             "      --exact-text     scroll the texts as given, without trailing spaces\n"
             "  -M, --module-dir DIR search DIR for modules first (may be repeated)\n"
             "  -l, --list           list the effects and their parameters\n"
+            "      --list-markdown  the same as the README's Markdown table\n"
             "  -h, --help           this help\n"
             "\n"
             "Escape or closing the window quits. MIRVO_FRAMES=N ends after N frames,\n"
@@ -226,6 +227,7 @@ int main(int argc, char **argv)
         {"headless", no_argument, nullptr, 1},        {"valist", no_argument, nullptr, 2},
         {"once", no_argument, nullptr, 3},            {"module-dir", required_argument, nullptr, 'M'},
         {"max-frames", required_argument, nullptr, 4}, {"exact-text", no_argument, nullptr, 5},
+        {"list-markdown", no_argument, nullptr, 6},
         {"list", no_argument, nullptr, 'l'},          {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0}};
     int c;
@@ -259,6 +261,7 @@ int main(int argc, char **argv)
             break;
         }
         case 5: opt.exact_text = true; break;
+        case 6: fputs(catalogue_markdown().c_str(), stdout); return 0;
         case 'M': opt.module_dirs.push_back(optarg); break;
         case 'l': list_modules(); return 0;
         case 'h': usage(stdout); return 0;

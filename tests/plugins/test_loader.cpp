@@ -167,3 +167,26 @@ TEST(EffectParams, PaddingLetsTheLastCharacterLeaveTheSurface)
     ASSERT_TRUE(parse_effect_params(*find_module_spec("boxflood"), {}, 640, 480, box, error));
     EXPECT_EQ(leave_screen_padding(box, 640), 0u);
 }
+
+// The README's parameter table is the catalogues' (mirvo-play --list-markdown prints it).
+TEST(EffectCatalogue, TheReadmeTableAgreesWithTheCatalogues)
+{
+    FILE *f = fopen(PLAYER_SOURCE_DIR "/../README.md", "rb");
+    ASSERT_NE(f, nullptr);
+    std::string readme;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        readme.append(buf, n);
+    fclose(f);
+    const std::string table = catalogue_markdown();
+    EXPECT_NE(readme.find(table), std::string::npos)
+        << "README.md's parameter table differs from the catalogues; it should read:\n"
+        << table;
+    // Every effect and each of its parameters has its row.
+    for (const module_spec &m : known_modules())
+        for (size_t i = 0; i < m.params.size(); ++i)
+            EXPECT_NE(table.find("| `" + std::string(m.module) + "` | " + std::to_string(i + 1) +
+                                 " | `" + m.params[i].name + "` |"),
+                      std::string::npos);
+}
