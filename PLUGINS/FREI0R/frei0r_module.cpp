@@ -14,6 +14,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <locale.h>
+
 #include <SDL_image.h>
 
 #include "frei0r_effect.h"
@@ -145,11 +147,24 @@ static int frei0r_start_effect(SDL_Surface *s, mirvo_restart_fn restart, const f
         nodes[i].previous_node = i > 0 ? &nodes[i - 1] : NULL;
     }
     FX->init(s, restart, nodes);
+    fflush(stdout); /* the effect's own messages, from this module's C library */
     return 1;
+}
+
+/*
+ * Called first in every entry point that runs the effect. The module is loaded in a
+ * link-map namespace of its own (frei0r_shim.cpp), with a C library of its own whose
+ * per-thread character tables are set up only for the thread that loaded it; a host
+ * thread that calls in later (MLT renders in worker threads) gets them here.
+ */
+static void _frei0r_enter(void)
+{
+    uselocale(LC_GLOBAL_LOCALE);
 }
 
 F0R_EXPORT int mirvo_f0r_init(void)
 {
+    _frei0r_enter();
     return 1;
 }
 
@@ -216,6 +231,7 @@ F0R_EXPORT f0r_instance_t mirvo_f0r_construct_pitched(unsigned int width, unsign
     frei0r_instance *inst;
     int i;
 
+    _frei0r_enter();
     if (_frei0r_live) {
         fprintf(stderr, "%s: one instance at a time: the effect keeps its state in the module\n",
                 FX->name);
@@ -287,11 +303,15 @@ F0R_EXPORT void mirvo_f0r_set_param_value(f0r_instance_t instance, f0r_param_t p
             d = frei0r_min(p);
         if (d > p->max)
             d = p->max;
+        if (d == v->number)
+            return; /* MLT sets every value again before every frame */
         v->number = d;
         break;
     }
     case F0R_PARAM_STRING: {
         const char *s = *(char *const *)param;
+        if ((!s && !v->text) || (s && v->text && strcmp(s, v->text) == 0))
+            return;
         char *copy = s ? strdup(s) : NULL;
         if (s && !copy)
             return;
@@ -367,6 +387,7 @@ F0R_EXPORT void mirvo_f0r_update(f0r_instance_t instance, double time, const uin
 
     if (!inst || !outframe)
         return;
+    _frei0r_enter();
     inst->surface->pixels = outframe;
     if (filter)
         for (y = 0; y < inst->height; y++)

@@ -1,13 +1,16 @@
 /*
  * frei0r_shim.cpp - the frei0r module a host loads (e.g. frei0r-1/wavetext.so). It holds
- * no effect code: it opens the effect's implementation, mirvo-impl/NAME.so beside it,
- * with RTLD_DEEPBIND, so that the implementation and the libraries it brings (libMIRVO,
- * SDL 1.2, SDL_image) bind to each other and not to same-named symbols the host may
- * already have loaded (ffmpeg links SDL 2, whose functions share SDL 1.2's names but
- * not its structures), and forwards every f0r_* call to its mirvo_f0r_* twin.
+ * no effect code: it opens the effect's implementation, mirvo-impl/NAME.so beside it, in
+ * a link-map namespace of its own (dlmopen), so that the implementation and the
+ * libraries it brings (libMIRVO, SDL 1.2, SDL_image) are fresh copies bound only to each
+ * other. Binding to the host's symbols breaks them: ffmpeg links SDL 2, whose functions
+ * share SDL 1.2's names but not its structures, and MLT loads SDL 1.2 and SDL 2 itself,
+ * so that its SDL 1.2 calls its own functions through SDL 2's. The shim forwards every
+ * f0r_* call to the implementation's mirvo_f0r_* twin, and tells it how the host lays
+ * out the rows of its frames.
  */
 #ifndef _GNU_SOURCE
-#define _GNU_SOURCE /* RTLD_DEEPBIND */
+#define _GNU_SOURCE /* dlmopen */
 #endif
 #include <dlfcn.h>
 #include <stdio.h>
@@ -63,7 +66,7 @@ static int _shim_load(void)
     slash = strrchr(self.dli_fname, '/');
     snprintf(path, sizeof path, "%.*s/mirvo-impl/" MIRVO_FREI0R_NAME ".so",
              slash ? (int)(slash - self.dli_fname) : 1, slash ? self.dli_fname : ".");
-    _shim_impl = dlopen(path, RTLD_NOW | RTLD_LOCAL | RTLD_DEEPBIND);
+    _shim_impl = dlmopen(LM_ID_NEWLM, path, RTLD_NOW | RTLD_LOCAL);
     if (!_shim_impl) {
         fprintf(stderr, MIRVO_FREI0R_NAME ": %s\n", dlerror());
         return 0;

@@ -1,5 +1,5 @@
-// The frei0r modules: driven in-process like a host does, and under Debian's ffmpeg,
-// whose frames must equal the player's.
+// The frei0r modules: driven in-process like a host does, and under Debian's ffmpeg and
+// MLT's melt, whose frames must equal the player's.
 #include "effect_harness.h"
 #include "png_image.h"
 
@@ -470,4 +470,98 @@ TEST(Frei0rUnderFfmpeg, SecondInstanceIsRefusedCleanly)
         PLAYER_SOURCE_DIR, {{"FREI0R_PATH", FREI0R_DIR}});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("wavetext: one instance at a time"), std::string::npos) << r.err;
+}
+
+namespace {
+
+// melt renders `producer` (with `filter` attached when given) as PNG files f000001.png on,
+// through the avformat consumer's PNG encoder, which keeps the RGBA frames (no colour
+// conversion), so they equal the player's pixel for pixel.
+mirvo_test::ProgramResult melt(const std::vector<std::string> &producer,
+                               const std::vector<std::string> &filter, int frames, int width,
+                               int height, const std::string &dir)
+{
+    std::vector<std::string> argv{findProgram("melt")};
+    argv.insert(argv.end(), producer.begin(), producer.end());
+    argv.push_back("out=" + std::to_string(frames - 1));
+    if (!filter.empty()) {
+        argv.push_back("-filter");
+        argv.insert(argv.end(), filter.begin(), filter.end());
+    }
+    for (const std::string &a :
+         {std::string("-consumer"), "avformat:" + dir + "/f%06d.png", "width=" + std::to_string(width),
+          "height=" + std::to_string(height), std::string("vcodec=png")})
+        argv.push_back(a);
+    return mirvo_test::runProgram(argv, PLAYER_SOURCE_DIR, {{"FREI0R_PATH", FREI0R_DIR}});
+}
+
+}  // namespace
+
+// MLT hands over contiguous rows at any size: 640 x 480, and 333 x 257, which is not a
+// multiple of 8. It loads SDL 1.2 and SDL 2 itself; the module keeps its own.
+TEST(Frei0rUnderMelt, WavetextSourceFramesEqualThePlayers)
+{
+    SKIP_UNDER_SANITIZERS();
+    if (findProgram("melt").empty())
+        GTEST_SKIP() << "melt is not installed";
+    for (auto size : {std::pair<int, int>{640, 480}, {333, 257}}) {
+        const std::string w = std::to_string(size.first), h = std::to_string(size.second);
+        std::string mt = mirvo_test::makeTempDir("mltwave"), pl = mirvo_test::makeTempDir("plwave");
+        mirvo_test::ProgramResult r =
+            melt({"frei0r.wavetext", "text=HELLO", "amplitude=80", "slice_width=3"}, {}, 110,
+                 size.first, size.second, mt);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err.find("cannot read the font"), std::string::npos) << r.err;
+        ASSERT_EQ(player({"--exact-text", "-W", w, "-H", h, "wavetext", "HELLO", "amplitude=80",
+                          "slice_width=3"},
+                         110, pl)
+                      .status,
+                  0);
+        // "HELLO" ends in frame 96 and starts over: the comparison covers the restart too.
+        for (int k = 30; k <= 110; k += 10) {
+            PngImage a = readPng(numbered(mt, "f", k)), b = readPng(numbered(pl, "frame-", k));
+            ASSERT_EQ(a.width, size.first) << "frame " << k;
+            ASSERT_TRUE(a == b) << w << "x" << h << " frame " << k;
+        }
+    }
+}
+
+TEST(Frei0rUnderMelt, BouncetextWithItsDefaultsEqualsThePlayer)
+{
+    SKIP_UNDER_SANITIZERS();
+    if (findProgram("melt").empty())
+        GTEST_SKIP() << "melt is not installed";
+    std::string mt = mirvo_test::makeTempDir("mltbounce"), pl = mirvo_test::makeTempDir("plbounce");
+    ASSERT_EQ(melt({"frei0r.bouncetext"}, {}, 60, 854, 480, mt).status, 0);
+    ASSERT_EQ(player({"--exact-text", "-W", "854", "-H", "480", "bouncetext"}, 60, pl).status, 0);
+    for (int k = 20; k <= 60; k += 20) {
+        PngImage a = readPng(numbered(mt, "f", k)), b = readPng(numbered(pl, "frame-", k));
+        ASSERT_EQ(a.width, 854);
+        ASSERT_TRUE(a == b) << "frame " << k;
+    }
+}
+
+// Over a black clip the filter shows what the player's boxflood leaves on a black screen
+// while the rectangle grows (each fill covers the ones before).
+TEST(Frei0rUnderMelt, BoxfloodFilterOverABlackClipEqualsThePlayer)
+{
+    SKIP_UNDER_SANITIZERS();
+    if (findProgram("melt").empty())
+        GTEST_SKIP() << "melt is not installed";
+    for (auto size : {std::pair<int, int>{640, 480}, {333, 257}}) {
+        const std::string w = std::to_string(size.first), h = std::to_string(size.second);
+        std::string mt = mirvo_test::makeTempDir("mltbox"), pl = mirvo_test::makeTempDir("plbox");
+        ASSERT_EQ(melt({"color:black"},
+                       {"frei0r.boxflood", "direction=1", "rate=6", "red=51", "green=153", "blue=255"},
+                       30, size.first, size.second, mt)
+                      .status,
+                  0);
+        ASSERT_EQ(player({"-W", w, "-H", h, "boxflood", "1", "6", "51", "153", "255"}, 30, pl).status,
+                  0);
+        for (int k = 2; k <= 26; k += 6) {
+            PngImage a = readPng(numbered(mt, "f", k)), b = readPng(numbered(pl, "frame-", k));
+            ASSERT_EQ(a.width, size.first);
+            ASSERT_TRUE(a == b) << w << "x" << h << " frame " << k;
+        }
+    }
 }
