@@ -34,6 +34,41 @@ typedef void (*mirvo_draw_effect_fn)(void);
 typedef void (*mirvo_free_effect_fn)(void);
 typedef Uint8 (*mirvo_is_filter_fn)(void);
 
+/* Declares the five entry points of module `module` with C linkage, exported: the
+ * module's own source and every host that links a module in use this one line. */
+#define MIRVO_EFFECT_ENTRY_POINTS(module)                                                    \
+    MIRVO_EFFECT_API void module##_LTX_init_effect(SDL_Surface *s, mirvo_restart_fn restart,  \
+                                                   MIRVO_NODE *argument_list);               \
+    MIRVO_EFFECT_API void module##_LTX_init_effect_valist(SDL_Surface *s,                     \
+                                                          mirvo_restart_fn restart,          \
+                                                          va_list parameters);               \
+    MIRVO_EFFECT_API void module##_LTX_draw_effect(void);                                     \
+    MIRVO_EFFECT_API void module##_LTX_free_effect(void);                                     \
+    MIRVO_EFFECT_API Uint8 module##_LTX_is_filter(void)
+
+/*
+ * A module's parameter catalogue: one record per parameter, in the order init reads
+ * them. Each effect declares its catalogue once, beside its source (NAME_params.h); the
+ * player, the frei0r modules and `mirvo-play --list` read it.
+ */
+typedef enum { MIRVO_PARAM_U8, MIRVO_PARAM_U16, MIRVO_PARAM_TEXT } mirvo_param_type;
+
+/* Where a default that is not a fixed value comes from. */
+typedef enum {
+    MIRVO_DEFAULT_FIXED,             /* `fallback` */
+    MIRVO_DEFAULT_SURFACE_WIDTH,     /* the target's width */
+    MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH /* the target's height less character_height */
+} mirvo_default_kind;
+
+typedef struct {
+    const char *name;          /* as typed on a command line, NAME=VALUE */
+    mirvo_param_type type;     /* Uint8, Uint16 or a char pointer */
+    long min, max;             /* accepted numbers */
+    mirvo_default_kind from;   /* how the default is found */
+    const char *fallback;      /* the fixed default, written as on a command line */
+    const char *help;          /* one line */
+} mirvo_param;
+
 #ifdef __cplusplus
 }
 #endif

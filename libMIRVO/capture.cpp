@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <vector>
@@ -15,14 +16,18 @@ void mirvo_capture_frame_start(unsigned long frame_starting)
     if (a.capture && frame_starting > 1 && screen) {
         static bool dir_made = false;
         if (!dir_made) {
-            if (mkdir(a.capture, 0777) != 0 && errno != EEXIST)
+            if (mkdir(a.capture, 0777) != 0 && errno != EEXIST) {
                 fprintf(stderr, "MIRVO: cannot make capture folder %s: %s\n", a.capture,
                         strerror(errno));
+                exit(1);
+            }
             dir_made = true;
         }
         char path[4096];
         snprintf(path, sizeof path, "%s/frame-%06lu.png", a.capture, frame_starting - 1);
-        mirvo_write_png(screen, path);
+        // A capture that cannot be written ends the run: one message, not one a frame.
+        if (!mirvo_write_png(screen, path))
+            exit(1);
     }
     if (a.frames && frame_starting == a.frames + 1) {
         SDL_Event quit;

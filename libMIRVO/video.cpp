@@ -26,6 +26,13 @@ const mirvo_automation &mirvo_automation_get()
 MIRVO_API int MIRVO_set_video(int width, int height, int bpp, Uint32 flags)
 {
     mirvo_automation_get();
+    const char *driver = getenv("SDL_VIDEODRIVER"), *display = getenv("DISPLAY");
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && !(driver && *driver) && !(display && *display)) {
+        // Without X, SDL would fall back to a text-mode driver and draw in the terminal.
+        fprintf(stderr, "MIRVO: no display: DISPLAY is not set (SDL_VIDEODRIVER=dummy runs "
+                        "without a window)\n");
+        return 0;
+    }
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_Init(SDL_INIT_VIDEO) < 0) {
         fprintf(stderr, "MIRVO: cannot initialise SDL video: %s\n", SDL_GetError());
         return 0;

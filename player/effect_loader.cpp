@@ -1,9 +1,12 @@
 // Loading effect modules by name through libltdl.
 #include "effect_loader.h"
 
+#include <dlfcn.h>
 #include <ltdl.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 #ifndef MIRVO_BUILD_MODULE_DIR
 #define MIRVO_BUILD_MODULE_DIR ""
@@ -39,6 +42,23 @@ std::string join(const std::vector<std::string> &dirs)
         out += d;
     }
     return out;
+}
+
+// libltdl says "file not found" for a file it found but could not load; the system's
+// loader says why.
+std::string load_failure(const std::string &path)
+{
+    lt_dlerror();  // clear libltdl's own message
+    void *h = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    if (h) {
+        dlclose(h);
+        return "libltdl cannot open it";
+    }
+    const char *e = dlerror();
+    std::string why = e ? e : "unknown";
+    if (why.compare(0, path.size() + 2, path + ": ") == 0)
+        why.erase(0, path.size() + 2);
+    return why;
 }
 
 template <typename Fn>
@@ -80,13 +100,41 @@ bool mirvo_load_effect(const std::string &name, mirvo_effect_module &module, std
         return false;
     }
     std::vector<std::string> dirs = mirvo_module_search_path(extra_dirs);
-    lt_dlsetsearchpath(join(dirs).c_str());
-    lt_dlhandle handle = lt_dlopenext(name.c_str());
-    if (!handle) {
-        error = "no effect module \"" + name + "\" (searched " +
-                (dirs.empty() ? std::string("no folders") : join(dirs)) + ")";
-        lt_dlexit();
-        return false;
+    lt_dlhandle handle = nullptr;
+    if (name.find('/') != std::string::npos) {
+        handle = lt_dlopenext(name.c_str());
+        if (!handle) {
+            const char *why = lt_dlerror();
+            error = "effect module \"" + name + "\" cannot be loaded: " + (why ? why : "unknown");
+            lt_dlexit();
+            return false;
+        }
+    } else {
+        // Folder by folder, so that a module file that exists but cannot be loaded is
+        // reported with the loader's reason, and a good one further on is still found.
+        std::string reasons;
+        for (size_t i = 0; i < dirs.size() && !handle; ++i) {
+            for (const char *ext : {".la", ".so"}) {
+                std::string path = dirs[i] + "/" + name + ext;
+                if (access(path.c_str(), F_OK) != 0)
+                    continue;
+                handle = lt_dlopen(path.c_str());
+                if (handle)
+                    break;
+                reasons += (reasons.empty() ? "" : "; ") + path + ": " + load_failure(path);
+            }
+        }
+        if (!handle) {
+            if (!reasons.empty())
+                error = "effect module \"" + name + "\" cannot be loaded: " + reasons;
+            else
+                error = "no effect module \"" + name + "\" (searched " +
+                        (dirs.empty() ? std::string("no folders") : join(dirs)) + ")";
+            lt_dlexit();
+            return false;
+        }
+        if (!reasons.empty())
+            fprintf(stderr, "effect module \"%s\": skipped %s\n", name.c_str(), reasons.c_str());
     }
     module.handle = handle;
     // libltdl takes the module name from the file name: a module file must be named after

@@ -22,10 +22,13 @@ struct mirvo_effect_module {
 // colon-separated MIRVO_MODULE_PATH, the build tree's module folder, the installed one.
 std::vector<std::string> mirvo_module_search_path(const std::vector<std::string> &extra = {});
 
-// Opens module `name` (lt_dlopenext: boxflood finds boxflood.so in a search folder; a
-// name with a slash is taken as a path) and binds the entry points by their plain names,
-// which libltdl resolves to `{module}_LTX_{entry}`. On failure returns false, leaves
-// `module` unloaded and sets `error` to one line naming the module and what is missing.
+// Opens module `name` (boxflood finds boxflood.la or boxflood.so in the first search
+// folder that has one it can load; a name with a slash is taken as a path) and binds the
+// entry points by their plain names, which libltdl resolves to `{module}_LTX_{entry}`.
+// A module file that exists but cannot be loaded is skipped with the loader's reason
+// (written to stderr when a later folder's module loads, in `error` when none does).
+// On failure returns false, leaves `module` unloaded and sets `error` to one line naming
+// the module and what is missing.
 bool mirvo_load_effect(const std::string &name, mirvo_effect_module &module, std::string &error,
                        const std::vector<std::string> &extra_dirs = {});
 

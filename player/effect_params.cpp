@@ -1,50 +1,34 @@
 // Parameter tables of boxflood, wavetext and bouncetext, and their parsing.
 #include "effect_params.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 
-#include "effect_defaults.h"
+#include "BOUNCETEXT/bouncetext_params.h"
+#include "BOXFLOOD/boxflood_params.h"
+#include "WAVETEXT/wavetext_params.h"
 
 namespace {
 
-#define TEXT(x) #x
-#define NUMBER(x) TEXT(x)
+module_spec from_catalogue(const char *module, const mirvo_param *params, int n)
+{
+    module_spec m{module, {}};
+    for (int i = 0; i < n; ++i) {
+        const mirvo_param &c = params[i];
+        param_type t = c.type == MIRVO_PARAM_U8    ? param_type::u8
+                       : c.type == MIRVO_PARAM_U16 ? param_type::u16
+                                                   : param_type::text;
+        m.params.push_back({c.name, t, c.min, c.max,
+                            c.from == MIRVO_DEFAULT_FIXED ? c.fallback : nullptr, c.help, c.from});
+    }
+    return m;
+}
 
 std::vector<module_spec> make_modules()
 {
-    std::vector<module_spec> m;
-    m.push_back({"boxflood",
-                 {{"direction", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_DIRECTION),
-                   "1 grows from the centre, 0 shrinks to the centre"},
-                  {"rate", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_RATE),
-                   "pixels added or taken per side per frame (odd is raised by one)"},
-                  {"red", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_RED), "fill colour"},
-                  {"green", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_GREEN), "fill colour"},
-                  {"blue", param_type::u8, 0, 255, NUMBER(BOXFLOOD_DEFAULT_BLUE), "fill colour"}}});
-    m.push_back({"wavetext",
-                 {{"text", param_type::text, 0, 0, WAVETEXT_DEFAULT_TEXT, "the text to scroll"},
-                  {"font", param_type::text, 0, 0, MIRVO_FONT1, "font image file"},
-                  {"characters", param_type::text, 0, 0, MIRVO_FONT1_CHARACTERS,
-                   "the font's characters in glyph order"},
-                  {"character_width", param_type::u8, 1, 255, NUMBER(WAVETEXT_DEFAULT_CHARACTER_WIDTH), "glyph width in pixels"},
-                  {"character_height", param_type::u8, 1, 255, NUMBER(WAVETEXT_DEFAULT_CHARACTER_HEIGHT), "glyph height in pixels"},
-                  {"amplitude", param_type::u16, 0, 65535, NUMBER(WAVETEXT_DEFAULT_AMPLITUDE), "wave amplitude in pixels"},
-                  {"slice_width", param_type::u8, 0, 255, NUMBER(WAVETEXT_DEFAULT_SLICE_WIDTH),
-                   "width of the wave's slices in pixels (0 is taken as 1)"}}});
-    m.push_back({"bouncetext",
-                 {{"text", param_type::text, 0, 0, BOUNCETEXT_DEFAULT_TEXT, "the text"},
-                  {"font", param_type::text, 0, 0, MIRVO_FONT1, "font image file"},
-                  {"characters", param_type::text, 0, 0, MIRVO_FONT1_CHARACTERS,
-                   "the font's characters in glyph order"},
-                  {"character_width", param_type::u8, 1, 255, NUMBER(BOUNCETEXT_DEFAULT_CHARACTER_WIDTH), "glyph width in pixels"},
-                  {"character_height", param_type::u8, 1, 255, NUMBER(BOUNCETEXT_DEFAULT_CHARACTER_HEIGHT), "glyph height in pixels"},
-                  {"width", param_type::u16, 0, 65535, nullptr,
-                   "width of the scrolling area; letters enter at this x (default: the window's)"},
-                  {"height", param_type::u16, 0, 65535, nullptr,
-                   "height of the bounce (default: the window's less the character height)"}}});
-    return m;
+    return {from_catalogue("boxflood", boxflood_params, BOXFLOOD_NPARAMS),
+            from_catalogue("wavetext", wavetext_params, WAVETEXT_NPARAMS),
+            from_catalogue("bouncetext", bouncetext_params, BOUNCETEXT_NPARAMS)};
 }
 
 const char *type_words(param_type t)
@@ -75,11 +59,13 @@ bool parse_value(const module_spec &desc, const param_spec &p, const std::string
         v.text = word;
         return true;
     }
-    const char *start = word.c_str();
-    char *end = nullptr;
-    errno = 0;
-    long n = strtol(start, &end, 0);
-    if (word.empty() || *end != '\0' || errno == ERANGE || n < p.min || n > p.max) {
+    // Plain decimal digits only: no sign, no blanks, no octal or hexadecimal prefix, so
+    // "010" is ten and "08" is eight.
+    bool digits = !word.empty() && word.size() <= 9;
+    for (char c : word)
+        digits = digits && c >= '0' && c <= '9';
+    long n = digits ? strtol(word.c_str(), nullptr, 10) : -1;
+    if (!digits || n < p.min || n > p.max) {
         error = std::string(desc.module) + ": " + p.name + ": expected " + type_words(p.type) +
                 " from " + std::to_string(p.min) + " to " + std::to_string(p.max) + ", got \"" +
                 word + "\"";
@@ -104,8 +90,7 @@ int index_of(const module_spec &desc, const char *name)
 std::string computed_default(const module_spec &desc, const param_spec &p,
                              const std::vector<param_value> &values, int width, int height)
 {
-    std::string name = p.name;
-    if (name == "width")
+    if (p.from == MIRVO_DEFAULT_SURFACE_WIDTH)
         return std::to_string(width < 0 ? 0 : width > 65535 ? 65535 : width);
     int ch = index_of(desc, "character_height");
     int h = height - (ch >= 0 ? values[ch].u8 : 0);
@@ -193,17 +178,12 @@ bool parse_effect_params(const module_spec &desc, const std::vector<std::string>
     std::vector<bool> given(n, false);
     size_t next_positional = 0;
     for (const std::string &word : words) {
+        // NAME=VALUE only when NAME is one of the effect's parameters: any other word,
+        // "E=MC2" included, is the next positional value.
         size_t eq = word.find('=');
-        int index = -1;
+        int index = eq != std::string::npos ? index_of(desc, word.substr(0, eq).c_str()) : -1;
         std::string value = word;
-        if (eq != std::string::npos && eq > 0) {
-            std::string name = word.substr(0, eq);
-            index = index_of(desc, name.c_str());
-            if (index < 0) {
-                error = std::string(desc.module) + ": no parameter named \"" + name +
-                        "\" (expected one of: " + expected_names(desc) + ")";
-                return false;
-            }
+        if (index >= 0) {
             value = word.substr(eq + 1);
         } else {
             if (next_positional >= n) {
@@ -246,4 +226,96 @@ void call_init_valist(mirvo_init_effect_valist_fn init, SDL_Surface *s, mirvo_re
                       const std::vector<param_value> &values)
 {
     dispatch<0>(init, s, restart, values);
+}
+
+namespace {
+
+long value_of(const module_spec &desc, const effect_setup &setup, const char *name)
+{
+    int i = index_of(desc, name);
+    if (i < 0)
+        return -1;
+    const param_value &v = setup.values[i];
+    return v.type == param_type::u8 ? v.u8 : v.type == param_type::u16 ? v.u16 : -1;
+}
+
+long ceil_div(long a, long b)
+{
+    return (a + b - 1) / b;
+}
+
+}  // namespace
+
+bool check_effect_fits(const effect_setup &setup, int surface_width, std::string &error)
+{
+    const module_spec *desc = find_module_spec(setup.module);
+    if (!desc || setup.module != "wavetext")
+        return true;
+    // wavetext's text strip is the surface's width plus one glyph.
+    long cw = value_of(*desc, setup, "character_width");
+    long strip = surface_width + cw;
+    if (strip > MAX_SURFACE_WIDTH) {
+        error = setup.module + ": character_width: the text strip (window width " +
+                std::to_string(surface_width) + " + character width " + std::to_string(cw) +
+                " = " + std::to_string(strip) + " pixels) is wider than SDL's limit of " +
+                std::to_string(MAX_SURFACE_WIDTH) + " pixels";
+        return false;
+    }
+    return true;
+}
+
+size_t leave_screen_padding(const effect_setup &setup, int surface_width)
+{
+    const module_spec *desc = find_module_spec(setup.module);
+    if (!desc)
+        return 0;
+    long cw = value_of(*desc, setup, "character_width");
+    if (setup.module == "wavetext") {
+        // A glyph enters the strip every 16 frames, the strip moves 2 pixels a frame, and
+        // the strip's last 2 columns smear a glyph's tail up to the next glyph, 32
+        // pixels on. The effect ends 16 frames after the last glyph entered.
+        long extent = surface_width + (cw > 32 ? cw : 32);
+        return static_cast<size_t>(ceil_div(ceil_div(extent, 2) + 1, 16));
+    }
+    if (setup.module == "bouncetext") {
+        // Letters enter at the area's width at least 11 frames apart and move 3 pixels
+        // a frame; the effect ends at the first entry after the text is used up.
+        long extent = value_of(*desc, setup, "width") + cw;
+        return static_cast<size_t>(ceil_div(ceil_div(extent, 3) + 1, 11));
+    }
+    return 0;
+}
+
+void pad_text(effect_setup &setup, size_t spaces)
+{
+    const module_spec *desc = find_module_spec(setup.module);
+    int i = desc ? index_of(*desc, "text") : -1;
+    if (i >= 0 && spaces > 0)
+        setup.values[i].text.append(spaces, ' ');
+}
+
+std::string catalogue_markdown()
+{
+    std::string out = "| effect | # | parameter | type | default | meaning |\n"
+                      "|---|---|---|---|---|---|\n";
+    for (const module_spec &m : known_modules()) {
+        for (size_t i = 0; i < m.params.size(); ++i) {
+            const param_spec &p = m.params[i];
+            std::string type = p.type == param_type::text
+                                   ? "text"
+                                   : "number " + std::to_string(p.min) + "–" + std::to_string(p.max);
+            std::string def;
+            if (p.from == MIRVO_DEFAULT_SURFACE_WIDTH)
+                def = "the window's width";
+            else if (p.from == MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH)
+                def = "the window's height less `character_height`";
+            else if (std::string(p.fallback).size() > 24)
+                def = "built in (`--list`)";
+            else
+                def = "`" + std::string(p.fallback) + "`";
+            out += "| `" + std::string(m.module) + "` | " + std::to_string(i + 1) + " | `" + p.name +
+                   "` | " + type + " | " + def + " | " + p.help + " |\n";
+        }
+    }
+    return out;
 }

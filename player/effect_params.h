@@ -1,6 +1,6 @@
-// effect_params - the parameter lists of the known effect modules: names, types,
-// defaults, parsing from the command line, and the two ways of handing them to a
-// module (a mirvo_node chain or a va_list).
+// effect_params - the parameter lists of the known effect modules, read from each
+// effect's catalogue: names, types, defaults, parsing from the command line, and the
+// two ways of handing them to a module (a mirvo_node chain or a va_list).
 #ifndef MIRVO_EFFECT_PARAMS_H
 #define MIRVO_EFFECT_PARAMS_H
 
@@ -11,12 +11,14 @@
 
 enum class param_type { u8, u16, text };
 
+// One parameter as the module's catalogue (PLUGINS/NAME/NAME_params.h) declares it.
 struct param_spec {
     const char *name;
     param_type type;
     long min, max;        // accepted range of numbers
-    const char *fallback; // default; null: computed from the surface (see default_value)
+    const char *fallback; // default; null: computed from the surface, as `from` says
     const char *help;
+    mirvo_default_kind from;
 };
 
 struct module_spec {
@@ -57,5 +59,24 @@ bool parse_effect_params(const module_spec &desc, const std::vector<std::string>
 // argument promotions (numbers as int, strings as char pointers).
 void call_init_valist(mirvo_init_effect_valist_fn init, SDL_Surface *s, mirvo_restart_fn restart,
                       const std::vector<param_value> &values);
+
+// The catalogues as the Markdown table of the README (mirvo-play --list-markdown).
+std::string catalogue_markdown();
+
+// SDL 1.2 makes no surface 16384 pixels wide or wider.
+const int MAX_SURFACE_WIDTH = 16383;
+
+// Checks the parameters against a surface `surface_width` pixels wide before the effect
+// is started on it (wavetext's text strip is that width plus a character width). On a
+// misfit returns false with a one-line `error` naming the parameter.
+bool check_effect_fits(const effect_setup &setup, int surface_width, std::string &error);
+
+// The number of spaces to append to a scroller's text so that its last character has
+// left a surface `surface_width` pixels wide before the effect reports that it has
+// finished; 0 for an effect without a text.
+size_t leave_screen_padding(const effect_setup &setup, int surface_width);
+
+// Appends `spaces` spaces to the setup's text parameter, if it has one.
+void pad_text(effect_setup &setup, size_t spaces);
 
 #endif

@@ -7,9 +7,13 @@
 // starts the next one (from the first again after the last, unless --once).
 #include <SDL_image.h>
 #include <getopt.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,6 +25,10 @@ namespace {
 
 const int FRAMES_PER_SECOND = 50;
 const char *const SEPARATOR = "+";
+// SDL 1.2 makes no surface 16384 pixels wide or wider (its pitch is 16 bits).
+const int MAX_WIDTH = 16383;
+const int MAX_HEIGHT = 16384;
+const long DEFAULT_MAX_FRAMES = 3000;
 
 struct options {
     int width = 640, height = 480, bpp = 32;
@@ -28,6 +36,8 @@ struct options {
     bool headless = false;
     bool valist = false;
     bool once = false;
+    bool exact_text = false;
+    long max_frames = DEFAULT_MAX_FRAMES;  // per run of an effect; 0: unbounded
     std::vector<std::string> module_dirs;
 };
 
@@ -49,18 +59,26 @@ void usage(FILE *out)
             "Usage: mirvo-play [options] EFFECT [PARAMS...] [+ EFFECT [PARAMS...]]...\n"
             "Plays effect modules one after the other; each moves on to the next when it\n"
             "has finished, and the sequence starts again after the last.\n"
-            "PARAMS are values in the effect's order and/or NAME=VALUE pairs.\n"
+            "PARAMS are values in the effect's order and/or NAME=VALUE pairs; a word is a\n"
+            "NAME=VALUE pair only when NAME is one of the effect's parameters (so \"E=MC2\" is\n"
+            "a positional text; write text=E=MC2 to name it). Numbers are decimal.\n"
+            "Texts get trailing spaces so that they scroll off the screen before the effect\n"
+            "ends.\n"
             "\n"
             "Options:\n"
-            "  -W, --width N        window width (default 640)\n"
-            "  -H, --height N       window height (default 480)\n"
+            "  -W, --width N        window width, 1 to 16383 (default 640)\n"
+            "  -H, --height N       window height, 1 to 16384 (default 480)\n"
             "  -b, --bpp N          bits per pixel: 8, 16, 24 or 32 (default 32)\n"
             "  -f, --fullscreen     full screen\n"
             "      --headless       no window: SDL's dummy video driver\n"
             "      --valist         initialise through the va_list entry point\n"
             "      --once           stop after the last effect instead of starting over\n"
+            "      --max-frames N   end each effect after N frames even when it has not\n"
+            "                       finished (default 3000; 0: no bound)\n"
+            "      --exact-text     scroll the texts as given, without trailing spaces\n"
             "  -M, --module-dir DIR search DIR for modules first (may be repeated)\n"
             "  -l, --list           list the effects and their parameters\n"
+            "      --list-markdown  the same as the README's Markdown table\n"
             "  -h, --help           this help\n"
             "\n"
             "Escape or closing the window quits. MIRVO_FRAMES=N ends after N frames,\n"
@@ -89,7 +107,7 @@ bool parse_int(const char *s, int min, int max, int &out)
 {
     char *end = nullptr;
     long v = strtol(s, &end, 10);
-    if (!*s || *end || v < min || v > max)
+    if (!*s || *s < '0' || *s > '9' || *end || v < min || v > max)
         return false;
     out = static_cast<int>(v);
     return true;
@@ -119,13 +137,70 @@ bool check_fonts(const effect_setup &setup, std::string &error)
     return true;
 }
 
-void start_effect(sequence_entry &e, const mirvo_effect_module &m, bool valist)
+// Runs `init` with the standard output caught in a temporary file, then writes what it
+// printed through. The modules report a failed init only by printing "Error, ..." there.
+template <typename Init>
+bool init_watched(Init init, std::string &printed)
+{
+    printed.clear();
+    fflush(stdout);
+    FILE *catcher = tmpfile();
+    int saved = catcher ? dup(STDOUT_FILENO) : -1;
+    if (saved < 0 || dup2(fileno(catcher), STDOUT_FILENO) < 0) {
+        if (saved >= 0)
+            close(saved);
+        if (catcher)
+            fclose(catcher);
+        init();  // cannot watch: trust it
+        return true;
+    }
+    init();
+    fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    rewind(catcher);
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, catcher)) > 0)
+        printed.append(buf, n);
+    fclose(catcher);
+    fputs(printed.c_str(), stdout);
+    fflush(stdout);
+    return printed.rfind("Error", 0) != 0 && printed.find("\nError") == std::string::npos;
+}
+
+// Starts the effect; returns false when its init printed an error.
+bool start_effect(sequence_entry &e, const mirvo_effect_module &m, bool valist)
 {
     restart_requested = false;
+    std::string printed;
     if (valist)
-        call_init_valist(m.init_effect_valist, screen, on_restart, e.setup.values);
-    else
-        m.init_effect(screen, on_restart, e.setup.argument_list());
+        return init_watched(
+            [&] { call_init_valist(m.init_effect_valist, screen, on_restart, e.setup.values); },
+            printed);
+    return init_watched([&] { m.init_effect(screen, on_restart, e.setup.argument_list()); },
+                        printed);
+}
+
+// A capture folder must take files before the first frame is drawn.
+bool capture_folder_writable(std::string &error)
+{
+    const char *dir = getenv("MIRVO_CAPTURE");
+    if (!dir || !*dir)
+        return true;
+    if (mkdir(dir, 0777) != 0 && errno != EEXIST) {
+        error = std::string("MIRVO_CAPTURE: cannot make the folder ") + dir + ": " + strerror(errno);
+        return false;
+    }
+    std::string probe = std::string(dir) + "/.mirvo-play-probe";
+    FILE *f = fopen(probe.c_str(), "wb");
+    if (!f) {
+        error = std::string("MIRVO_CAPTURE: cannot write in ") + dir + ": " + strerror(errno);
+        return false;
+    }
+    fclose(f);
+    remove(probe.c_str());
+    return true;
 }
 
 // Returns false when the player should quit.
@@ -151,6 +226,8 @@ int main(int argc, char **argv)
         {"bpp", required_argument, nullptr, 'b'},     {"fullscreen", no_argument, nullptr, 'f'},
         {"headless", no_argument, nullptr, 1},        {"valist", no_argument, nullptr, 2},
         {"once", no_argument, nullptr, 3},            {"module-dir", required_argument, nullptr, 'M'},
+        {"max-frames", required_argument, nullptr, 4}, {"exact-text", no_argument, nullptr, 5},
+        {"list-markdown", no_argument, nullptr, 6},
         {"list", no_argument, nullptr, 'l'},          {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0}};
     int c;
@@ -158,14 +235,14 @@ int main(int argc, char **argv)
     while ((c = getopt_long(argc, argv, "+W:H:b:fM:lh", long_options, nullptr)) != -1) {
         switch (c) {
         case 'W':
-            if (!parse_int(optarg, 1, 16384, opt.width))
-                fail(std::string("--width: expected a whole number from 1 to 16384, got \"") +
-                     optarg + "\"");
+            if (!parse_int(optarg, 1, MAX_WIDTH, opt.width))
+                fail("--width: expected a whole number from 1 to " + std::to_string(MAX_WIDTH) +
+                     ", got \"" + optarg + "\"");
             break;
         case 'H':
-            if (!parse_int(optarg, 1, 16384, opt.height))
-                fail(std::string("--height: expected a whole number from 1 to 16384, got \"") +
-                     optarg + "\"");
+            if (!parse_int(optarg, 1, MAX_HEIGHT, opt.height))
+                fail("--height: expected a whole number from 1 to " + std::to_string(MAX_HEIGHT) +
+                     ", got \"" + optarg + "\"");
             break;
         case 'b':
             if (!parse_int(optarg, 8, 32, opt.bpp) || opt.bpp % 8 != 0)
@@ -175,6 +252,16 @@ int main(int argc, char **argv)
         case 1: opt.headless = true; break;
         case 2: opt.valist = true; break;
         case 3: opt.once = true; break;
+        case 4: {
+            int n = 0;
+            if (!parse_int(optarg, 0, 1000000000, n))
+                fail(std::string("--max-frames: expected a whole number from 0 to 1000000000, "
+                                 "got \"") + optarg + "\"");
+            opt.max_frames = n;
+            break;
+        }
+        case 5: opt.exact_text = true; break;
+        case 6: fputs(catalogue_markdown().c_str(), stdout); return 0;
         case 'M': opt.module_dirs.push_back(optarg); break;
         case 'l': list_modules(); return 0;
         case 'h': usage(stdout); return 0;
@@ -220,13 +307,22 @@ int main(int argc, char **argv)
         e.module_index = index;
         std::string error;
         if (!parse_effect_params(*desc, words, opt.width, opt.height, e.setup, error) ||
-            !check_fonts(e.setup, error))
+            !check_effect_fits(e.setup, opt.width, error) || !check_fonts(e.setup, error))
             fail(error);
+        if (!opt.exact_text)
+            pad_text(e.setup, leave_screen_padding(e.setup, opt.width));
         sequence.push_back(std::move(e));
     }
 
-    if (opt.headless)
+    std::string error;
+    if (!capture_folder_writable(error))
+        fail(error, 1);
+    if (opt.headless) {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
+    } else if (!getenv("SDL_VIDEODRIVER") && !(getenv("DISPLAY") && *getenv("DISPLAY"))) {
+        // SDL would fall back to a text-mode driver and draw in the terminal.
+        fail("no display: DISPLAY is not set (use --headless to run without a window)", 1);
+    }
     Uint32 flags = SDL_SWSURFACE | (opt.fullscreen ? SDL_FULLSCREEN : 0);
     if (!MIRVO_set_video(opt.width, opt.height, opt.bpp, flags)) {
         fprintf(stderr, "mirvo-play: cannot open a %dx%dx%d window%s\n", opt.width, opt.height,
@@ -242,24 +338,35 @@ int main(int argc, char **argv)
     MIRVO_set_fps(FRAMES_PER_SECOND);
 
     size_t current = 0;
-    start_effect(sequence[current], modules[sequence[current].module_index], opt.valist);
     bool running = true;
+    int status = 0;
+    long frames = 0;  // drawn by the current effect since it started
+    if (!start_effect(sequence[current], modules[sequence[current].module_index], opt.valist)) {
+        running = false;
+        status = 1;
+    }
     while (running) {
         MIRVO_new_time();
         if (!process_events())
             break;
         restart_requested = false;
         modules[sequence[current].module_index].draw_effect();
-        if (restart_requested) {
-            // The effect has finished: free it and start the next one, which draws its
-            // first frame now (a filter over what the finished effect left on screen).
+        ++frames;
+        if (restart_requested || (opt.max_frames > 0 && frames >= opt.max_frames)) {
+            // The effect has finished (or had its frames): free it and start the next one,
+            // which draws its first frame now (a filter over what the last one left).
             modules[sequence[current].module_index].free_effect();
             if (current + 1 == sequence.size() && opt.once) {
                 running = false;
             } else {
                 current = (current + 1) % sequence.size();
                 const mirvo_effect_module &m = modules[sequence[current].module_index];
-                start_effect(sequence[current], m, opt.valist);
+                if (!start_effect(sequence[current], m, opt.valist)) {
+                    running = false;
+                    status = 1;
+                    break;
+                }
+                frames = 1;
                 m.draw_effect();
                 // Finishing again at once is left for the next frame.
             }
@@ -267,11 +374,15 @@ int main(int argc, char **argv)
         if (MIRVO_fps_ok())
             SDL_Flip(screen);
     }
+    if (status != 0)
+        fprintf(stderr, "mirvo-play: %s: the effect could not start\n",
+                sequence[current].setup.module.c_str());
     if (running)
         modules[sequence[current].module_index].free_effect();
     for (mirvo_effect_module &m : modules)
         mirvo_unload_effect(m);
     SDL_Quit();
-    MIRVO_print_fps();
-    return 0;
+    if (status == 0)
+        MIRVO_print_fps();
+    return status;
 }

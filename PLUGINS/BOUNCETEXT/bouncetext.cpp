@@ -5,9 +5,8 @@
  * come from a small pool whose records are reused once a letter has left on the left.
  * The whole target is cleared to black every frame.
  *
- * Parameters, in order: text, font file, character table (char pointers, kept, not
- * copied), character width (Uint8, not 0), character height (Uint8), area width and
- * bounce height (Uint16).
+ * Parameters: bouncetext_params.h beside this file lists them, in the order init reads
+ * them, with their types, ranges and defaults.
  */
 #include <limits.h>
 #include <math.h>
@@ -17,6 +16,8 @@
 
 #include "mirvo.h"
 #include "mirvo_effect.h"
+
+MIRVO_EFFECT_ENTRY_POINTS(bouncetext);
 
 #define BOUNCE_ENTRIES 540      /* 360 slow entries (rise and fall), 180 quick ones (dip) */
 #define SLOW_ENTRIES 360
@@ -58,8 +59,6 @@ static void _jump_fail(const char *why)
     else
         puts("Error, initiating jumping scroller");
 }
-
-MIRVO_EFFECT_API void bouncetext_LTX_free_effect(void);
 
 /* The one body behind both init forms: the parameters are already read. */
 static void _jump_init(SDL_Surface *s, mirvo_restart_fn restart)

@@ -3,15 +3,16 @@
  * the centre to the edges or shrinks from the edges to the centre, one step per frame.
  * A filter: it draws over whatever the surface holds and never clears it.
  *
- * Parameters, in order: direction (Uint8, MIRVO_INNER_OUTER_FILL or
- * MIRVO_OUTER_INNER_FILL), rate (Uint8, pixels per side per frame, odd raised by one),
- * red, green, blue (Uint8).
+ * Parameters: boxflood_params.h beside this file lists them, in the order init reads
+ * them, with their types, ranges and defaults.
  */
 #include <math.h>
 #include <stdarg.h>
 
 #include "mirvo.h"
 #include "mirvo_effect.h"
+
+MIRVO_EFFECT_ENTRY_POINTS(boxflood);
 
 static SDL_Surface *_boxflood_surface = NULL;
 static mirvo_restart_fn _boxflood_restart = NULL;

@@ -14,6 +14,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <locale.h>
+
 #include <SDL_image.h>
 
 #include "frei0r_effect.h"
@@ -37,6 +39,7 @@
 
 typedef struct {
     unsigned width, height;
+    size_t pitch;             /* bytes from one row of the host's frames to the next */
     SDL_Surface *surface;     /* the host's output buffer, rewrapped every update */
     frei0r_value *values;     /* as the host set them */
     frei0r_value *running;    /* the values the running effect was started with */
@@ -62,25 +65,35 @@ Uint16 frei0r_word(const frei0r_value *v)
     return (Uint16)v->number;
 }
 
-Uint8 frei0r_colour_byte(float c)
+/* frei0r's view of a catalogue entry: texts are strings, numbers doubles; a default
+ * taken from the frame is -1. */
+static int frei0r_type(const mirvo_param *p)
 {
-    double v = floor((double)c * 255.0 + 0.5);
-    return (Uint8)(v < 0 ? 0 : v > 255 ? 255 : v);
+    return p->type == MIRVO_PARAM_TEXT ? F0R_PARAM_STRING : F0R_PARAM_DOUBLE;
+}
+
+static double frei0r_min(const mirvo_param *p)
+{
+    return p->from == MIRVO_DEFAULT_FIXED ? (double)p->min : -1.0;
+}
+
+static double frei0r_default(const mirvo_param *p)
+{
+    return p->from == MIRVO_DEFAULT_FIXED ? strtod(p->fallback, NULL) : -1.0;
 }
 
 static const char *frei0r_text(const frei0r_effect *fx, const frei0r_value *values, int index)
 {
     const char *t = values[index].text;
-    return t && *t ? t : fx->params[index].fallback_text;
+    return t && *t ? t : fx->params[index].fallback;
 }
 
-void frei0r_chain(mirvo_node *nodes, const void *const *data, int n)
+static int frei0r_index(const char *name)
 {
-    for (int i = 0; i < n; i++) {
-        nodes[i].data = data[i];
-        nodes[i].next_node = i + 1 < n ? &nodes[i + 1] : NULL;
-        nodes[i].previous_node = i > 0 ? &nodes[i - 1] : NULL;
-    }
+    for (int i = 0; i < FX->nparams; i++)
+        if (strcmp(FX->params[i].name, name) == 0)
+            return i;
+    return -1;
 }
 
 /* 1 when the font image can be read; otherwise prints why on stderr. */
@@ -95,26 +108,63 @@ static int frei0r_font_readable(const char *effect, const char *font)
     return 1;
 }
 
-int frei0r_start_scroller(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v,
-                          mirvo_init_effect_fn init, const void *sixth, const void *seventh)
-{
-    const char *text = frei0r_text(FX, v, 0);
-    const char *font = frei0r_text(FX, v, 5);
-    const char *characters = frei0r_text(FX, v, 6);
-    Uint8 cw = frei0r_byte(&v[3]), ch = frei0r_byte(&v[4]);
-    mirvo_node nodes[7];
+#define FREI0R_MAX_PARAMS 16
 
-    if (!frei0r_font_readable(FX->name, font))
-        return 0;
-    const void *data[7] = {&text, &font, &characters, &cw, &ch, sixth, seventh};
-    frei0r_chain(nodes, data, 7);
-    init(s, restart, nodes);
+/* Starts the effect on s with the values, in the catalogue's order and types. Returns 0
+ * when it cannot start (the message is printed). */
+static int frei0r_start_effect(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v)
+{
+    union {
+        Uint8 u8;
+        Uint16 u16;
+        const char *text;
+    } data[FREI0R_MAX_PARAMS];
+    mirvo_node nodes[FREI0R_MAX_PARAMS];
+    int i, n = FX->nparams < FREI0R_MAX_PARAMS ? FX->nparams : FREI0R_MAX_PARAMS;
+    int glyph = frei0r_index("character_height");
+
+    for (i = 0; i < n; i++) {
+        const mirvo_param *p = &FX->params[i];
+        double number = v[i].number;
+        if (p->from == MIRVO_DEFAULT_SURFACE_WIDTH && number < 0) {
+            number = s->w;
+        } else if (p->from == MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH && number < 0) {
+            number = s->h - (glyph >= 0 ? frei0r_byte(&v[glyph]) : 0);
+            if (number < 0)
+                number = 0;
+        }
+        if (p->type == MIRVO_PARAM_TEXT) {
+            data[i].text = frei0r_text(FX, v, i);
+            if (strcmp(p->name, "font") == 0 && !frei0r_font_readable(FX->name, data[i].text))
+                return 0;
+        } else if (p->type == MIRVO_PARAM_U8) {
+            data[i].u8 = (Uint8)number;
+        } else {
+            data[i].u16 = (Uint16)number;
+        }
+        nodes[i].data = &data[i];
+        nodes[i].next_node = i + 1 < n ? &nodes[i + 1] : NULL;
+        nodes[i].previous_node = i > 0 ? &nodes[i - 1] : NULL;
+    }
+    FX->init(s, restart, nodes);
+    fflush(stdout); /* the effect's own messages, from this module's C library */
     return 1;
 }
 
+/*
+ * Called first in every entry point that runs the effect. The module is loaded in a
+ * link-map namespace of its own (frei0r_shim.cpp), with a C library of its own whose
+ * per-thread character tables are set up only for the thread that loaded it; a host
+ * thread that calls in later (MLT renders in worker threads) gets them here.
+ */
+static void _frei0r_enter(void)
+{
+    uselocale(LC_GLOBAL_LOCALE);
+}
 
 F0R_EXPORT int mirvo_f0r_init(void)
 {
+    _frei0r_enter();
     return 1;
 }
 
@@ -135,13 +185,32 @@ F0R_EXPORT void mirvo_f0r_get_plugin_info(f0r_plugin_info_t *info)
     info->explanation = FX->explanation;
 }
 
+/* "glyph width in pixels, 1 to 255" and the like: the catalogue's help and range. */
+static const char *frei0r_explanation(int index)
+{
+    static char text[FREI0R_MAX_PARAMS][200];
+    const mirvo_param *p = &FX->params[index];
+    if (index >= FREI0R_MAX_PARAMS)
+        return p->help;
+    if (p->type == MIRVO_PARAM_TEXT)
+        snprintf(text[index], sizeof text[index], "%s (empty: the default)", p->help);
+    else if (p->from == MIRVO_DEFAULT_FIXED)
+        snprintf(text[index], sizeof text[index], "%s, %ld to %ld", p->help, p->min, p->max);
+    else
+        snprintf(text[index], sizeof text[index], "%s, %ld to %ld; -1: %s", p->help, p->min,
+                 p->max,
+                 p->from == MIRVO_DEFAULT_SURFACE_WIDTH ? "the frame's width"
+                                                        : "the frame's height less the glyph's");
+    return text[index];
+}
+
 F0R_EXPORT void mirvo_f0r_get_param_info(f0r_param_info_t *info, int param_index)
 {
     if (param_index < 0 || param_index >= FX->nparams)
         return;
     info->name = FX->params[param_index].name;
-    info->type = FX->params[param_index].type;
-    info->explanation = FX->params[param_index].explanation;
+    info->type = frei0r_type(&FX->params[param_index]);
+    info->explanation = frei0r_explanation(param_index);
 }
 
 static void _frei0r_free_values(frei0r_value *v)
@@ -154,25 +223,35 @@ static void _frei0r_free_values(frei0r_value *v)
     free(v);
 }
 
-F0R_EXPORT f0r_instance_t mirvo_f0r_construct(unsigned int width, unsigned int height)
+/* A frame whose rows are `pitch` bytes apart (width x 4 in a frei0r frame; more in
+ * ffmpeg's, see frei0r_shim.cpp). */
+F0R_EXPORT f0r_instance_t mirvo_f0r_construct_pitched(unsigned int width, unsigned int height,
+                                                     size_t pitch)
 {
     frei0r_instance *inst;
     int i;
 
+    _frei0r_enter();
     if (_frei0r_live) {
         fprintf(stderr, "%s: one instance at a time: the effect keeps its state in the module\n",
                 FX->name);
         return NULL;
     }
-    if (width == 0 || height == 0 || width > 16384 || height > 16384)
+    /* SDL 1.2 surfaces are at most 16383 pixels wide, their pitch 16 bits. */
+    if (width == 0 || height == 0 || width > 16383 || height > 16384 || pitch < (size_t)width * 4 ||
+        pitch > 65535) {
+        fprintf(stderr, "%s: cannot draw a %u x %u frame (rows %zu bytes apart): at most "
+                "16383 x 16384\n", FX->name, width, height, pitch);
         return NULL;
+    }
     inst = (frei0r_instance *)calloc(1, sizeof *inst);
     if (!inst)
         return NULL;
     inst->width = width;
     inst->height = height;
+    inst->pitch = pitch;
     inst->values = (frei0r_value *)calloc((size_t)FX->nparams, sizeof(frei0r_value));
-    inst->surface = SDL_CreateRGBSurfaceFrom(NULL, (int)width, (int)height, 32, (int)width * 4,
+    inst->surface = SDL_CreateRGBSurfaceFrom(NULL, (int)width, (int)height, 32, (int)pitch,
                                              RGBA_R, RGBA_G, RGBA_B, 0);
     if (!inst->values || !inst->surface) {
         _frei0r_free_values(inst->values);
@@ -181,12 +260,16 @@ F0R_EXPORT f0r_instance_t mirvo_f0r_construct(unsigned int width, unsigned int h
         free(inst);
         return NULL;
     }
-    for (i = 0; i < FX->nparams; i++) {
-        inst->values[i].number = FX->params[i].fallback;
-        inst->values[i].colour = FX->params[i].fallback_colour;
-    }
+    for (i = 0; i < FX->nparams; i++)
+        if (FX->params[i].type != MIRVO_PARAM_TEXT)
+            inst->values[i].number = frei0r_default(&FX->params[i]);
     _frei0r_live = 1;
     return inst;
+}
+
+F0R_EXPORT f0r_instance_t mirvo_f0r_construct(unsigned int width, unsigned int height)
+{
+    return mirvo_f0r_construct_pitched(width, height, (size_t)width * 4);
 }
 
 F0R_EXPORT void mirvo_f0r_destruct(f0r_instance_t instance)
@@ -206,31 +289,29 @@ F0R_EXPORT void mirvo_f0r_destruct(f0r_instance_t instance)
 F0R_EXPORT void mirvo_f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
 {
     frei0r_instance *inst = (frei0r_instance *)instance;
-    const frei0r_param *p;
+    const mirvo_param *p;
     frei0r_value *v;
 
     if (!inst || !param || param_index < 0 || param_index >= FX->nparams)
         return;
     p = &FX->params[param_index];
     v = &inst->values[param_index];
-    switch (p->type) {
-    case F0R_PARAM_BOOL:
-        v->number = *(const double *)param >= 0.5 ? 1.0 : 0.0;
-        break;
+    switch (frei0r_type(p)) {
     case F0R_PARAM_DOUBLE: {
         double d = floor(*(const double *)param + 0.5);
-        if (!(d >= p->min)) /* also NaN */
-            d = p->min;
+        if (!(d >= frei0r_min(p))) /* also NaN */
+            d = frei0r_min(p);
         if (d > p->max)
             d = p->max;
+        if (d == v->number)
+            return; /* MLT sets every value again before every frame */
         v->number = d;
         break;
     }
-    case F0R_PARAM_COLOR:
-        v->colour = *(const f0r_param_color_t *)param;
-        break;
     case F0R_PARAM_STRING: {
         const char *s = *(char *const *)param;
+        if ((!s && !v->text) || (s && v->text && strcmp(s, v->text) == 0))
+            return;
         char *copy = s ? strdup(s) : NULL;
         if (s && !copy)
             return;
@@ -247,20 +328,14 @@ F0R_EXPORT void mirvo_f0r_set_param_value(f0r_instance_t instance, f0r_param_t p
 F0R_EXPORT void mirvo_f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
 {
     frei0r_instance *inst = (frei0r_instance *)instance;
-    const frei0r_param *p;
     const frei0r_value *v;
 
     if (!inst || !param || param_index < 0 || param_index >= FX->nparams)
         return;
-    p = &FX->params[param_index];
     v = &inst->values[param_index];
-    switch (p->type) {
-    case F0R_PARAM_BOOL:
+    switch (frei0r_type(&FX->params[param_index])) {
     case F0R_PARAM_DOUBLE:
         *(double *)param = v->number;
-        break;
-    case F0R_PARAM_COLOR:
-        *(f0r_param_color_t *)param = v->colour;
         break;
     case F0R_PARAM_STRING:
         *(const char **)param = frei0r_text(FX, inst->values, param_index);
@@ -285,6 +360,11 @@ static frei0r_value *_frei0r_copy_values(const frei0r_value *from)
     return v;
 }
 
+static void *_frei0r_row(const frei0r_instance *inst, const void *frame, size_t y)
+{
+    return (Uint8 *)frame + y * inst->pitch;
+}
+
 /* (Re)starts the effect with the host's current values. */
 static void _frei0r_start(frei0r_instance *inst)
 {
@@ -295,21 +375,24 @@ static void _frei0r_start(frei0r_instance *inst)
     _frei0r_free_values(inst->running);
     inst->running = _frei0r_copy_values(inst->values);
     if (inst->running)
-        inst->started = FX->start(inst->surface, _frei0r_on_restart, inst->running);
+        inst->started = frei0r_start_effect(inst->surface, _frei0r_on_restart, inst->running);
 }
 
 F0R_EXPORT void mirvo_f0r_update(f0r_instance_t instance, double time, const uint32_t *inframe, uint32_t *outframe)
 {
     frei0r_instance *inst = (frei0r_instance *)instance;
-    size_t n, i;
+    const int filter = FX->plugin_type == F0R_PLUGIN_TYPE_FILTER && inframe && inframe != outframe;
+    size_t x, y;
     (void)time;
 
     if (!inst || !outframe)
         return;
-    n = (size_t)inst->width * inst->height;
+    _frei0r_enter();
     inst->surface->pixels = outframe;
-    if (FX->plugin_type == F0R_PLUGIN_TYPE_FILTER && inframe && inframe != outframe)
-        memcpy(outframe, inframe, n * 4);
+    if (filter)
+        for (y = 0; y < inst->height; y++)
+            memcpy(_frei0r_row(inst, outframe, y), _frei0r_row(inst, inframe, y),
+                   (size_t)inst->width * 4);
 
     if (inst->dirty || !inst->running)
         _frei0r_start(inst);
@@ -319,22 +402,27 @@ F0R_EXPORT void mirvo_f0r_update(f0r_instance_t instance, double time, const uin
         if (_frei0r_restart) {
             /* Finished: start over, and draw the first frame now. */
             FX->free();
-            inst->started = FX->start(inst->surface, _frei0r_on_restart, inst->running);
+            inst->started = frei0r_start_effect(inst->surface, _frei0r_on_restart, inst->running);
             _frei0r_restart = 0;
             if (inst->started)
                 FX->draw();
         }
     } else if (FX->plugin_type == F0R_PLUGIN_TYPE_SOURCE) {
-        memset(outframe, 0, n * 4); /* not startable: black */
+        for (y = 0; y < inst->height; y++) /* not startable: black */
+            memset(_frei0r_row(inst, outframe, y), 0, (size_t)inst->width * 4);
     }
 
     /* The effects write whole 32-bit pixels with a zero alpha byte: a source is opaque,
      * a filter keeps its input's alpha. */
-    if (FX->plugin_type == F0R_PLUGIN_TYPE_FILTER && inframe && inframe != outframe) {
-        for (i = 0; i < n; i++)
-            outframe[i] = (outframe[i] & ~RGBA_A) | (inframe[i] & RGBA_A);
-    } else {
-        for (i = 0; i < n; i++)
-            outframe[i] |= RGBA_A;
+    for (y = 0; y < inst->height; y++) {
+        uint32_t *out = (uint32_t *)_frei0r_row(inst, outframe, y);
+        if (filter) {
+            const uint32_t *in = (const uint32_t *)_frei0r_row(inst, inframe, y);
+            for (x = 0; x < inst->width; x++)
+                out[x] = (out[x] & ~RGBA_A) | (in[x] & RGBA_A);
+        } else {
+            for (x = 0; x < inst->width; x++)
+                out[x] |= RGBA_A;
+        }
     }
 }

@@ -1,13 +1,16 @@
 /*
  * frei0r_shim.cpp - the frei0r module a host loads (e.g. frei0r-1/wavetext.so). It holds
- * no effect code: it opens the effect's implementation, mirvo-impl/NAME.so beside it,
- * with RTLD_DEEPBIND, so that the implementation and the libraries it brings (libMIRVO,
- * SDL 1.2, SDL_image) bind to each other and not to same-named symbols the host may
- * already have loaded (ffmpeg links SDL 2, whose functions share SDL 1.2's names but
- * not its structures), and forwards every f0r_* call to its mirvo_f0r_* twin.
+ * no effect code: it opens the effect's implementation, mirvo-impl/NAME.so beside it, in
+ * a link-map namespace of its own (dlmopen), so that the implementation and the
+ * libraries it brings (libMIRVO, SDL 1.2, SDL_image) are fresh copies bound only to each
+ * other. Binding to the host's symbols breaks them: ffmpeg links SDL 2, whose functions
+ * share SDL 1.2's names but not its structures, and MLT loads SDL 1.2 and SDL 2 itself,
+ * so that its SDL 1.2 calls its own functions through SDL 2's. The shim forwards every
+ * f0r_* call to the implementation's mirvo_f0r_* twin, and tells it how the host lays
+ * out the rows of its frames.
  */
 #ifndef _GNU_SOURCE
-#define _GNU_SOURCE /* RTLD_DEEPBIND */
+#define _GNU_SOURCE /* dlmopen */
 #endif
 #include <dlfcn.h>
 #include <stdio.h>
@@ -32,7 +35,7 @@ static struct {
     void (*deinit)(void);
     void (*get_plugin_info)(f0r_plugin_info_t *);
     void (*get_param_info)(f0r_param_info_t *, int);
-    f0r_instance_t (*construct)(unsigned int, unsigned int);
+    f0r_instance_t (*construct)(unsigned int, unsigned int, size_t);
     void (*destruct)(f0r_instance_t);
     void (*set_param_value)(f0r_instance_t, f0r_param_t, int);
     void (*get_param_value)(f0r_instance_t, f0r_param_t, int);
@@ -63,7 +66,7 @@ static int _shim_load(void)
     slash = strrchr(self.dli_fname, '/');
     snprintf(path, sizeof path, "%.*s/mirvo-impl/" MIRVO_FREI0R_NAME ".so",
              slash ? (int)(slash - self.dli_fname) : 1, slash ? self.dli_fname : ".");
-    _shim_impl = dlopen(path, RTLD_NOW | RTLD_LOCAL | RTLD_DEEPBIND);
+    _shim_impl = dlmopen(LM_ID_NEWLM, path, RTLD_NOW | RTLD_LOCAL);
     if (!_shim_impl) {
         fprintf(stderr, MIRVO_FREI0R_NAME ": %s\n", dlerror());
         return 0;
@@ -72,7 +75,7 @@ static int _shim_load(void)
         !_shim_bind((void **)&_shim.deinit, "mirvo_f0r_deinit") ||
         !_shim_bind((void **)&_shim.get_plugin_info, "mirvo_f0r_get_plugin_info") ||
         !_shim_bind((void **)&_shim.get_param_info, "mirvo_f0r_get_param_info") ||
-        !_shim_bind((void **)&_shim.construct, "mirvo_f0r_construct") ||
+        !_shim_bind((void **)&_shim.construct, "mirvo_f0r_construct_pitched") ||
         !_shim_bind((void **)&_shim.destruct, "mirvo_f0r_destruct") ||
         !_shim_bind((void **)&_shim.set_param_value, "mirvo_f0r_set_param_value") ||
         !_shim_bind((void **)&_shim.get_param_value, "mirvo_f0r_get_param_value") ||
@@ -115,9 +118,53 @@ EXPORT void f0r_get_param_info(f0r_param_info_t *info, int param_index)
         _shim.get_param_info(info, param_index);
 }
 
+/*
+ * The bytes from one row of the host's frames to the next. A frei0r frame has none to
+ * spare: a row is width x 4 bytes, as MLT hands it over at any size. ffmpeg's frei0r
+ * filters (in libavfilter) hand over ffmpeg's own frames instead, whose rows are padded:
+ * libavfilter 8 (ffmpeg 5) pads each row to av_cpu_max_align() bytes (64 with AVX-512).
+ * The caller's library tells which host this is. Returns 0, with one line on stderr,
+ * for a width whose rows cannot be known.
+ */
+static size_t _shim_host_pitch(unsigned int width, const void *caller)
+{
+    const size_t row = (size_t)width * 4;
+    Dl_info where;
+    void *avfilter;
+    unsigned (*avfilter_version)(void);
+    size_t (*av_cpu_max_align)(void);
+    unsigned major;
+
+    if (!dladdr(caller, &where) || !where.dli_fname || !strstr(where.dli_fname, "libavfilter"))
+        return row;
+    avfilter = dlopen(where.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    avfilter_version = avfilter ? (unsigned (*)(void))dlsym(avfilter, "avfilter_version") : NULL;
+    av_cpu_max_align = avfilter ? (size_t (*)(void))dlsym(avfilter, "av_cpu_max_align") : NULL;
+    major = avfilter_version ? avfilter_version() >> 16 : 0;
+    if (avfilter)
+        dlclose(avfilter);
+    if (major == 8 && av_cpu_max_align) {
+        size_t align = av_cpu_max_align();
+        if (align >= 4 && (align & (align - 1)) == 0)
+            return (row + align - 1) & ~(align - 1);
+    }
+    /* Another libavfilter: its rows are padded to at most 64 bytes. */
+    if (row % 64 == 0)
+        return row;
+    fprintf(stderr,
+            MIRVO_FREI0R_NAME ": ffmpeg (libavfilter %u) pads the rows of a frame %u pixels "
+            "wide: use a width that is a multiple of 16\n",
+            major, width);
+    return 0;
+}
+
 EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
 {
-    return _shim_load() ? _shim.construct(width, height) : NULL;
+    size_t pitch;
+    if (!_shim_load())
+        return NULL;
+    pitch = _shim_host_pitch(width, __builtin_return_address(0));
+    return pitch ? _shim.construct(width, height, pitch) : NULL;
 }
 
 EXPORT void f0r_destruct(f0r_instance_t instance)

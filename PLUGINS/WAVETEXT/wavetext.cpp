@@ -4,9 +4,8 @@
  * at the height the sine table gives for its x position plus a phase that moves on
  * every frame. The whole target is cleared to black every frame.
  *
- * Parameters, in order: text, font file, character table (char pointers, kept, not
- * copied), character width, character height (Uint8), amplitude (Uint16), slice
- * width (Uint8, 0 is taken as 1).
+ * Parameters: wavetext_params.h beside this file lists them, in the order init reads
+ * them, with their types, ranges and defaults.
  */
 #include <math.h>
 #include <stdarg.h>
@@ -14,6 +13,8 @@
 
 #include "mirvo.h"
 #include "mirvo_effect.h"
+
+MIRVO_EFFECT_ENTRY_POINTS(wavetext);
 
 #define SINE_ENTRIES 360
 #define DEGREE_STEP 0.0174532   /* one degree, as the tables have always been built */
@@ -43,8 +44,6 @@ static void _sine_set_rect(SDL_Rect *r, int x, int y, int w, int h)
     r->w = (Uint16)w;
     r->h = (Uint16)h;
 }
-
-MIRVO_EFFECT_API void wavetext_LTX_free_effect(void);
 
 /* The one body behind both init forms: the parameters are already read. */
 static void _sine_init(SDL_Surface *s, mirvo_restart_fn restart)

@@ -2,6 +2,8 @@
 #include "effect_harness.h"
 #include "png_image.h"
 
+#include <algorithm>
+
 using mirvo_test::PngImage;
 using mirvo_test::readPng;
 using mirvo_test::runProgram;
@@ -79,7 +81,7 @@ TEST(PlayerCommandLine, SequenceSeparatorsNeedEffectsOnBothSides)
     expectUsageError({"--headless", "boxflood", "+"}, "expected an effect name after \"+\"");
     expectUsageError({"--headless", "+", "boxflood"}, "expected an effect name before \"+\"");
     expectUsageError({"--width", "0", "boxflood"},
-                     "--width: expected a whole number from 1 to 16384, got \"0\"");
+                     "--width: expected a whole number from 1 to 16383, got \"0\"");
 }
 
 TEST(PlayerHeadless, CapturesBoxfloodFramesAsDrawn)
@@ -122,7 +124,8 @@ TEST(PlayerSequence, FilterStartsOverTheFinishedEffectsPicture)
 {
     std::string dir = mirvo_test::makeTempDir("fxseq");
     mirvo_test::ProgramResult r = play(
-        {"--headless", "--once", "wavetext", "text=AB", "+", "boxflood", "1", "4", "0", "0", "255"},
+        {"--headless", "--once", "--exact-text", "wavetext", "text=AB", "+", "boxflood", "1", "4", "0",
+         "0", "255"},
         capture(dir, 60));
     ASSERT_EQ(r.status, 0) << r.err;
     PngImage f47 = readPng(frameFile(dir, 47)), f48 = readPng(frameFile(dir, 48)),
@@ -150,4 +153,150 @@ TEST(PlayerSequence, OnceStopsAfterTheLastEffect)
              capture(dir, 100));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("MIRVO: 5 frames run"), std::string::npos) << r.out;
+}
+
+namespace {
+
+bool allBlack(const PngImage &img)
+{
+    for (const mirvo_test::Rgb &p : img.pixels)
+        if (p != mirvo_test::Rgb{0, 0, 0})
+            return false;
+    return true;
+}
+
+// Runs a --once sequence with capture; returns the frame files.
+std::vector<std::string> playOnce(std::vector<std::string> args, mirvo_test::ProgramResult &r)
+{
+    std::string dir = mirvo_test::makeTempDir("fxonce");
+    args.insert(args.begin(), {"--headless", "--once"});
+    r = play(args, capture(dir, 20000));
+    return mirvo_test::listFiles(dir, ".png");
+}
+
+}  // namespace
+
+TEST(PlayerWindow, WidthIsCappedWhereSdlCapsItAndTheWavetextStripIsCheckedAgainstIt)
+{
+    expectUsageError({"-W", "16384", "boxflood"},
+                     "--width: expected a whole number from 1 to 16383, got \"16384\"");
+    expectUsageError({"--headless", "-W", "16380", "wavetext"},
+                     "wavetext: character_width: the text strip (window width 16380 + character "
+                     "width 16 = 16396 pixels) is wider than SDL's limit of 16383 pixels");
+}
+
+TEST(PlayerFailures, AnEffectWhoseInitFailsEndsTheRunWithStatus1BeforeTheFirstFrame)
+{
+    for (const char *form : {"--once", "--valist"}) {
+        std::string dir = mirvo_test::makeTempDir("fxfail");
+        mirvo_test::ProgramResult r =
+            play({"--headless", form, "-M", FAILING_MODULE_DIR, "wavetext"}, capture(dir, 50));
+        EXPECT_EQ(r.status, 1) << form;
+        EXPECT_EQ(r.out, "Error, initiating sine scroller\n") << form;
+        EXPECT_EQ(r.err, "mirvo-play: wavetext: the effect could not start\n") << form;
+        EXPECT_TRUE(mirvo_test::listFiles(dir, ".png").empty()) << form;
+    }
+}
+
+TEST(PlayerFailures, AModuleThatCannotBeLoadedIsReportedAndTheNextFolderIsTried)
+{
+    std::string dir = mirvo_test::makeTempDir("fxcorrupt");
+    FILE *f = fopen((dir + "/bouncetext.so").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fputs("not a shared object\n", f);
+    fclose(f);
+    mirvo_test::ProgramResult r;
+    playOnce({"--max-frames", "3", "-M", dir, "bouncetext"}, r);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string head = "effect module \"bouncetext\": skipped " + dir + "/bouncetext.so: ";
+    ASSERT_EQ(r.err.rfind(head, 0), 0u) << r.err;
+    EXPECT_GT(r.err.size(), head.size() + 1) << "the loader's reason follows";
+    EXPECT_EQ(r.err.find("file not found"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("MIRVO: 3 frames run"), std::string::npos) << r.out;
+}
+
+TEST(PlayerFailures, WithoutADisplayTheProgramsSaySoAndEndWithStatus1)
+{
+    const std::vector<std::pair<std::string, std::string>> no_display{{"SDL_VIDEODRIVER", ""},
+                                                                     {"DISPLAY", ""}};
+    mirvo_test::ProgramResult r = play({"boxflood"}, no_display);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "mirvo-play: no display: DISPLAY is not set (use --headless to run without a "
+                     "window)\n");
+    EXPECT_EQ(r.out, "");
+    r = runProgram({RASTERWAVE}, PLAYER_SOURCE_DIR, no_display);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "MIRVO: no display: DISPLAY is not set (SDL_VIDEODRIVER=dummy runs without a "
+                     "window)\n");
+    // --headless needs no display.
+    r = play({"--headless", "--max-frames", "2", "--once", "boxflood"}, no_display);
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST(PlayerFailures, ACaptureFolderThatCannotBeWrittenEndsTheRunWithOneLine)
+{
+    for (const std::string &program : {std::string(MIRVO_PLAY), std::string(RASTERWAVE)}) {
+        std::vector<std::string> argv{program};
+        if (program == MIRVO_PLAY)
+            argv.insert(argv.end(), {"--headless", "boxflood"});
+        mirvo_test::ProgramResult r = runProgram(
+            argv, PLAYER_SOURCE_DIR,
+            {{"MIRVO_CAPTURE", "/dev/null/frames"}, {"MIRVO_FRAMES", "20"}, {"MIRVO_NOWAIT", "1"}});
+        EXPECT_EQ(r.status, 1) << program;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find("/dev/null/frames"), std::string::npos) << r.err;
+    }
+}
+
+TEST(PlayerParameters, NumbersAreDecimal)
+{
+    // Rate 010 is ten: the second fill of a 160 x 120 grow is (70, 52, 20, 15).
+    std::string dir = mirvo_test::makeTempDir("fxdecimal");
+    mirvo_test::ProgramResult r = play(
+        {"--headless", "-W", "160", "-H", "120", "boxflood", "1", "010", "255", "0", "0"},
+        capture(dir, 3));
+    ASSERT_EQ(r.status, 0) << r.err;
+    PngImage img = readPng(frameFile(dir, 2));
+    ASSERT_EQ(img.width, 160);
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x) {
+            bool inside = x >= 70 && x < 90 && y >= 52 && y < 67;
+            const mirvo_test::Rgb want = inside ? mirvo_test::Rgb{255, 0, 0} : mirvo_test::Rgb{0, 0, 0};
+            ASSERT_TRUE(img.at(x, y) == want) << x << "," << y;
+        }
+}
+
+TEST(PlayerTexts, ByDefaultATextScrollsFullyOffBeforeTheEffectEnds)
+{
+    for (const char *fx : {"wavetext", "bouncetext"}) {
+        mirvo_test::ProgramResult r;
+        std::vector<std::string> padded =
+            playOnce({"-W", "200", "-H", "120", fx, "HELLO WORLD"}, r);
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::vector<std::string> exact =
+            playOnce({"--exact-text", "-W", "200", "-H", "120", fx, "HELLO WORLD"}, r);
+        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_GT(padded.size(), exact.size()) << fx;
+        ASSERT_GT(exact.size(), 1u);
+        EXPECT_FALSE(allBlack(readPng(exact.back()))) << fx << ": as given, the text ends on screen";
+        EXPECT_TRUE(allBlack(readPng(padded.back()))) << fx << ": padded, it has left";
+        EXPECT_FALSE(allBlack(readPng(padded[exact.size() - 1]))) << fx;
+    }
+}
+
+TEST(PlayerTexts, MaxFramesEndsAnEffectThatNeverFinishes)
+{
+    mirvo_test::ProgramResult r;
+    // Rate 255 acts as 0: the rectangle never changes. The default bound is 3000 frames.
+    playOnce({"-W", "32", "-H", "24", "boxflood", "1", "255"}, r);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("MIRVO: 3000 frames run"), std::string::npos) << r.out;
+    // An area narrower than a glyph never takes a character.
+    playOnce({"--max-frames", "40", "-W", "32", "-H", "24", "bouncetext", "width=0", "+",
+              "boxflood", "1", "255"}, r);
+    EXPECT_EQ(r.status, 0) << r.err;
+    // 40 frames each; the second effect's first frame is drawn in the first one's last.
+    EXPECT_NE(r.out.find("MIRVO: 79 frames run"), std::string::npos) << r.out;
+    expectUsageError({"--max-frames", "-1", "boxflood"},
+                     "--max-frames: expected a whole number from 0 to 1000000000, got \"-1\"");
 }

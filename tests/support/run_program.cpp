@@ -66,8 +66,12 @@ ProgramResult runProgram(const std::vector<std::string> &argv, const std::string
         int devnull = open("/dev/null", O_RDONLY);
         dup2(devnull, 0);
         setenv("SDL_VIDEODRIVER", "dummy", 1);
-        for (auto &kv : env)
-            setenv(kv.first.c_str(), kv.second.c_str(), 1);
+        for (auto &kv : env) {
+            if (kv.second.empty())
+                unsetenv(kv.first.c_str());
+            else
+                setenv(kv.first.c_str(), kv.second.c_str(), 1);
+        }
         if (!cwd.empty() && chdir(cwd.c_str()) != 0)
             _exit(126);
         std::vector<char *> args;

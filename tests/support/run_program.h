@@ -14,7 +14,8 @@ struct ProgramResult {
 };
 
 // Runs argv[0] (a path) with argv, in directory `cwd`, adding `env` to the environment
-// (SDL_VIDEODRIVER=dummy is always set). Waits for it to finish.
+// (SDL_VIDEODRIVER=dummy is set first; a variable given with an empty value is unset).
+// Waits for it to finish.
 ProgramResult runProgram(const std::vector<std::string> &argv, const std::string &cwd,
                          const std::vector<std::pair<std::string, std::string>> &env = {});
 

@@ -1,0 +1,24 @@
+/* bouncetext's parameters, in the order init reads them. */
+#ifndef MIRVO_BOUNCETEXT_PARAMS_H
+#define MIRVO_BOUNCETEXT_PARAMS_H
+
+#include "mirvo.h"
+#include "mirvo_effect.h"
+
+static const mirvo_param bouncetext_params[] = {
+    {"text", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, "MIRVO BOUNCETEXT - JUMPING LETTERS - ",
+     "the text"},
+    {"font", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, MIRVO_FONT1, "font image file"},
+    {"characters", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, MIRVO_FONT1_CHARACTERS,
+     "the font's characters in glyph order"},
+    {"character_width", MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "16", "glyph width in pixels"},
+    {"character_height", MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "32",
+     "glyph height in pixels"},
+    {"width", MIRVO_PARAM_U16, 0, 65535, MIRVO_DEFAULT_SURFACE_WIDTH, NULL,
+     "width of the scrolling area; letters enter at this x"},
+    {"height", MIRVO_PARAM_U16, 0, 65535, MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH, NULL,
+     "height of the bounce"},
+};
+#define BOUNCETEXT_NPARAMS ((int)(sizeof bouncetext_params / sizeof bouncetext_params[0]))
+
+#endif
