@@ -74,43 +74,6 @@ TEST_F(BmpReader, OddWidth24BitRowsSkipTheirPadBytes) {
   for (int i = 0; i < 15; ++i) EXPECT_EQ(at(image, i / 5, i % 5), px[i]) << "pixel " << i;
 }
 
-TEST_F(BmpReader, LargePictureOnHugePagesHoldsEveryPixel) {
-  // 2048 x 1024 pixels make an 8 MiB raster, big enough to be put on huge pages.
-  const int w = 2048, h = 1024;
-  std::vector<KR_RGBA> px(std::size_t(w) * h);
-  for (std::size_t i = 0; i < px.size(); ++i)
-    px[i] = KR_RGBA(std::uint8_t(i), std::uint8_t(i >> 8), std::uint8_t(i >> 16), 255);
-  KR_Image image;
-  ASSERT_TRUE(load(image, bmp24(w, h, px))) << err;
-  int differing = 0;
-  for (std::size_t i = 0; i < px.size(); ++i) differing += image.data()[i] != px[i];
-  EXPECT_EQ(differing, 0);
-  const KR_Image copy(image);
-  EXPECT_EQ(copy.data()[px.size() - 1], px.back());
-}
-
-TEST_F(BmpReader, ReusedRasterBlocksCarryNoPixelsOfTheirLastPicture) {
-  // A large raster released by one image is kept and handed to the next picture of about
-  // its size: what run-length data leaves undecoded must still be opaque black.
-  const int w = 1024, h = 1024;  // 4 MiB: large enough to be kept
-  {
-    KR_Image first;
-    ASSERT_TRUE(load(first, bmp24(w, h, std::vector<KR_RGBA>(std::size_t(w) * h, WHITE)))) << err;
-  }
-  KR_Image second;
-  ASSERT_TRUE(load(second, bmpRle(w, h, {3, 5, 0, 1}))) << err;  // 3 pixels, then the end
-  const std::size_t bottom = std::size_t(h - 1) * w;  // the file's first row is the bottom one
-  int decoded = 0, stale = 0;
-  for (std::size_t i = 0; i < std::size_t(w) * h; ++i) {
-    if (i >= bottom && i < bottom + 3)
-      decoded += second.data()[i] == bmpPaletteColour(5);
-    else
-      stale += second.data()[i] != BLACK;
-  }
-  EXPECT_EQ(decoded, 3);
-  EXPECT_EQ(stale, 0) << "pixels of the previous picture showed through";
-}
-
 TEST_F(BmpReader, LoadKeepsTheRasterPosition) {
   KR_Image image;
   image.rasterpos_x = 12;
