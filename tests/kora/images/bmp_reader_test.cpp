@@ -87,8 +87,8 @@ TEST_F(BmpReader, PixelDataIsReadFromOffset54WhateverTheHeaderSays) {
   // A writer with a larger header would put its data at offBits; the reader only knows the
   // 40-byte layout and reads from 54, so the bytes at 54 make the picture.
   Bytes file = bmp24(1, 1, {RED});
-  put32(file, 10, 200);  // offBits
-  put32(file, 14, 124);  // headerSize
+  set32(file, 10, 200);  // offBits
+  set32(file, 14, 124);  // headerSize
   KR_Image image;
   ASSERT_TRUE(load(image, file));
   EXPECT_EQ(at(image, 0, 0), RED);
@@ -112,7 +112,7 @@ TEST_F(BmpReader, EightBitRawOfWidthThreeSkipsOnePadBytePerRow) {
 
 TEST_F(BmpReader, EightBitPaletteIsBlueGreenRedAndAlwaysHas256Entries) {
   Bytes file = bmp8(2, 1, {0, 255});
-  put32(file, 46, 2);  // numLUTentries says 2: the palette is still 256 entries, data at 1078
+  set32(file, 46, 2);  // numLUTentries says 2: the palette is still 256 entries, data at 1078
   setBmpPalette(file, 255, 0x12, 0x34, 0x56);
   KR_Image image;
   ASSERT_TRUE(load(image, file));
@@ -186,7 +186,7 @@ TEST_F(BmpReader, EndOfLinePastTheTopRowEndsDecoding) {
 TEST_F(BmpReader, RunLengthIsChosenByAnyNonZeroCompression) {
   KR_Image image;
   Bytes file = bmpRle(2, 1, {2, 33, 0, 1});
-  put32(file, 30, 7);
+  set32(file, 30, 7);
   ASSERT_TRUE(load(image, file));
   EXPECT_EQ(at(image, 0, 1), bmpPaletteColour(33));
 }
