@@ -174,7 +174,8 @@ const char* decodeBmpRle(ByteCursor& in, KR_RGBA* raster, std::size_t width, lon
     } else if (c == 2) {  // delta
       const byte* delta = in.take(2);
       if (delta == nullptr) return RLE_ENDS_EARLY;
-      if (x + delta[0] > padded_width || row - delta[1] < 0) return "Delta points outside the picture";
+      if (x + delta[0] > padded_width || row - delta[1] < 0)
+        return "Delta points outside the picture";
       x += delta[0];
       row -= delta[1];
     } else {  // absolute run of c indices, padded to an even length
@@ -192,7 +193,8 @@ const char* decodeBmpRle(ByteCursor& in, KR_RGBA* raster, std::size_t width, lon
 // Decodes one plane line of `bytesPerLine` values, handing value v for column col to
 // store(col, v) while col < width. Returns false when the data runs out.
 template <typename Store>
-inline bool decodePcxLine(ByteCursor& in, std::size_t bytesPerLine, std::size_t width, Store store) {
+inline bool decodePcxLine(ByteCursor& in, std::size_t bytesPerLine, std::size_t width,
+                          Store store) {
   std::size_t count = 0;
   while (count < bytesPerLine) {
     const byte* code = in.take(1);
@@ -238,9 +240,8 @@ void KR_Image::checkSize(long width, long height, const char* reader) const {
   if (width <= 0 || height <= 0) fail(reader, "Width or height is 0 or less");
   if (width > MAX_SIDE || height > MAX_SIDE || width * height > pixel_limit)
     throw ReadFailure{std::string(reader) + ": Picture of " + std::to_string(width) + " x " +
-                      std::to_string(height) + " passes the limit of " +
-                      std::to_string(MAX_SIDE) + " per side or " +
-                      std::to_string(pixel_limit) + " pixels"};
+                      std::to_string(height) + " passes the limit of " + std::to_string(MAX_SIDE) +
+                      " per side or " + std::to_string(pixel_limit) + " pixels"};
 }
 
 std::unique_ptr<KR_RGBA[]> KR_Image::newRaster(int width, int height, const char* reader) {
@@ -328,11 +329,13 @@ bool KR_Image::decodePCX(const byte* file, std::size_t size) {
     for (long i = 0; i < height && complete; ++i) {
       KR_RGBA* line = raster.get() + std::size_t(i) * w;
       if (planar) {
-        complete = decodePcxLine(in, bytesPerLine, w, [line](std::size_t c, byte v) { line[c].r = v; }) &&
-                   decodePcxLine(in, bytesPerLine, w, [line](std::size_t c, byte v) { line[c].g = v; }) &&
-                   decodePcxLine(in, bytesPerLine, w, [line](std::size_t c, byte v) { line[c].b = v; });
+        complete =
+            decodePcxLine(in, bytesPerLine, w, [line](std::size_t c, byte v) { line[c].r = v; }) &&
+            decodePcxLine(in, bytesPerLine, w, [line](std::size_t c, byte v) { line[c].g = v; }) &&
+            decodePcxLine(in, bytesPerLine, w, [line](std::size_t c, byte v) { line[c].b = v; });
       } else {
-        complete = decodePcxLine(in, bytesPerLine, w, [line, &lut](std::size_t c, byte v) { line[c] = lut[v]; });
+        complete = decodePcxLine(in, bytesPerLine, w,
+                                 [line, &lut](std::size_t c, byte v) { line[c] = lut[v]; });
       }
     }
     if (!complete) std::cerr << PCX_READER << ": Run-length data ends before the last scan line\n";

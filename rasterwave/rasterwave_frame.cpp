@@ -21,13 +21,12 @@ const Uint32 b_mask = 0x00ff0000;
 const Uint32 a_mask = 0xff000000;
 
 // The scroll text; a double quote marks a pause.
-char text[126] =
-    " MIRVO   "
-    "\""
-    "     - CHEERS -           HALVARD         "
-    "\""
-    "  -    STARTING OVER AGAIN IN -      "
-    "9  8  7  6  5  4  3  2  1          ";
+char text[126] = " MIRVO   "
+                 "\""
+                 "     - CHEERS -           HALVARD         "
+                 "\""
+                 "  -    STARTING OVER AGAIN IN -      "
+                 "9  8  7  6  5  4  3  2  1          ";
 
 // The font's characters in glyph order: space to tilde, less the double quote.
 char characters[] = MIRVO_FONT1_CHARACTERS;
@@ -154,7 +153,9 @@ void init()
         fail("make the mirrored strip surface", SDL_GetError());
     font_surface = IMG_Load(FONT_FILE);
     if (!font_surface)
-        fail("load the font " "../GFX/font.pcx", IMG_GetError());
+        fail("load the font "
+             "../GFX/font.pcx",
+             IMG_GetError());
 
     colors[0].r = colors[0].g = colors[0].b = 0;
     const Uint8 greens[4] = {64, 128, 200, 255};

@@ -9,28 +9,28 @@ namespace rasterwave {
 
 const int SCREEN_W = 480;
 const int SCREEN_H = 360;
-const int STRIP_W = 512;          // scroll surface width: 16 hidden columns each side
-const int STRIP_H = 32;           // strip and glyph height
-const int GLYPH_W = 16;           // glyph cell width in the font image
-const int STRIP_SHOWN_FROM = 16;  // first strip column that reaches the screen
+const int STRIP_W = 512;                    // scroll surface width: 16 hidden columns each side
+const int STRIP_H = 32;                     // strip and glyph height
+const int GLYPH_W = 16;                     // glyph cell width in the font image
+const int STRIP_SHOWN_FROM = 16;            // first strip column that reaches the screen
 const int NEW_GLYPH_X = STRIP_W - GLYPH_W;  // glyphs enter in the hidden right-hand cell
-const int SCROLL_SPEED = 2;       // pixels per frame
-const int SCROLL_STEPS_PER_GLYPH = 12;  // a glyph is printed once the counter passes this
-const int BAR_TOP_ROW = 12;       // the raster bar covers strip rows 12 to 18
-const int WAVE_STEPS = 360;       // entries of the vertical wave
-const int TWIST_STEPS = 496;      // entries of the twist: one period over 496 columns
+const int SCROLL_SPEED = 2;                 // pixels per frame
+const int SCROLL_STEPS_PER_GLYPH = 12;      // a glyph is printed once the counter passes this
+const int BAR_TOP_ROW = 12;                 // the raster bar covers strip rows 12 to 18
+const int WAVE_STEPS = 360;                 // entries of the vertical wave
+const int TWIST_STEPS = 496;                // entries of the twist: one period over 496 columns
 const int FPS = 50;
-const Uint32 PAUSE_MS = 2999;     // a pause ends once more than this has passed
+const Uint32 PAUSE_MS = 2999;  // a pause ends once more than this has passed
 const Uint32 VIDEO_FLAGS = SDL_HWSURFACE | SDL_HWACCEL | SDL_HWPALETTE;
 
 const char *const FONT_FILE = "../GFX/font.pcx";
 
-extern char text[126];       // the scroll text; a double quote marks a pause
-extern char characters[];    // the font's characters in glyph order
-extern char *text_pointer;   // the next character to print
-extern Uint8 stopscroller;   // 1 while paused
-extern Uint32 pause_began;   // SDL_GetTicks() when the pause began
-extern Uint16 sin_index;     // the twist table entry of the next strip column
+extern char text[126];            // the scroll text; a double quote marks a pause
+extern char characters[];         // the font's characters in glyph order
+extern char *text_pointer;        // the next character to print
+extern Uint8 stopscroller;        // 1 while paused
+extern Uint32 pause_began;        // SDL_GetTicks() when the pause began
+extern Uint16 sin_index;          // the twist table entry of the next strip column
 extern short aSin[WAVE_STEPS];    // strip top row on the screen, per wave step
 extern short aSin2[TWIST_STEPS];  // signed text height in hundredths, per strip column
 

@@ -108,7 +108,8 @@ Bytes bmpRle8(int width, int height, const std::uint8_t* indices, const Rgb* pal
       }
       // Gather literals up to the next pair of equal indices.
       int lit = 1;
-      while (x + lit < width && lit < 255 && !(x + lit + 1 < width && line[x + lit] == line[x + lit + 1]))
+      while (x + lit < width && lit < 255 &&
+             !(x + lit + 1 < width && line[x + lit] == line[x + lit + 1]))
         ++lit;
       if (lit < 3) {
         for (int i = 0; i < lit; ++i) data.insert(data.end(), {1, line[x + i]});
@@ -157,7 +158,8 @@ void pcxLine(Bytes& b, const std::uint8_t* values, int width, int bytesPerLine) 
 Bytes pcx8(int width, int height, const std::uint8_t* indices, const Rgb* palette) {
   const int line = (width + 1) & ~1;
   Bytes b = pcxHeader(0, 0, width - 1, height - 1, 1, line);
-  for (int row = 0; row < height; ++row) pcxLine(b, indices + std::size_t(row) * width, width, line);
+  for (int row = 0; row < height; ++row)
+    pcxLine(b, indices + std::size_t(row) * width, width, line);
   b.push_back(12);  // palette marker
   for (int i = 0; i < 256; ++i) b.insert(b.end(), {palette[i].r, palette[i].g, palette[i].b});
   return b;
