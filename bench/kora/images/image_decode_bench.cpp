@@ -177,7 +177,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.error_occurred || run.run_type != Run::RT_Aggregate) continue;
-      Figures& f = figures[run.run_name.str()];
+      Figures& f = figures[run.run_name.function_name];
       const double t = run.GetAdjustedCPUTime();  // steadier than wall time on a shared machine
       if (run.aggregate_name == "median") f.median = t;
       if (run.aggregate_name == "min") f.min = t;
