@@ -7,10 +7,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <iostream>
+#include <memory>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "KR_Endian.h"
 #include "KR_Image.h"
@@ -31,31 +32,41 @@ struct ReadFailure {
   throw ReadFailure{std::string(reader) + ": " + problem};
 }
 
-// Reads the whole file into `data`. On failure writes the reader's line (empty when the file
+// A whole file in memory (left uninitialised past what was read).
+struct FileBytes {
+  std::unique_ptr<byte[]> data;
+  std::size_t size = 0;
+};
+
+// Reads the whole file into `file`. On failure writes the reader's line (empty when the file
 // cannot be opened or read) and returns false.
-bool readWholeFile(const std::string& name, const char* reader, std::vector<byte>& data) {
+bool readWholeFile(const std::string& name, const char* reader, FileBytes& file) {
   struct Descriptor {
     int fd;
     ~Descriptor() {
       if (fd >= 0) ::close(fd);
     }
-  } file{::open(name.c_str(), O_RDONLY | O_CLOEXEC)};
+  } in{::open(name.c_str(), O_RDONLY | O_CLOEXEC)};
   try {
-    if (file.fd < 0) throw ReadFailure{""};
+    if (in.fd < 0) throw ReadFailure{""};
     struct stat st;
     // One byte more than a regular file's size, so that one read takes it all and the next
     // sees its end; files of unknown length (pipes, /proc) grow the buffer as they come.
-    std::size_t got = 0;
-    data.resize(::fstat(file.fd, &st) == 0 && st.st_size > 0 ? std::size_t(st.st_size) + 1 : 4096);
+    std::size_t capacity =
+        ::fstat(in.fd, &st) == 0 && st.st_size > 0 ? std::size_t(st.st_size) + 1 : 4096;
+    file.data.reset(new byte[capacity]);
     for (;;) {
-      if (got == data.size()) data.resize(2 * data.size());
-      const ssize_t n = ::read(file.fd, data.data() + got, data.size() - got);
+      if (file.size == capacity) {
+        std::unique_ptr<byte[]> bigger(new byte[2 * capacity]);
+        std::memcpy(bigger.get(), file.data.get(), file.size);
+        file.data = std::move(bigger);
+        capacity *= 2;
+      }
+      const ssize_t n = ::read(in.fd, file.data.get() + file.size, capacity - file.size);
       if (n < 0) throw ReadFailure{""};
-      if (n == 0) break;
-      got += std::size_t(n);
+      if (n == 0) return true;
+      file.size += std::size_t(n);
     }
-    data.resize(got);
-    return true;
   } catch (const std::bad_alloc&) {
     std::cerr << reader << ": Error while allocating memory\n";
   } catch (const ReadFailure& failure) {
@@ -227,13 +238,13 @@ bool KR_Image::hasValidExtension(const std::string& file, const std::string& ext
 }
 
 bool KR_Image::loadBMP(const std::string& file) {
-  std::vector<byte> data;
-  return readWholeFile(file, BMP_READER, data) && decodeBMP(data.data(), data.size());
+  FileBytes bytes;
+  return readWholeFile(file, BMP_READER, bytes) && decodeBMP(bytes.data.get(), bytes.size);
 }
 
 bool KR_Image::loadPCX(const std::string& file) {
-  std::vector<byte> data;
-  return readWholeFile(file, PCX_READER, data) && decodePCX(data.data(), data.size());
+  FileBytes bytes;
+  return readWholeFile(file, PCX_READER, bytes) && decodePCX(bytes.data.get(), bytes.size);
 }
 
 void KR_Image::checkSize(long width, long height, const char* reader) const {

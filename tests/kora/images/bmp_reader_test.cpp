@@ -1,8 +1,10 @@
 // The BMP reader: 24-bit and 8-bit raw rows, RLE8 codes, the fixed 40-byte header layout,
 // rejected formats and damaged files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
+#include <thread>
 
 #include "image_files.h"
 
@@ -72,6 +74,39 @@ TEST_F(BmpReader, OddWidth24BitRowsSkipTheirPadBytes) {
   ASSERT_EQ(image.columns, 5);
   ASSERT_EQ(image.rows, 3);
   for (int i = 0; i < 15; ++i) EXPECT_EQ(at(image, i / 5, i % 5), px[i]) << "pixel " << i;
+}
+
+// A pipe has no size to read ahead of time: the reader takes what comes until its end. The
+// picture is larger than one first read of a file of unknown length.
+TEST_F(BmpReader, ReadsAPictureFromAPipe) {
+  const int w = 64, h = 48;
+  std::vector<KR_RGBA> px;
+  for (int i = 0; i < w * h; ++i) px.push_back(KR_RGBA(std::uint8_t(i), std::uint8_t(i >> 8), 9, 255));
+  const Bytes file = bmp24(w, h, px);
+  ASSERT_GT(file.size(), 8192u);
+  const std::string fifo = dir.file("picture.bmp");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::thread writer([&] { writeFile(fifo, file); });
+  KR_Image image;
+  ::testing::internal::CaptureStderr();
+  const bool ok = image.loadImage(fifo);
+  err = ::testing::internal::GetCapturedStderr();
+  writer.join();
+  ASSERT_TRUE(ok) << err;
+  ASSERT_EQ(image.columns, w);
+  ASSERT_EQ(image.rows, h);
+  int differing = 0;
+  for (int i = 0; i < w * h; ++i) differing += at(image, i / w, i % w) != px[std::size_t(i)];
+  EXPECT_EQ(differing, 0);
+}
+
+TEST_F(BmpReader, AFolderIsAFileThatCannotBeRead) {
+  KR_Image image = marked();
+  ASSERT_EQ(mkdir(dir.file("folder.bmp").c_str(), 0700), 0);
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(image.loadImage(dir.file("folder.bmp")));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\n");
+  expectUnchanged(image);
 }
 
 TEST_F(BmpReader, LoadKeepsTheRasterPosition) {
