@@ -216,6 +216,13 @@ TEST(EndianFields, Bytes36000000GiveFiftyFourAndAdvanceByFour) {
   endian->getTypedData(&value, cursor, 4);
   EXPECT_EQ(value, 54);
   EXPECT_EQ(cursor, bytes + 4);
+  // The same from read-only bytes, through a cursor to const.
+  const unsigned char header[] = {0x02, 0x01, 0x36};
+  const unsigned char* at = header;
+  std::uint16_t field = 0;
+  endian->getTypedData(&field, at, 2);
+  EXPECT_EQ(field, 0x0102);
+  EXPECT_EQ(at, header + 2);
 }
 
 TEST(EndianFields, ValuesAreLittleEndianOnThisHost) {
