@@ -33,7 +33,7 @@ char characters[] = MIRVO_FONT1_CHARACTERS;
 
 char *text_pointer = text;
 Uint8 stopscroller = 0;
-Uint32 pause_began = 0;
+Uint32 time = 0;
 Uint16 sin_index = 0;
 
 short aSin[WAVE_STEPS];
@@ -100,7 +100,7 @@ Uint16 compute_font_pos(char c)
         c = *text_pointer++;
     } else if (c == '"') {
         stopscroller = 1;
-        pause_began = SDL_GetTicks();
+        time = SDL_GetTicks();
         return 0;
     }
     const char *found = c ? strchr(characters, c) : NULL;
@@ -187,7 +187,7 @@ void scroll_text(unsigned &scroll_step, const SDL_Rect &shift_source)
             print_character();
             scroll_step = 0;
         }
-    } else if (SDL_GetTicks() - pause_began > PAUSE_MS) {
+    } else if (SDL_GetTicks() - time > PAUSE_MS) {
         stopscroller = 0;
     }
 }

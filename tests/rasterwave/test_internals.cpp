@@ -102,8 +102,8 @@ TEST(RasterwaveGlyphs, PauseMarkShowsTheSpaceAndStartsThePause)
     EXPECT_EQ(compute_font_pos('"'), 0);
     Uint32 after = SDL_GetTicks();
     EXPECT_EQ(stopscroller, 1);
-    EXPECT_GE(pause_began, before);
-    EXPECT_LE(pause_began, after);
+    EXPECT_GE(rasterwave::time, before);
+    EXPECT_LE(rasterwave::time, after);
     stopscroller = 0;
     SDL_Quit();
 }
@@ -206,12 +206,12 @@ TEST_F(RasterwaveSetUp, PausedScrollMovesNothingUntilMoreThan2999MsHavePassed)
     unsigned step = 4;
     SDL_Rect shift = {2, 0, 512, 32};
     stopscroller = 1;
-    pause_began = SDL_GetTicks();  // just begun
+    rasterwave::time = SDL_GetTicks();  // just begun
     scroll_text(step, shift);
     EXPECT_EQ(stopscroller, 1);
     EXPECT_EQ(step, 4u);
     EXPECT_EQ(pixel(scroll_surface, 300, 5), 4);
-    pause_began = SDL_GetTicks() - 3000;  // begun 3000 ms ago
+    rasterwave::time = SDL_GetTicks() - 3000;  // begun 3000 ms ago
     scroll_text(step, shift);
     EXPECT_EQ(stopscroller, 0);
     EXPECT_EQ(step, 4u) << "the frame that ends the pause does not move";
