@@ -29,7 +29,7 @@ extern char text[126];            // the scroll text; a double quote marks a pau
 extern char characters[];         // the font's characters in glyph order
 extern char *text_pointer;        // the next character to print
 extern Uint8 stopscroller;        // 1 while paused
-extern Uint32 time;        // SDL_GetTicks() when the pause began
+extern Uint32 time;               // SDL_GetTicks() when the pause began
 extern Uint16 sin_index;          // the twist table entry of the next strip column
 extern short aSin[WAVE_STEPS];    // strip top row on the screen, per wave step
 extern short aSin2[TWIST_STEPS];  // signed text height in hundredths, per strip column
