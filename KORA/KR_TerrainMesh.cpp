@@ -30,16 +30,6 @@ KR_Vector3D faceNormal(const KR_Quad& q) {
 
 }  // namespace
 
-KR_Quad::KR_Quad(const KR_Quad& q) : vertices{q.vertices[0], q.vertices[1], q.vertices[2], q.vertices[3]}, normal(q.normal) {}
-
-KR_Quad& KR_Quad::operator=(const KR_Quad& q) {
-  if (this != &q) {
-    for (int i = 0; i < 4; ++i) vertices[i] = q.vertices[i];
-    normal = q.normal;
-  }
-  return *this;
-}
-
 KR_TerrainMesh::KR_TerrainMesh(int columns, int rows) : width(columns), height(rows) {
   // Negative sizes make an empty mesh instead of a failing allocation.
   if (width < 0 || height < 0) width = height = 0;

@@ -18,8 +18,8 @@ public:
   KR_Vector3D normal;      // face normal
 
   KR_Quad() : vertices{nullptr, nullptr, nullptr, nullptr} {}
-  KR_Quad(const KR_Quad& q);
-  KR_Quad& operator=(const KR_Quad& q);
+  KR_Quad(const KR_Quad& q) = default;
+  KR_Quad& operator=(const KR_Quad& q) = default;
   virtual ~KR_Quad() {}
 };
 

@@ -333,33 +333,16 @@ std::vector<uint8_t> indexed(const std::vector<Rgb8>& pixels, const std::vector<
   return out;
 }
 
-// ---------------------------------------------------------------------------------------
-// File writers.
+// The colours reduced to a 256-colour palette, and each texel's index into it.
+struct Paletted {
+  std::vector<Rgb8> palette;
+  std::vector<uint8_t> indices;
+};
 
-bool writeBmp24(const std::string& path, const Picture& p) {
-  const std::vector<Rgb8> px = to8(p);
-  return picture::save(path, picture::bmp24(p.width, p.height, px.data()), "mktextures");
-}
-
-bool writeBmp8Rle(const std::string& path, const Picture& p) {
-  const std::vector<Rgb8> px = to8(p);
-  const std::vector<Rgb8> palette = medianCut(px, 256);
-  const std::vector<uint8_t> idx = indexed(px, palette);
-  return picture::save(path, picture::bmpRle8(p.width, p.height, idx.data(), palette.data()),
-                       "mktextures");
-}
-
-bool writePcx8(const std::string& path, const Picture& p) {
-  const std::vector<Rgb8> px = to8(p);
-  const std::vector<Rgb8> palette = medianCut(px, 256);
-  const std::vector<uint8_t> idx = indexed(px, palette);
-  return picture::save(path, picture::pcx8(p.width, p.height, idx.data(), palette.data()),
-                       "mktextures");
-}
-
-bool writePcx24(const std::string& path, const Picture& p) {
-  const std::vector<Rgb8> px = to8(p);
-  return picture::save(path, picture::pcx24(p.width, p.height, px.data()), "mktextures");
+Paletted paletted(const std::vector<Rgb8>& px) {
+  Paletted p{medianCut(px, 256), {}};
+  p.indices = indexed(px, p.palette);
+  return p;
 }
 
 }  // namespace
@@ -370,15 +353,24 @@ int main(int argc, char** argv) {
   const char* faces[6] = {"front", "right", "back", "left", "top", "bottom"};
   bool ok = true;
   for (int face = 0; face < 6; ++face) {
-    Picture p = skyFace(face, SKY_SIZE);
-    std::string path = dir + "/sky_" + faces[face] + ".bmp";
+    const int n = SKY_SIZE;
+    const std::vector<Rgb8> px = to8(skyFace(face, n));
+    const std::string path = dir + "/sky_" + faces[face] + ".bmp";
     // The bottom face, mostly smooth ground haze, goes through the run-length path.
-    ok = (face == 5 ? writeBmp8Rle(path, p) : writeBmp24(path, p)) && ok;
+    const Paletted q = face == 5 ? paletted(px) : Paletted{};
+    ok = picture::save(path, face == 5 ? picture::bmpRle8(n, n, q.indices.data(), q.palette.data())
+                                       : picture::bmp24(n, n, px.data()),
+                       "mktextures") &&
+         ok;
     std::printf("%s\n", path.c_str());
   }
-  Picture g = ground(GROUND_SIZE);
-  ok = writePcx8(dir + "/terrain.pcx", g) && ok;
-  ok = writePcx24(dir + "/terrain24.pcx", g) && ok;
+  const int n = GROUND_SIZE;
+  const std::vector<Rgb8> g = to8(ground(n));
+  const Paletted q = paletted(g);
+  ok = picture::save(dir + "/terrain.pcx", picture::pcx8(n, n, q.indices.data(), q.palette.data()),
+                     "mktextures") &&
+       ok;
+  ok = picture::save(dir + "/terrain24.pcx", picture::pcx24(n, n, g.data()), "mktextures") && ok;
   std::printf("%s/terrain.pcx\n%s/terrain24.pcx\n", dir.c_str(), dir.c_str());
   return ok ? 0 : 1;
 }

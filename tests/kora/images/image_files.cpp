@@ -46,7 +46,6 @@ Bytes bmp24(int width, int height, const std::vector<KORA::KR_RGBA>& topFirst) {
 }
 
 Bytes bmp8(int width, int height, const std::vector<std::uint8_t>& topFirst) {
-  if (topFirst.size() < std::size_t(width) * height) throw std::out_of_range("bmp8: too few indices");
   return picture::bmp8(width, height, topFirst.data(), defaultBmpPalette().data());
 }
 

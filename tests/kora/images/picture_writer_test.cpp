@@ -25,17 +25,9 @@ std::vector<std::uint8_t> indices() {
   return v;
 }
 
-std::vector<picture::Rgb> palette() {
-  std::vector<picture::Rgb> p;
-  for (int i = 0; i < 256; ++i) p.push_back({std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 3)});
-  return p;
-}
-
-std::vector<picture::Rgb> colours() {
-  const std::vector<std::uint8_t> idx = indices();
-  std::vector<picture::Rgb> c;
-  for (std::size_t i = 0; i < idx.size(); ++i) c.push_back({idx[i], std::uint8_t(i), std::uint8_t(i >> 8)});
-  return c;
+// Palette entry i, or true colour number i of the picture.
+picture::Rgb colour(std::size_t i, std::uint8_t index) {
+  return {index, std::uint8_t(i), std::uint8_t(i >> 8)};
 }
 
 int differences(const KR_Image& image, const std::vector<picture::Rgb>& want) {
@@ -48,8 +40,9 @@ int differences(const KR_Image& image, const std::vector<picture::Rgb>& want) {
 
 TEST(PictureWriter, EveryBmpAndPcxFormReadsBackPixelForPixel) {
   const std::vector<std::uint8_t> idx = indices();
-  const std::vector<picture::Rgb> pal = palette(), rgb = colours();
-  std::vector<picture::Rgb> paletted;
+  std::vector<picture::Rgb> pal, rgb, paletted;
+  for (int i = 0; i < 256; ++i) pal.push_back(colour(std::size_t(i) * 3, std::uint8_t(255 - i)));
+  for (std::size_t i = 0; i < idx.size(); ++i) rgb.push_back(colour(i, idx[i]));
   for (std::uint8_t i : idx) paletted.push_back(pal[i]);
   const struct {
     const char* name;
@@ -71,7 +64,9 @@ TEST(PictureWriter, EveryBmpAndPcxFormReadsBackPixelForPixel) {
 }
 
 TEST(PictureWriter, PngReadsBackPixelForPixel) {
-  const std::vector<picture::Rgb> rgb = colours();
+  const std::vector<std::uint8_t> idx = indices();
+  std::vector<picture::Rgb> rgb;
+  for (std::size_t i = 0; i < idx.size(); ++i) rgb.push_back(colour(i, idx[i]));
   imgtest::ScratchDir dir;
   ASSERT_TRUE(picture::writePng(dir.file("p.png"), W, H, rgb.data(), 3));
   const mirvo_test::PngImage png = mirvo_test::readPng(dir.file("p.png"));
