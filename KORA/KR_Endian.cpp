@@ -23,6 +23,12 @@ KR_Endian::KR_Endian() {
 KR_Endian::~KR_Endian() {}
 
 void KR_Endian::getTypedData(void* destination, byte*& buffer, int size) const {
+  const byte* from = buffer;
+  getTypedData(destination, from, size);
+  buffer += from - buffer;
+}
+
+void KR_Endian::getTypedData(void* destination, const byte*& buffer, int size) const {
   if (size <= 0) return;
   byte* out = static_cast<byte*>(destination);
   for (int i = 0; i < size; ++i) {

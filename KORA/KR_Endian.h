@@ -15,6 +15,7 @@ class KR_Endian {
 
   // Takes one little-endian value of `size` bytes from `buffer` into `destination` in host
   // order and advances `buffer` by `size`. With size 0 or less nothing moves.
+  void getTypedData(void* destination, const byte*& buffer, int size) const;
   void getTypedData(void* destination, byte*& buffer, int size) const;
 
   ~KR_Endian();

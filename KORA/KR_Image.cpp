@@ -3,11 +3,7 @@
 
 #include <GL/glu.h>
 
-#include <sys/mman.h>
-
 #include <algorithm>
-#include <cstdint>
-#include <memory>
 #include <new>
 
 namespace KORA {
@@ -19,66 +15,13 @@ static std::size_t pixelCount(int rows, int columns) {
   return static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
 }
 
-// Rasters from this size up are put on huge pages (2 MiB) where the kernel allows it.
-static const std::size_t HUGE_PAGE = std::size_t(2) << 20;
-
-// Every raster block starts with a header that holds the block's pixel capacity in bytes;
-// 64 bytes keep the pixels as aligned as the block.
-static const std::size_t RASTER_HEADER = 64;
-// The one released block kept for reuse, and the largest size that is kept.
-static const std::size_t KEEP_LIMIT = std::size_t(128) << 20;
-static void* kept_block = nullptr;
-
-static std::size_t blockCapacity(const void* block) { return *static_cast<const std::size_t*>(block); }
-
-KR_RGBA* KR_Image::allocateRaster(std::size_t count, bool opaqueBlack) {
-  if (count > (SIZE_MAX - RASTER_HEADER) / sizeof(KR_RGBA)) return nullptr;
-  const std::size_t bytes = count * sizeof(KR_RGBA);
-  void* block = nullptr;
-  if (kept_block != nullptr && blockCapacity(kept_block) >= bytes && bytes >= blockCapacity(kept_block) / 2) {
-    block = kept_block;  // big enough, and not wastefully so
-    kept_block = nullptr;
-  } else {
-    block = ::operator new[](bytes + RASTER_HEADER, std::nothrow);
-    if (block == nullptr) return nullptr;
-    *static_cast<std::size_t*>(block) = bytes;
-    if (bytes >= 2 * HUGE_PAGE) {
-      const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(block);
-      const std::uintptr_t from = (start + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
-      const std::uintptr_t to = (start + RASTER_HEADER + bytes) & ~(HUGE_PAGE - 1);
-      if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);  // a hint only
-    }
-  }
-  KR_RGBA* raster = reinterpret_cast<KR_RGBA*>(static_cast<byte*>(block) + RASTER_HEADER);
-  if (opaqueBlack) std::uninitialized_fill_n(raster, count, KR_RGBA());
-  return raster;
-}
-
-KR_RGBA* KR_Image::allocateRasterOrThrow(std::size_t count) {
-  KR_RGBA* raster = allocateRaster(count, true);
-  if (raster == nullptr) throw std::bad_alloc();
-  return raster;
-}
-
-void KR_Image::releaseRaster(KR_RGBA* raster) {
-  if (raster == nullptr) return;
-  void* block = reinterpret_cast<byte*>(raster) - RASTER_HEADER;
-  const std::size_t bytes = blockCapacity(block);
-  if (bytes >= 2 * HUGE_PAGE && bytes <= KEEP_LIMIT) {
-    ::operator delete[](kept_block);
-    kept_block = block;
-  } else {
-    ::operator delete[](block);
-  }
-}
-
 KR_Image::KR_Image() : rasterpos_x(0), rasterpos_y(0), rows(0), columns(0), pixels(nullptr) {
   glPixelZoom(1.0f, -1.0f);
 }
 
 KR_Image::KR_Image(int width, int height)
     : rasterpos_x(0), rasterpos_y(0), rows(height), columns(width), pixels(nullptr) {
-  pixels = allocateRasterOrThrow(pixelCount(rows, columns));
+  pixels = new KR_RGBA[pixelCount(rows, columns)];
   glPixelZoom(1.0f, -1.0f);
 }
 
@@ -98,24 +41,22 @@ KR_Image::KR_Image(const KR_Image& image)
       pixels(nullptr) {
   // An image left without pixels by a failed allocation is copied as opaque black.
   const std::size_t n = pixelCount(rows, columns);
-  pixels = allocateRaster(n, image.pixels == nullptr);
-  if (pixels == nullptr) throw std::bad_alloc();
+  pixels = new KR_RGBA[n];
   if (n != 0 && image.pixels != nullptr) std::copy(image.pixels, image.pixels + n, pixels);
 }
 
-KR_Image::~KR_Image() { releaseRaster(pixels); }
+KR_Image::~KR_Image() { delete[] pixels; }
 
 KR_Image& KR_Image::operator=(const KR_Image& image) {
   if (this == &image) return *this;
   const std::size_t n = pixelCount(image.rows, image.columns);
-  KR_RGBA* fresh = allocateRaster(n, image.pixels == nullptr);  // first: a failure leaves *this
-  if (fresh == nullptr) throw std::bad_alloc();
+  KR_RGBA* fresh = new KR_RGBA[n];  // first: a failure leaves *this as it was
   if (n != 0 && image.pixels != nullptr) std::copy(image.pixels, image.pixels + n, fresh);
   rasterpos_x = image.rasterpos_x;
   rasterpos_y = image.rasterpos_y;
   rows = image.rows;
   columns = image.columns;
-  releaseRaster(pixels);
+  delete[] pixels;
   pixels = fresh;
   return *this;
 }
@@ -135,13 +76,13 @@ void KR_Image::setTextureGL(GLuint* texture_id, GLint wrap_s, GLint wrap_t, GLin
 }
 
 bool KR_Image::readFromFrameBuffer(int x, int y, int width, int height) {
-  releaseRaster(pixels);
+  delete[] pixels;
   pixels = nullptr;
   rows = height;
   columns = width;
   if (width < 0 || height < 0) return false;  // no such block; glReadPixels would refuse it
   if (width == 0 || height == 0) return true;  // an empty image, nothing to read
-  pixels = allocateRaster(pixelCount(rows, columns), true);
+  pixels = new (std::nothrow) KR_RGBA[pixelCount(rows, columns)];
   if (pixels == nullptr) return false;
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glReadPixels(x, y, columns, rows, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
@@ -188,13 +129,12 @@ KR_Image KR_Image::copy(int row, int column, int height, int width) const {
   const long bottom = std::min<long>(static_cast<long>(row) + height, pixels ? rows : 0);
   const long right = std::min<long>(static_cast<long>(column) + width, pixels ? columns : 0);
   if (bottom <= top || right <= left) {
-    block.pixels = allocateRasterOrThrow(0);
+    block.pixels = new KR_RGBA[0];
     return block;
   }
   block.rows = static_cast<int>(bottom - top);
   block.columns = static_cast<int>(right - left);
-  block.pixels = allocateRaster(pixelCount(block.rows, block.columns), false);
-  if (block.pixels == nullptr) throw std::bad_alloc();
+  block.pixels = new KR_RGBA[pixelCount(block.rows, block.columns)];
   for (int r = 0; r < block.rows; ++r) {
     const KR_RGBA* src = pixels + static_cast<std::size_t>(top + r) * columns + left;
     std::copy(src, src + block.columns, block.pixels + static_cast<std::size_t>(r) * block.columns);

@@ -27,14 +27,18 @@
 //   or fails with the new size and no pixels, when the raster cannot be allocated;
 //   or stops decoding (result true; what was decoded stays, the rest is opaque black):
 //     run-length data that ends before its end-of-bitmap code or last scan line, and BMP
-//     runs, absolute runs and deltas that point outside the raster. (BMP runs that reach only
-//     into a row's padding to a multiple of four pixels are normal: the padding is dropped.)
+//     runs, absolute runs and deltas that point outside the raster.
+// BMP run-length rows: encoders code whole rows padded to a multiple of four pixels, so an
+// encoded or absolute run may reach past the width into that padding. The pixels that fall
+// in the padding are dropped and decoding goes on; only a run or delta that passes the
+// padded row stops it.
 #ifndef KORA_KR_IMAGE_H
 #define KORA_KR_IMAGE_H
 
 #include <GL/gl.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "KR_Def.h"
@@ -108,13 +112,14 @@ class KR_Image {
   const KR_RGBA* data() const { return pixels; }
 
  protected:
-  KR_RGBA* pixels;
+  KR_RGBA* pixels;  // new KR_RGBA[rows * columns], released with delete[]
 
   bool hasValidExtension(const std::string& file, const std::string& extension) const;
   bool loadBMP(const std::string& file);
   bool loadPCX(const std::string& file);
 
-  // The readers' decoders, working on a whole file image in memory.
+  // The readers' decoders, working on a whole file image in memory. Each decodes into a new
+  // raster and puts it in place only when the picture loads.
   bool decodeBMP(const byte* file, std::size_t size);
   bool decodePCX(const byte* file, std::size_t size);
 
@@ -125,18 +130,11 @@ class KR_Image {
   struct NoGL {};
   explicit KR_Image(NoGL);
   void checkSize(long width, long height, const char* reader) const;
-  // Releases the raster and allocates one of width x height, opaque black unless the caller
-  // overwrites every pixel; fails the reader when there is no memory.
-  void replaceRaster(int width, int height, const char* reader, bool opaqueBlack);
-
-  // Raster storage in one block (large ones on huge pages where the system offers them, so a
-  // big picture costs few page faults). The last large block released (2 MiB to 128 MiB) is
-  // kept for the next raster of about its size, so pictures loaded one after another (load,
-  // upload, free) reuse one block instead of fresh pages the kernel must clear each time.
-  // allocateRaster returns null when there is no memory.
-  static KR_RGBA* allocateRaster(std::size_t count, bool opaqueBlack);
-  static KR_RGBA* allocateRasterOrThrow(std::size_t count);  // opaque black; throws bad_alloc
-  static void releaseRaster(KR_RGBA* raster);
+  // A raster for a picture of width x height, opaque black. When there is no memory the old
+  // raster is released, the image takes the new size and the reader fails.
+  std::unique_ptr<KR_RGBA[]> newRaster(int width, int height, const char* reader);
+  // Puts a decoded raster in place of the old one.
+  void replaceRaster(std::unique_ptr<KR_RGBA[]> raster, int width, int height);
 };
 
 }  // namespace KORA

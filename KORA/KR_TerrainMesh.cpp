@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <new>
+#include <stdexcept>
 
 namespace KORA {
 
@@ -29,46 +30,25 @@ KR_Vector3D faceNormal(const KR_Quad& q) {
 
 }  // namespace
 
-KR_Quad::KR_Quad(const KR_Quad& q) : vertices{q.vertices[0], q.vertices[1], q.vertices[2], q.vertices[3]}, normal(q.normal) {}
-
-KR_Quad& KR_Quad::operator=(const KR_Quad& q) {
-  if (this != &q) {
-    for (int i = 0; i < 4; ++i) vertices[i] = q.vertices[i];
-    normal = q.normal;
-  }
-  return *this;
-}
-
-KR_TerrainMesh::KR_TerrainMesh(int _width, int _height) : width(_width), height(_height), height_map(nullptr) {
+KR_TerrainMesh::KR_TerrainMesh(int columns, int rows) : width(columns), height(rows) {
   // Negative sizes make an empty mesh instead of a failing allocation.
   if (width < 0 || height < 0) width = height = 0;
-  allocate();
+  try {
+    grid.resize(std::size_t(width) * std::size_t(height));
+  } catch (const std::bad_alloc&) {
+    heightMapAllocationFailed();
+  } catch (const std::length_error&) {
+    heightMapAllocationFailed();
+  }
 }
 
-KR_TerrainMesh::KR_TerrainMesh(int _width, int _height, int number_iterations, scalar resolution, int scale)
-    : KR_TerrainMesh(_width, _height) {
+KR_TerrainMesh::KR_TerrainMesh(int columns, int rows, int number_iterations, scalar resolution, int scale)
+    : KR_TerrainMesh(columns, rows) {
   raiseHills(number_iterations);
   normaliseHeights();
   placeVertices(resolution, scale);
   buildQuads();
   computeVertexNormals();
-}
-
-KR_TerrainMesh::~KR_TerrainMesh() {
-  if (height_map) {
-    for (int k = 0; k < height; ++k) delete[] height_map[k];
-    delete[] height_map;
-  }
-}
-
-void KR_TerrainMesh::allocate() {
-  height_map = new (std::nothrow) KR_Vertex*[size_t(height)];
-  if (!height_map) heightMapAllocationFailed();
-  for (int k = 0; k < height; ++k) height_map[k] = nullptr;
-  for (int k = 0; k < height; ++k) {
-    height_map[k] = new (std::nothrow) KR_Vertex[size_t(width)];
-    if (!height_map[k]) heightMapAllocationFailed();
-  }
 }
 
 void KR_TerrainMesh::raiseHills(int number_iterations) {
@@ -92,7 +72,7 @@ void KR_TerrainMesh::raiseHills(int number_iterations) {
         long dy = center_y - k, dx = center_x - l;
         scalar value = scalar(int(s - dy * dy - dx * dx));
         if (value > 0.0f) {
-          scalar& h = height_map[k][l].point.data[1];
+          scalar& h = at(k, l).point.data[1];
           if (h > 0.0f)
             h += value;
           else
@@ -107,7 +87,7 @@ void KR_TerrainMesh::normaliseHeights() {
   int max = 0, min = INT_MAX;
   for (int k = 0; k < height; ++k)
     for (int l = 0; l < width; ++l) {
-      scalar h = height_map[k][l].point.data[1];
+      scalar h = at(k, l).point.data[1];
       if (h > max)
         max = int(h);
       else if (h < min)
@@ -117,12 +97,12 @@ void KR_TerrainMesh::normaliseHeights() {
   if (range == 0.0f) range = 0.0001f;
   for (int k = 0; k < height; ++k)
     for (int l = 0; l < width; ++l) {
-      scalar& h = height_map[k][l].point.data[1];
+      scalar& h = at(k, l).point.data[1];
       h = (h - scalar(min)) / range;
     }
   for (int k = 0; k < height; ++k)
     for (int l = 0; l < width; ++l) {
-      scalar& h = height_map[k][l].point.data[1];
+      scalar& h = at(k, l).point.data[1];
       h = h * h;
     }
 }
@@ -130,7 +110,7 @@ void KR_TerrainMesh::normaliseHeights() {
 void KR_TerrainMesh::placeVertices(scalar resolution, int scale) {
   for (int k = 0; k < height; ++k)
     for (int l = 0; l < width; ++l) {
-      KR_Point3D& p = height_map[k][l].point;
+      KR_Point3D& p = at(k, l).point;
       p.data[0] = scalar(k) * resolution;
       p.data[2] = scalar(l) * resolution;
       p.data[1] = p.data[1] * scalar(scale);
@@ -144,10 +124,10 @@ void KR_TerrainMesh::buildQuads() {
   for (int k = 0; k < height - 1; ++k)
     for (int l = 0; l < width - 1; ++l) {
       KR_Quad q;
-      q.vertices[0] = &height_map[k + 1][l + 1];
-      q.vertices[1] = &height_map[k][l + 1];
-      q.vertices[2] = &height_map[k][l];
-      q.vertices[3] = &height_map[k + 1][l];
+      q.vertices[0] = &at(k + 1, l + 1);
+      q.vertices[1] = &at(k, l + 1);
+      q.vertices[2] = &at(k, l);
+      q.vertices[3] = &at(k + 1, l);
       q.normal = faceNormal(q);
       quads.push_back(q);
     }
@@ -166,24 +146,7 @@ void KR_TerrainMesh::computeVertexNormals() {
         for (int ql = l - 1; ql <= l; ++ql)
           if (qk >= 0 && ql >= 0) normal_sum += quads[size_t(qk) * quadColumns + ql].normal;
       normal_sum.normalize();
-      height_map[k][l].normal = normal_sum;
-    }
-}
-
-void KR_TerrainMesh::computeVertexNormalsByScan() {
-  for (int k = 0; k < height - 1; ++k)
-    for (int l = 0; l < width - 1; ++l) {
-      const KR_Vertex* vertex = &height_map[k][l];
-      KR_Vector3D normal_sum(1.0f, 1.0f, 1.0f);
-      bool used = false;
-      for (const KR_Quad& q : quads)
-        if (q.vertices[0] == vertex || q.vertices[1] == vertex || q.vertices[2] == vertex ||
-            q.vertices[3] == vertex) {
-          normal_sum += q.normal;
-          used = true;
-        }
-      normal_sum.normalize();
-      if (used) height_map[k][l].normal = normal_sum;
+      at(k, l).normal = normal_sum;
     }
 }
 

@@ -4,6 +4,7 @@
 #ifndef KORA_KR_TERRAINMESH_H
 #define KORA_KR_TERRAINMESH_H
 
+#include <cstddef>
 #include <vector>
 
 #include "KR_Vertex.h"
@@ -17,8 +18,8 @@ public:
   KR_Vector3D normal;      // face normal
 
   KR_Quad() : vertices{nullptr, nullptr, nullptr, nullptr} {}
-  KR_Quad(const KR_Quad& q);
-  KR_Quad& operator=(const KR_Quad& q);
+  KR_Quad(const KR_Quad& q) = default;
+  KR_Quad& operator=(const KR_Quad& q) = default;
   virtual ~KR_Quad() {}
 };
 
@@ -29,24 +30,20 @@ public:
   KR_TerrainMesh(int width, int height, int number_iterations, scalar resolution, int scale);
   // Only the grid of default vertices (all heights 0), for building step by step.
   KR_TerrainMesh(int width, int height);
-  ~KR_TerrainMesh();
   KR_TerrainMesh(const KR_TerrainMesh&) = delete;
   KR_TerrainMesh& operator=(const KR_TerrainMesh&) = delete;
 
   int rowCount() const { return height; }
   int columnCount() const { return width; }
   // Vertex at row k (along x), column l (along z).
-  KR_Vertex& at(int k, int l) { return height_map[k][l]; }
-  const KR_Vertex& at(int k, int l) const { return height_map[k][l]; }
+  KR_Vertex& at(int k, int l) { return grid[std::size_t(k) * width + l]; }
+  const KR_Vertex& at(int k, int l) const { return grid[std::size_t(k) * width + l]; }
   // The quads row by row, columns ascending.
   const std::vector<KR_Quad>& quadList() const { return quads; }
 
   // Vertex normals by summing, for each vertex, the face normals of the at most four quads
   // that use it in list order: the same sums as a scan of the whole list, in linear time.
   void computeVertexNormals();
-  // The same by scanning the whole quad list for every vertex (quadratic; kept to prove
-  // the linear version against and to measure it).
-  void computeVertexNormalsByScan();
 
   // Construction steps, public so that tests can stop after any of them.
   void raiseHills(int number_iterations);
@@ -55,11 +52,9 @@ public:
   void buildQuads();
 
 private:
-  void allocate();
-
   int width;
   int height;
-  KR_Vertex** height_map;  // height rows of width vertices; null when empty
+  std::vector<KR_Vertex> grid;  // the height map, row by row
   std::vector<KR_Quad> quads;
 };
 

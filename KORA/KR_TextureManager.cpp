@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <new>
 
 namespace KORA {
 
@@ -20,8 +21,7 @@ KR_TextureManager* KR_TextureManager::getInstance() {
 KR_TextureManager::KR_TextureManager() : mipmapping(false) {}
 
 KR_TextureManager::~KR_TextureManager() {
-  for (KR_Texture* texture : textures) delete texture;
-  textures.clear();
+  textures.clear();  // in list order; each record deletes its GL texture
   if (tm_instance == this) tm_instance = nullptr;  // the next getInstance() makes a fresh one
 }
 
@@ -30,20 +30,19 @@ int KR_TextureManager::getTexture(const std::string& name, void* owner, bool kee
     found->owners.push_back(owner);
     return static_cast<int>(found->texture_id);
   }
-  KR_Texture* texture = new KR_Texture(name, keepImages);
-  if (texture->texture_ok) {
-    texture->owners.push_back(owner);
-    textures.push_back(texture);
-    return static_cast<int>(texture->texture_id);
+  KR_Texture& texture = textures.emplace_back(name, keepImages);
+  if (texture.texture_ok) {
+    texture.owners.push_back(owner);
+    return static_cast<int>(texture.texture_id);
   }
-  delete texture;
+  textures.pop_back();
   std::cerr << "Error: Unable to get texture " << name << '\n';
   return 0;
 }
 
 KR_Image* KR_TextureManager::getImage(GLuint id) {
   KR_Texture* texture = findInstance(id);
-  return texture != nullptr ? texture->image : nullptr;
+  return texture != nullptr ? texture->image.get() : nullptr;
 }
 
 bool KR_TextureManager::removeTextures(void* owner) {
@@ -52,11 +51,9 @@ bool KR_TextureManager::removeTextures(void* owner) {
   int removed = 0;
   for (int walk = 0; walk < counter; ++walk) {
     for (auto it = textures.begin(); it != textures.end(); ++it) {
-      KR_Texture* texture = *it;
-      if (!texture->removeInstance(owner)) continue;
+      if (!it->removeInstance(owner)) continue;
       ++removed;
-      if (texture->owners.empty()) {
-        delete texture;
+      if (it->owners.empty()) {
         textures.erase(it);
         break;  // the next walk starts again from the start of the list
       }
@@ -66,21 +63,21 @@ bool KR_TextureManager::removeTextures(void* owner) {
 }
 
 KR_TextureManager::KR_Texture* KR_TextureManager::findInstance(const std::string& name) {
-  for (KR_Texture* texture : textures)
-    if (texture->name == name) return texture;
+  for (KR_Texture& texture : textures)
+    if (texture.name == name) return &texture;
   return nullptr;
 }
 
 KR_TextureManager::KR_Texture* KR_TextureManager::findInstance(GLuint id) {
-  for (KR_Texture* texture : textures)
-    if (texture->texture_id == id) return texture;
+  for (KR_Texture& texture : textures)
+    if (texture.texture_id == id) return &texture;
   return nullptr;
 }
 
 int KR_TextureManager::countTextures(void* owner) const {
   int count = 0;
-  for (const KR_Texture* texture : textures)
-    if (std::find(texture->owners.begin(), texture->owners.end(), owner) != texture->owners.end())
+  for (const KR_Texture& texture : textures)
+    if (std::find(texture.owners.begin(), texture.owners.end(), owner) != texture.owners.end())
       ++count;
   return count;
 }
@@ -88,14 +85,13 @@ int KR_TextureManager::countTextures(void* owner) const {
 // ---------------------------------------------------------------------------------------------
 // Texture records
 
-KR_TextureManager::KR_Texture::KR_Texture()
-    : texture_id(0), texture_ok(false), image(nullptr) {}
+KR_TextureManager::KR_Texture::KR_Texture() : texture_id(0), texture_ok(false) {}
 
 KR_TextureManager::KR_Texture::KR_Texture(const std::string& requested, bool keepImages)
-    : name(requested), texture_id(0), texture_ok(false), image(nullptr) {
+    : name(requested), texture_id(0), texture_ok(false) {
   try {
     const std::string path = TEXTURE_DIRECTORY + name;
-    image = new KR_Image();
+    image.reset(new KR_Image());
     if (image->loadImage(path)) {
       if (KR_TextureManager::getInstance()->mipmapping)
         image->setTextureGL(&texture_id, GL_REPEAT, GL_REPEAT, GL_LINEAR,
@@ -106,22 +102,18 @@ KR_TextureManager::KR_Texture::KR_Texture(const std::string& requested, bool kee
     }
     if (texture_id != 0) {
       texture_ok = true;
-      if (!keepImages) {
-        delete image;
-        image = nullptr;
-      }
+      if (!keepImages) image.reset();
     } else {
       std::cerr << "Creation of texture " << path << " failed\n";
     }
-  } catch (...) {
-    // Left as far as it got; texture_ok stays false unless the GL texture exists.
+  } catch (const std::bad_alloc&) {
+    // No memory for the picture: left as far as it got, texture_ok false unless the GL
+    // texture exists.
   }
 }
 
 KR_TextureManager::KR_Texture::~KR_Texture() {
   if (texture_id != 0) glDeleteTextures(1, &texture_id);
-  delete image;
-  owners.clear();
 }
 
 bool KR_TextureManager::KR_Texture::removeInstance(void* owner) {

@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 
 #include <list>
+#include <memory>
 #include <string>
 
 #include "KR_Image.h"
@@ -41,7 +42,7 @@ class KR_TextureManager {
     GLuint texture_id;  // 0 while no GL texture exists
     std::list<void*> owners;  // one entry per successful request
     bool texture_ok;
-    KR_Image* image;  // kept picture, or null
+    std::unique_ptr<KR_Image> image;  // kept picture, or null
 
     KR_Texture();
     KR_Texture(const std::string& name, bool keepImages);
@@ -52,7 +53,7 @@ class KR_TextureManager {
     KR_Texture& operator=(const KR_Texture&) = delete;
   };
 
-  std::list<KR_Texture*> textures;  // creation order
+  std::list<KR_Texture> textures;  // creation order
   static KR_TextureManager* tm_instance;
 
   KR_TextureManager();

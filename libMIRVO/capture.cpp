@@ -1,14 +1,14 @@
 // MIRVO_FRAMES and MIRVO_CAPTURE: end a program after N frames, write every frame as PNG.
 #include "internal.h"
 
-#include <png.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <vector>
+
+#include "picture_writer.h"
 
 void mirvo_capture_frame_start(unsigned long frame_starting)
 {
@@ -39,45 +39,20 @@ void mirvo_capture_frame_start(unsigned long frame_starting)
 
 int mirvo_write_png(SDL_Surface *s, const char *path)
 {
-    FILE *f = fopen(path, "wb");
-    if (!f) {
-        fprintf(stderr, "MIRVO: cannot write %s: %s\n", path, strerror(errno));
-        return 0;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
-    png_infop info = png ? png_create_info_struct(png) : NULL;
-    std::vector<png_byte> row((size_t)s->w * 3);
-    volatile bool locked = false;  // survives libpng's longjmp on an error
-    if (!info || setjmp(png_jmpbuf(png))) {
-        if (locked)
-            SDL_UnlockSurface(s);
-        png_destroy_write_struct(&png, info ? &info : NULL);
-        fclose(f);
-        fprintf(stderr, "MIRVO: cannot encode %s\n", path);
-        return 0;
-    }
-    png_init_io(png, f);
-    png_set_compression_level(png, 3);
-    png_set_IHDR(png, info, s->w, s->h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) == 0)
-        locked = true;
-    for (int y = 0; y < s->h; ++y) {
+    std::vector<picture::Rgb> pixels((size_t)s->w * s->h);
+    const bool locked = SDL_MUSTLOCK(s) && SDL_LockSurface(s) == 0;
+    for (int y = 0; y < s->h; ++y)
         for (int x = 0; x < s->w; ++x) {
-            Uint8 r, g, b;
-            SDL_GetRGB(mirvo_get_pixel(s, x, y), s->format, &r, &g, &b);
-            row[3 * x] = r;
-            row[3 * x + 1] = g;
-            row[3 * x + 2] = b;
+            picture::Rgb &p = pixels[(size_t)y * s->w + x];
+            SDL_GetRGB(mirvo_get_pixel(s, x, y), s->format, &p.r, &p.g, &p.b);
         }
-        png_write_row(png, row.data());
-    }
     if (locked)
         SDL_UnlockSurface(s);
-    locked = false;
-    png_write_end(png, NULL);
-    png_destroy_write_struct(&png, &info);
-    fclose(f);
+    errno = 0;
+    if (!picture::writePng(path, s->w, s->h, pixels.data(), 3)) {
+        fprintf(stderr, "MIRVO: cannot write %s: %s\n", path,
+                errno ? strerror(errno) : "PNG encoding failed");
+        return 0;
+    }
     return 1;
 }

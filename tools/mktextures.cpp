@@ -1,8 +1,7 @@
 // mktextures - generates the picture files under TEXTURES/ that the KORA demo and the
 // library's scene classes load: a six-face sky box and the tiling ground texture.
 //
-//   c++ -O2 -std=c++17 -o mktextures tools/mktextures.cpp && ./mktextures TEXTURES
-//   (tools/mktextures.sh does exactly this)
+//   tools/mktextures.sh   (builds it with the shared picture writer, writes TEXTURES/)
 //
 // Every sky box texel is the colour of the sky in the direction that texel covers on the
 // cube, so neighbouring faces meet without seams. The ground texture is built from noise
@@ -13,6 +12,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "picture_writer.h"
 
 namespace {
 
@@ -254,9 +255,7 @@ Picture ground(int size) {
 // ---------------------------------------------------------------------------------------
 // Colour reduction for the palette formats: median cut into 256 boxes, nearest colour.
 
-struct Rgb8 {
-  uint8_t r, g, b;
-};
+using Rgb8 = picture::Rgb;
 
 Rgb8 to8(Rgb c) {
   auto q = [](float v) { return uint8_t(std::lround(clamp01(v) * 255.0f)); };
@@ -334,184 +333,16 @@ std::vector<uint8_t> indexed(const std::vector<Rgb8>& pixels, const std::vector<
   return out;
 }
 
-// ---------------------------------------------------------------------------------------
-// File writers.
+// The colours reduced to a 256-colour palette, and each texel's index into it.
+struct Paletted {
+  std::vector<Rgb8> palette;
+  std::vector<uint8_t> indices;
+};
 
-void put16(std::vector<uint8_t>& f, unsigned v) {
-  f.push_back(uint8_t(v));
-  f.push_back(uint8_t(v >> 8));
-}
-void put32(std::vector<uint8_t>& f, uint32_t v) {
-  put16(f, v & 0xFFFFu);
-  put16(f, v >> 16);
-}
-
-bool save(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (!out) {
-    std::fprintf(stderr, "mktextures: cannot write %s\n", path.c_str());
-    return false;
-  }
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  ok = (std::fclose(out) == 0) && ok;
-  if (!ok) std::fprintf(stderr, "mktextures: error writing %s\n", path.c_str());
-  return ok;
-}
-
-// Windows bitmap header with the 40-byte information header.
-void bmpHeader(std::vector<uint8_t>& f, int w, int h, int bits, uint32_t compression,
-               uint32_t dataOffset, uint32_t dataSize) {
-  f.push_back('B');
-  f.push_back('M');
-  put32(f, dataOffset + dataSize);
-  put32(f, 0);
-  put32(f, dataOffset);
-  put32(f, 40);
-  put32(f, uint32_t(w));
-  put32(f, uint32_t(h));
-  put16(f, 1);
-  put16(f, unsigned(bits));
-  put32(f, compression);
-  put32(f, dataSize);
-  put32(f, 2835);  // 72 dpi
-  put32(f, 2835);
-  put32(f, bits == 8 ? 256 : 0);
-  put32(f, 0);
-}
-
-bool writeBmp24(const std::string& path, const Picture& p) {
-  std::vector<Rgb8> px = to8(p);
-  int rowBytes = (p.width * 3 + 3) & ~3;
-  std::vector<uint8_t> f;
-  bmpHeader(f, p.width, p.height, 24, 0, 54, uint32_t(rowBytes * p.height));
-  for (int row = p.height - 1; row >= 0; --row) {  // bottom scan line first
-    for (int col = 0; col < p.width; ++col) {
-      const Rgb8& c = px[size_t(row) * p.width + col];
-      f.push_back(c.b);
-      f.push_back(c.g);
-      f.push_back(c.r);
-    }
-    for (int pad = p.width * 3; pad < rowBytes; ++pad) f.push_back(0);
-  }
-  return save(path, f);
-}
-
-// 8-bit run-length bitmap (BI_RLE8): encoded runs for repeats, absolute runs for the rest.
-bool writeBmp8Rle(const std::string& path, const Picture& p) {
-  std::vector<Rgb8> px = to8(p);
-  std::vector<Rgb8> palette = medianCut(px, 256);
-  std::vector<uint8_t> idx = indexed(px, palette);
-  std::vector<uint8_t> data;
-  for (int row = p.height - 1; row >= 0; --row) {
-    const uint8_t* line = &idx[size_t(row) * p.width];
-    int x = 0;
-    while (x < p.width) {
-      int run = 1;
-      while (x + run < p.width && run < 255 && line[x + run] == line[x]) ++run;
-      if (run >= 2) {
-        data.push_back(uint8_t(run));
-        data.push_back(line[x]);
-        x += run;
-        continue;
-      }
-      // Gather literals up to the next pair of equal indices.
-      int lit = 1;
-      while (x + lit < p.width && lit < 255 &&
-             !(x + lit + 1 < p.width && line[x + lit] == line[x + lit + 1]))
-        ++lit;
-      if (lit < 3) {
-        for (int i = 0; i < lit; ++i) {
-          data.push_back(1);
-          data.push_back(line[x + i]);
-        }
-      } else {
-        data.push_back(0);
-        data.push_back(uint8_t(lit));
-        for (int i = 0; i < lit; ++i) data.push_back(line[x + i]);
-        if (lit & 1) data.push_back(0);
-      }
-      x += lit;
-    }
-    data.push_back(0);
-    data.push_back(row == 0 ? 1 : 0);  // end of line, or end of bitmap after the top row
-  }
-  std::vector<uint8_t> f;
-  bmpHeader(f, p.width, p.height, 8, 1, 54 + 1024, uint32_t(data.size()));
-  for (const Rgb8& c : palette) {
-    f.push_back(c.b);
-    f.push_back(c.g);
-    f.push_back(c.r);
-    f.push_back(0);
-  }
-  f.insert(f.end(), data.begin(), data.end());
-  return save(path, f);
-}
-
-void pcxHeader(std::vector<uint8_t>& f, int w, int h, int planes) {
-  f.push_back(10);  // ZSoft
-  f.push_back(5);   // version 3.0 and later
-  f.push_back(1);   // run-length encoding
-  f.push_back(8);   // bits per pixel and plane
-  put16(f, 0);
-  put16(f, 0);
-  put16(f, unsigned(w - 1));
-  put16(f, unsigned(h - 1));
-  put16(f, 72);
-  put16(f, 72);
-  for (int i = 0; i < 48; ++i) f.push_back(0);  // 16-colour map, unused
-  f.push_back(0);
-  f.push_back(uint8_t(planes));
-  put16(f, unsigned(w));  // bytes per plane line (w is even)
-  put16(f, 1);            // colour palette
-  put16(f, 0);
-  put16(f, 0);
-  for (int i = 0; i < 54; ++i) f.push_back(0);
-}
-
-// One plane line; runs never cross the end of the line.
-void pcxLine(std::vector<uint8_t>& f, const std::vector<uint8_t>& line) {
-  size_t x = 0;
-  while (x < line.size()) {
-    size_t run = 1;
-    while (x + run < line.size() && run < 63 && line[x + run] == line[x]) ++run;
-    if (run > 1 || (line[x] & 0xC0) == 0xC0) f.push_back(uint8_t(0xC0 | run));
-    f.push_back(line[x]);
-    x += run;
-  }
-}
-
-bool writePcx8(const std::string& path, const Picture& p) {
-  std::vector<Rgb8> px = to8(p);
-  std::vector<Rgb8> palette = medianCut(px, 256);
-  std::vector<uint8_t> idx = indexed(px, palette);
-  std::vector<uint8_t> f;
-  pcxHeader(f, p.width, p.height, 1);
-  for (int row = 0; row < p.height; ++row)
-    pcxLine(f, std::vector<uint8_t>(idx.begin() + size_t(row) * p.width,
-                                    idx.begin() + size_t(row + 1) * p.width));
-  f.push_back(12);  // palette marker
-  for (const Rgb8& c : palette) {
-    f.push_back(c.r);
-    f.push_back(c.g);
-    f.push_back(c.b);
-  }
-  return save(path, f);
-}
-
-bool writePcx24(const std::string& path, const Picture& p) {
-  std::vector<Rgb8> px = to8(p);
-  std::vector<uint8_t> f;
-  pcxHeader(f, p.width, p.height, 3);
-  std::vector<uint8_t> line(size_t(p.width));
-  for (int row = 0; row < p.height; ++row)
-    for (int k = 0; k < 3; ++k) {
-      for (int col = 0; col < p.width; ++col) {
-        const Rgb8& c = px[size_t(row) * p.width + col];
-        line[size_t(col)] = k == 0 ? c.r : (k == 1 ? c.g : c.b);
-      }
-      pcxLine(f, line);
-    }
-  return save(path, f);
+Paletted paletted(const std::vector<Rgb8>& px) {
+  Paletted p{medianCut(px, 256), {}};
+  p.indices = indexed(px, p.palette);
+  return p;
 }
 
 }  // namespace
@@ -522,15 +353,24 @@ int main(int argc, char** argv) {
   const char* faces[6] = {"front", "right", "back", "left", "top", "bottom"};
   bool ok = true;
   for (int face = 0; face < 6; ++face) {
-    Picture p = skyFace(face, SKY_SIZE);
-    std::string path = dir + "/sky_" + faces[face] + ".bmp";
+    const int n = SKY_SIZE;
+    const std::vector<Rgb8> px = to8(skyFace(face, n));
+    const std::string path = dir + "/sky_" + faces[face] + ".bmp";
     // The bottom face, mostly smooth ground haze, goes through the run-length path.
-    ok = (face == 5 ? writeBmp8Rle(path, p) : writeBmp24(path, p)) && ok;
+    const Paletted q = face == 5 ? paletted(px) : Paletted{};
+    ok = picture::save(path, face == 5 ? picture::bmpRle8(n, n, q.indices.data(), q.palette.data())
+                                       : picture::bmp24(n, n, px.data()),
+                       "mktextures") &&
+         ok;
     std::printf("%s\n", path.c_str());
   }
-  Picture g = ground(GROUND_SIZE);
-  ok = writePcx8(dir + "/terrain.pcx", g) && ok;
-  ok = writePcx24(dir + "/terrain24.pcx", g) && ok;
+  const int n = GROUND_SIZE;
+  const std::vector<Rgb8> g = to8(ground(n));
+  const Paletted q = paletted(g);
+  ok = picture::save(dir + "/terrain.pcx", picture::pcx8(n, n, q.indices.data(), q.palette.data()),
+                     "mktextures") &&
+       ok;
+  ok = picture::save(dir + "/terrain24.pcx", picture::pcx24(n, n, g.data()), "mktextures") && ok;
   std::printf("%s/terrain.pcx\n%s/terrain24.pcx\n", dir.c_str(), dir.c_str());
   return ok ? 0 : 1;
 }

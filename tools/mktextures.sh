@@ -4,5 +4,6 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-c++ -O2 -std=c++17 -o "$tmp/mktextures" "$top/tools/mktextures.cpp"
+c++ -O2 -std=c++17 -I"$top/tools/picture" -o "$tmp/mktextures" "$top/tools/mktextures.cpp" \
+  "$top/tools/picture/picture_writer.cpp" $(pkg-config --cflags --libs libpng)
 "$tmp/mktextures" "$top/TEXTURES"

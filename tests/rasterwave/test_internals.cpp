@@ -1,16 +1,17 @@
-// rasterwave's tables, text and glyph lookup, and its key and quit handling, tested from
-// inside: the program's source is compiled into this test with its main renamed.
-#define main rasterwave_main
-#include "../../rasterwave/rasterwave.cpp"
-#undef main
-
+// rasterwave's tables, text and glyph lookup, its frame steps, and its key and quit
+// handling, tested through the unit the program links.
 #include <gtest/gtest.h>
+#include <mirvo.h>
+
+#include "rasterwave_frame.h"
 
 #include <SDL_image.h>
 
 #include <algorithm>
 #include <string>
 #include <unistd.h>
+
+using namespace rasterwave;
 
 namespace {
 
@@ -101,8 +102,8 @@ TEST(RasterwaveGlyphs, PauseMarkShowsTheSpaceAndStartsThePause)
     EXPECT_EQ(compute_font_pos('"'), 0);
     Uint32 after = SDL_GetTicks();
     EXPECT_EQ(stopscroller, 1);
-    EXPECT_GE(time, before);
-    EXPECT_LE(time, after);
+    EXPECT_GE(rasterwave::time, before);
+    EXPECT_LE(rasterwave::time, after);
     stopscroller = 0;
     SDL_Quit();
 }
@@ -205,18 +206,47 @@ TEST_F(RasterwaveSetUp, PausedScrollMovesNothingUntilMoreThan2999MsHavePassed)
     unsigned step = 4;
     SDL_Rect shift = {2, 0, 512, 32};
     stopscroller = 1;
-    time = SDL_GetTicks();  // just begun
+    rasterwave::time = SDL_GetTicks();  // just begun
     scroll_text(step, shift);
     EXPECT_EQ(stopscroller, 1);
     EXPECT_EQ(step, 4u);
     EXPECT_EQ(pixel(scroll_surface, 300, 5), 4);
-    time = SDL_GetTicks() - 3000;  // begun 3000 ms ago
+    rasterwave::time = SDL_GetTicks() - 3000;  // begun 3000 ms ago
     scroll_text(step, shift);
     EXPECT_EQ(stopscroller, 0);
     EXPECT_EQ(step, 4u) << "the frame that ends the pause does not move";
     EXPECT_EQ(pixel(scroll_surface, 300, 5), 4);
     scroll_text(step, shift);
     EXPECT_EQ(pixel(scroll_surface, 298, 5), 4);
+}
+
+TEST_F(RasterwaveSetUp, TwistPutsTheBarOverColumnsBehindItAndMovesTheTwistOn)
+{
+    sin_index = 0;
+    twist_strip();
+    EXPECT_EQ(sin_index, 512 % 496) << "one twist entry per strip column";
+    // Column 300 has a negative height (behind the bar): the bar's seven rows lie over it.
+    ASSERT_LT(aSin2[300], 0);
+    const Uint8 bar_rows[7] = {1, 2, 3, 4, 3, 2, 1};
+    for (int r = 0; r < 7; ++r)
+        EXPECT_EQ(pixel(copy_surface, 300, BAR_TOP_ROW + r), bar_rows[r]) << r;
+    EXPECT_EQ(pixel(copy_surface, 300, BAR_TOP_ROW - 1), 0);
+    EXPECT_EQ(pixel(copy_surface, 300, BAR_TOP_ROW + 7), 0);
+}
+
+TEST_F(RasterwaveSetUp, PlaceLaysStripColumnXPlus16AtTheWaveHeightOfX)
+{
+    SDL_FillRect(copy_surface, NULL, 0);
+    for (int x : {0, 100, 479})
+        ((Uint8 *)copy_surface->pixels)[x + STRIP_SHOWN_FROM] = 4;  // row 0 of the strip
+    unsigned phase = 359;
+    place_strip(phase);
+    EXPECT_EQ(phase, 0u) << "the wave moves one step a frame and wraps at 360";
+    for (int x : {0, 100, 479}) {
+        const int top = aSin[(x + 359) % WAVE_STEPS];
+        EXPECT_EQ(pixel(screen, x, top), 4) << x;
+        EXPECT_EQ(pixel(screen, x, top + 1), 0) << x;
+    }
 }
 
 void pushKey(SDLKey sym)

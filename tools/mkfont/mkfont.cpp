@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "picture_writer.h"
+
 namespace {
 
 const char *const kDefaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf";
@@ -149,50 +151,13 @@ void shade(const uint8_t in[CELL_H][CELL_W], uint8_t out[CELL_H][CELL_W]) {
         }
 }
 
-void put16(std::vector<uint8_t> &v, size_t at, unsigned x) {
-    v[at] = static_cast<uint8_t>(x & 0xff);
-    v[at + 1] = static_cast<uint8_t>(x >> 8);
-}
-
-// An 8-bit, one-plane, run-length PCX (version 5) with a 256-colour palette at the end.
+// An 8-bit, one-plane, run-length PCX (version 5) with a 256-colour palette at the end:
+// black and the four greens, the rest black.
 bool write_pcx(const char *path, const std::vector<uint8_t> &pix, int w, int h) {
-    std::vector<uint8_t> out(128, 0);
-    out[0] = 10;  // manufacturer
-    out[1] = 5;   // version: 256-colour palette follows the image
-    out[2] = 1;   // run-length encoding
-    out[3] = 8;   // bits per pixel and plane
-    put16(out, 8, w - 1);
-    put16(out, 10, h - 1);
-    put16(out, 12, 72);
-    put16(out, 14, 72);
-    out[65] = 1;  // planes
-    const int line = (w + 1) & ~1;  // bytes per line, always even
-    put16(out, 66, line);
-    put16(out, 68, 1);  // palette is colour
-    for (int y = 0; y < h; ++y) {
-        const uint8_t *row = &pix[static_cast<size_t>(y) * w];
-        for (int x = 0; x < line;) {
-            uint8_t b = x < w ? row[x] : 0;
-            int n = 1;
-            while (x + n < line && n < 63 && (x + n < w ? row[x + n] : 0) == b)
-                ++n;
-            if (n > 1 || b >= 0xc0)
-                out.push_back(static_cast<uint8_t>(0xc0 | n));
-            out.push_back(b);
-            x += n;
-        }
-    }
-    out.push_back(12);  // palette marker
-    for (int i = 0; i < 256; ++i) {
-        out.push_back(0);
-        out.push_back(i < 5 ? kGreens[i] : 0);
-        out.push_back(0);
-    }
-    FILE *f = std::fopen(path, "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    return std::fclose(f) == 0 && ok;
+    picture::Rgb palette[256] = {};
+    for (int i = 0; i < 5; ++i)
+        palette[i].g = kGreens[i];
+    return picture::save(path, picture::pcx8(w, h, pix.data(), palette), "mkfont");
 }
 
 }  // namespace
@@ -233,10 +198,8 @@ int main(int argc, char **argv) {
     }
     FT_Done_Face(face);
     FT_Done_FreeType(lib);
-    if (!write_pcx(pcx, pix, width, CELL_H)) {
-        std::fprintf(stderr, "mkfont: cannot write %s\n", pcx);
+    if (!write_pcx(pcx, pix, width, CELL_H))
         return 1;
-    }
     std::printf("mkfont: %s at %dx%d px -> %s (%dx%d)\n", ttf, px_w, px_h, pcx, width, CELL_H);
     return 0;
 }

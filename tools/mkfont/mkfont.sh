@@ -16,5 +16,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-g++ -std=c++17 -O2 -Wall -Wextra -o "$tmp/mkfont" "$here/mkfont.cpp" $(pkg-config --cflags --libs freetype2)
+g++ -std=c++17 -O2 -Wall -Wextra -I"$top/tools/picture" -o "$tmp/mkfont" "$here/mkfont.cpp" \
+  "$top/tools/picture/picture_writer.cpp" $(pkg-config --cflags --libs freetype2 libpng)
 "$tmp/mkfont" "${1:-/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf}" "$top/GFX/font.pcx"

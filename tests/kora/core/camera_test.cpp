@@ -18,25 +18,6 @@ namespace {
 
 class CameraSetUp : public koratest::CameraTest {};
 
-TEST_F(CameraSetUp, StartsWithItsInitialValues) {
-  // CTest runs each test in a process of its own, so the camera here is new.
-  EXPECT_EQ(camera, KR_Camera::getInstance());
-  EXPECT_EQ(camera->follow_distance, 10.0f);
-  EXPECT_EQ(camera->follow_angleX, 0);
-  EXPECT_EQ(camera->follow_angleY, 0);
-  EXPECT_EQ(camera->follow_angleZ, 0);
-  EXPECT_TRUE(camera->normal_viewing_volume);
-  EXPECT_EQ(camera->fixed_object, nullptr);
-  if (camera->screen_width != 0)
-    GTEST_SKIP() << "the camera was set up by an earlier test in this process";
-  EXPECT_TRUE(camera->matrix.isIdentity());
-  expectPoint(camera->eye, 0, 0, 0, 0);
-  EXPECT_EQ(camera->eye.data[3], 1.0f);
-  expectVector(camera->up, 0, 0, 0, 0);
-  expectVector(camera->getU(), 0, 0, 0, 0);
-  expectVector(camera->getN(), 0, 0, 0, 0);
-}
-
 TEST_F(CameraSetUp, BasisAndViewingMatrixForTheStandardCamera) {
   standardCamera();
   expectVector(camera->getN(), 0, 0, 1, 0);
@@ -51,17 +32,6 @@ TEST_F(CameraSetUp, BasisAndViewingMatrixForTheStandardCamera) {
   expectPoint(camera->eye, 0, 0, 10, 0);
   expectPoint(camera->look, 0, 0, 0, 0);
   expectVector(camera->up, 0, 1, 0, 0);
-}
-
-TEST_F(CameraSetUp, StoresTheProjectionParameters) {
-  standardCamera();
-  EXPECT_EQ(camera->viewAngle, 90.0f);
-  EXPECT_EQ(camera->screen_width, 800u);
-  EXPECT_EQ(camera->screen_height, 600u);
-  EXPECT_EQ(camera->nearPlane, 1.0f);
-  EXPECT_EQ(camera->farPlane, 100.0f);
-  EXPECT_EQ(camera->aspectRatio, 800.0f / 600.0f);
-  EXPECT_EQ(camera->maxRay, 200.0f);
 }
 
 TEST_F(CameraSetUp, IssuesProjectionPushThenLoadsTheViewingMatrix) {

@@ -14,17 +14,7 @@ void expectColor(const KR_Color& c, float r, float g, float b, float a) {
   EXPECT_EQ(c.components[3], a);
 }
 
-TEST(MaterialDefaults, FixedColoursAndExponent) {
-  const KR_Material m;
-  expectColor(m.ambient, 0.11f, 0.11f, 0.11f, 1);
-  expectColor(m.diffuse, 0.75f, 0.75f, 0.75f, 1);
-  expectColor(m.specular, 0, 0, 0, 1);
-  expectColor(m.emissive, 0, 0, 0, 1);
-  EXPECT_EQ(m.specularExponent, 0.0f);
-  EXPECT_EQ(m.getTransparency(), 0.0f);
-}
-
-TEST(MaterialDefaults, SetDefaultRestoresColoursButNotAlphaOrTransparency) {
+TEST(MaterialSetDefault, RestoresColoursButNotAlphaOrTransparency) {
   KR_Material m;
   m.ambient = KR_Color{{0.5f, 0.6f, 0.7f, 0.2f}};
   m.diffuse = KR_Color{{0, 0, 0, 0.3f}};
@@ -81,6 +71,32 @@ TEST_F(MaterialGL, LoadsBothFacesInOrder) {
   EXPECT_EQ(back[0], 0.75f);
   glGetMaterialfv(GL_FRONT, GL_SHININESS, back);
   EXPECT_EQ(back[0], 20.0f);
+}
+
+// A fresh material, loaded, lights as the documented grey: what GL holds afterwards, not
+// what the members say.
+TEST_F(MaterialGL, DefaultMaterialLoadsTheDocumentedColoursIntoGL) {
+  const float grey[4] = {0.11f, 0.11f, 0.11f, 1}, light[4] = {0.75f, 0.75f, 0.75f, 1},
+              none[4] = {0, 0, 0, 1};
+  struct {
+    GLenum pname;
+    const float* expected;
+  } colours[] = {{GL_AMBIENT, grey}, {GL_DIFFUSE, light}, {GL_SPECULAR, none}, {GL_EMISSION, none}};
+  // Something else first, so that the load has to change every value.
+  const float other[4] = {0.5f, 0.25f, 0.125f, 0.5f};
+  for (const auto& c : colours) glMaterialfv(GL_FRONT_AND_BACK, c.pname, other);
+  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 33);
+  KR_Material().initMaterialGL();
+  for (GLenum face : {GL_FRONT, GL_BACK}) {
+    for (const auto& c : colours) {
+      GLfloat got[4];
+      glGetMaterialfv(face, c.pname, got);
+      for (int i = 0; i < 4; ++i) EXPECT_EQ(got[i], c.expected[i]) << c.pname << " " << i;
+    }
+    GLfloat shininess = -1;
+    glGetMaterialfv(face, GL_SHININESS, &shininess);
+    EXPECT_EQ(shininess, 0.0f);
+  }
 }
 
 }  // namespace

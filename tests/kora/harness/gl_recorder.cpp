@@ -9,6 +9,8 @@
 #include <GL/freeglut.h>
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <sstream>
 
 namespace koratest {
@@ -26,10 +28,69 @@ void note(const char* name, std::vector<double>&& args) {
   if (recording) calls().push_back(GLCall{name, std::move(args)});
 }
 
+namespace {
+
+// The enums that KORA passes, by name.
+#define GL_NAME(e) {e, #e}
+const std::map<GLenum, const char*> ENUM_NAMES = {
+    GL_NAME(GL_DEPTH_TEST), GL_NAME(GL_LIGHTING), GL_NAME(GL_CULL_FACE), GL_NAME(GL_TEXTURE_2D),
+    GL_NAME(GL_BLEND), GL_NAME(GL_ALPHA_TEST), GL_NAME(GL_FOG), GL_NAME(GL_LIGHT0),
+    GL_NAME(GL_NORMALIZE), GL_NAME(GL_COLOR_MATERIAL), GL_NAME(GL_PROJECTION), GL_NAME(GL_MODELVIEW),
+    GL_NAME(GL_TEXTURE_ENV), GL_NAME(GL_TEXTURE_ENV_MODE), GL_NAME(GL_REPLACE), GL_NAME(GL_MODULATE),
+    GL_NAME(GL_TEXTURE_PRIORITY), GL_NAME(GL_TEXTURE_WRAP_S), GL_NAME(GL_TEXTURE_WRAP_T),
+    GL_NAME(GL_TEXTURE_MAG_FILTER), GL_NAME(GL_TEXTURE_MIN_FILTER), GL_NAME(GL_REPEAT),
+    GL_NAME(GL_CLAMP_TO_EDGE), GL_NAME(GL_LINEAR), GL_NAME(GL_NEAREST),
+    GL_NAME(GL_LINEAR_MIPMAP_LINEAR), GL_NAME(GL_COMPILE), GL_NAME(GL_FRONT), GL_NAME(GL_BACK),
+    GL_NAME(GL_FRONT_AND_BACK), GL_NAME(GL_AMBIENT), GL_NAME(GL_DIFFUSE), GL_NAME(GL_SPECULAR),
+    GL_NAME(GL_EMISSION), GL_NAME(GL_SHININESS), GL_NAME(GL_POSITION), GL_NAME(GL_SMOOTH),
+    GL_NAME(GL_CCW), GL_NAME(GL_FILL), GL_NAME(GL_UNPACK_ALIGNMENT), GL_NAME(GL_SRC_ALPHA),
+    GL_NAME(GL_ONE_MINUS_SRC_ALPHA), GL_NAME(GL_RENDER), GL_NAME(GL_SELECT), GL_NAME(GL_FOG_MODE),
+    GL_NAME(GL_FOG_DENSITY), GL_NAME(GL_FOG_START), GL_NAME(GL_FOG_END), GL_NAME(GL_FOG_COLOR),
+    GL_NAME(GL_EXP), GL_NAME(GL_EXP2)};
+#undef GL_NAME
+
+const char* const PRIMITIVES[] = {"GL_POINTS",      "GL_LINES",          "GL_LINE_LOOP",
+                                  "GL_LINE_STRIP",  "GL_TRIANGLES",      "GL_TRIANGLE_STRIP",
+                                  "GL_TRIANGLE_FAN", "GL_QUADS",         "GL_QUAD_STRIP",
+                                  "GL_POLYGON"};
+
+// Which arguments of a call are GL enums; a parameter's value is one when the parameter
+// takes a mode (GL_TEXTURE_ENV_MODE, a wrap mode, a filter, GL_FOG_MODE).
+bool isEnumArgument(const std::string& name, const std::vector<double>& args, std::size_t i) {
+  static const std::set<std::string> first = {
+      "glEnable", "glDisable", "glMatrixMode", "glShadeModel", "glCullFace", "glFrontFace",
+      "glBindTexture", "glPixelStorei", "glFogf", "glFogi", "glFogfv"};
+  static const std::set<std::string> firstTwo = {"glPolygonMode", "glHint", "glBlendFunc",
+                                                 "glMaterialf", "glMaterialfv", "glLightfv",
+                                                 "glTexParameteri", "glTexParameterf",
+                                                 "glTexEnvi", "glTexEnvf"};
+  static const std::set<GLenum> modeParameters = {
+      GL_TEXTURE_ENV_MODE, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_MAG_FILTER,
+      GL_TEXTURE_MIN_FILTER, GL_FOG_MODE};
+  if (i == 0 && first.count(name)) return true;
+  if (i == 1 && name == "glNewList") return true;
+  if (i < 2 && firstTwo.count(name)) return true;
+  if (i == 2 && (name == "glTexParameteri" || name == "glTexEnvi")) return modeParameters.count(GLenum(args[1])) != 0;
+  if (i == 1 && name == "glFogi") return GLenum(args[0]) == GL_FOG_MODE;
+  return false;
+}
+
+}  // namespace
+
 std::string GLCall::str() const {
   std::ostringstream out;
   out << name << '(';
-  for (std::size_t i = 0; i < args.size(); ++i) out << (i ? ", " : "") << args[i];
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    out << (i ? ", " : "");
+    const GLenum value = GLenum(args[i]);
+    const auto named = ENUM_NAMES.find(value);
+    if (name == "glBegin" && i == 0 && value <= GL_POLYGON)
+      out << PRIMITIVES[value];
+    else if (double(value) == args[i] && isEnumArgument(name, args, i) && named != ENUM_NAMES.end())
+      out << named->second;
+    else
+      out << args[i];
+  }
   out << ')';
   return out.str();
 }

@@ -58,7 +58,7 @@ protected:
 struct GLCall {
   std::string name;
   std::vector<double> args;
-  std::string str() const;  // "glEnable(3553)"
+  std::string str() const;  // "glEnable(GL_TEXTURE_2D)": GL enums by name, the rest as numbers
 };
 
 void startRecording();  // clears what was recorded, then records every wrapped call

@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "picture_writer.h"
+
 namespace imgtest {
 
 using Bytes = std::vector<std::uint8_t>;
-
-void put16(Bytes& b, std::size_t at, std::uint16_t v);
-void put32(Bytes& b, std::size_t at, std::uint32_t v);
+using picture::set16;  // little-endian fields written over the bytes at an offset
+using picture::set32;
 
 // The 54-byte BMP file and 40-byte information header, nothing after it.
 Bytes bmpHeader(std::int32_t width, std::int32_t height, std::uint16_t bits,
@@ -32,7 +33,7 @@ Bytes bmp8(int width, int height, const std::vector<std::uint8_t>& topFirst);
 Bytes bmpRle(int width, int height, const Bytes& data);
 
 // The 128-byte PCX header: manufacturer 10, version 5, encoding 1, 8 bits.
-Bytes pcxHeader(int xMin, int yMin, int xMax, int yMax, int planes, int bytesPerLine);
+using picture::pcxHeader;
 // A 768-byte palette of red, green, blue: entry i is (255 - i, i, i / 3).
 Bytes pcxPalette();
 KORA::KR_RGBA pcxPaletteColour(int index);

@@ -148,6 +148,30 @@ TEST(ImageWithoutPixels, IsSafeToKeyCopyAndAssign) {
   EXPECT_EQ(*assigned.getPixel(1, 2), BLACK);
 }
 
+// A subclass may replace the raster itself, as an array of KR_RGBA: the image must release
+// it with delete[] and copy it like any other (a raster from another allocator would crash).
+class Resized : public KR_Image {
+ public:
+  Resized() : KR_Image(2, 2) {
+    delete[] pixels;
+    pixels = new KR_RGBA[3];
+    rows = 1;
+    columns = 3;
+    pixels[2] = KR_RGBA(9, 8, 7, 6);
+  }
+};
+
+TEST(ImageSubclass, MayReplaceThePixelsWithAnArrayOfItsOwn) {
+  Resized image;
+  const KR_Image copy(image);
+  EXPECT_EQ(*copy.getPixel(0, 2), KR_RGBA(9, 8, 7, 6));
+  image = Resized();  // the old raster goes through delete[], so must the one assigned over
+  KR_Image sized(4, 4);
+  sized = image;
+  EXPECT_EQ(sized.columns, 3);
+  EXPECT_EQ(*sized.getPixel(0, 0), BLACK);
+}
+
 TEST(ImagePixelAccess, CheckedFormsRefuseCoordinatesOutsideTheRaster) {
   KR_Image image(3, 2);  // rows 0..1, columns 0..2
   EXPECT_TRUE(image.setPixel(1, 2, KR_RGBA(1, 1, 1, 1)));
@@ -192,6 +216,13 @@ TEST(EndianFields, Bytes36000000GiveFiftyFourAndAdvanceByFour) {
   endian->getTypedData(&value, cursor, 4);
   EXPECT_EQ(value, 54);
   EXPECT_EQ(cursor, bytes + 4);
+  // The same from read-only bytes, through a cursor to const.
+  const unsigned char header[] = {0x02, 0x01, 0x36};
+  const unsigned char* at = header;
+  std::uint16_t field = 0;
+  endian->getTypedData(&field, at, 2);
+  EXPECT_EQ(field, 0x0102);
+  EXPECT_EQ(at, header + 2);
 }
 
 TEST(EndianFields, ValuesAreLittleEndianOnThisHost) {

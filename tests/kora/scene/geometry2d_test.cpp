@@ -312,10 +312,10 @@ TEST_F(Draw2D, PointsAndLinesEmitTheirVertices) {
   koratest::stopRecording();
   auto calls = koratest::recordedCalls();
   ASSERT_EQ(calls.size(), 29u) << koratest::recordedText();
-  EXPECT_EQ(calls[0].str(), "glBegin(0)");  // GL_POINTS
+  EXPECT_EQ(calls[0].str(), "glBegin(GL_POINTS)");
   EXPECT_EQ(calls[1].str(), "glVertex2i(3, 4)");
   EXPECT_EQ(calls[4].str(), "glVertex2f(1.5, 2.5)");
-  EXPECT_EQ(calls[6].str(), "glBegin(1)");  // GL_LINES
+  EXPECT_EQ(calls[6].str(), "glBegin(GL_LINES)");
   EXPECT_EQ(calls[7].str(), "glVertex2i(1, 2)");
   EXPECT_EQ(calls[8].str(), "glVertex2i(3, 4)");
   EXPECT_EQ(calls[12].str(), "glVertex2f(3, 4)");
@@ -335,12 +335,12 @@ TEST_F(Draw2D, PolyLineOpenOrClosedThenFlush) {
   koratest::stopRecording();
   auto calls = koratest::recordedCalls();
   ASSERT_EQ(calls.size(), 6u + 6u + 3u) << koratest::recordedText();
-  EXPECT_EQ(calls[0].str(), "glBegin(2)");  // GL_LINE_LOOP
+  EXPECT_EQ(calls[0].str(), "glBegin(GL_LINE_LOOP)");
   EXPECT_EQ(calls[3].str(), "glVertex2f(0, 3)");
   EXPECT_EQ(calls[4].name, "glEnd");
   EXPECT_EQ(calls[5].name, "glFlush");
-  EXPECT_EQ(calls[6].str(), "glBegin(3)");  // GL_LINE_STRIP
-  EXPECT_EQ(calls[12].str(), "glBegin(3)");
+  EXPECT_EQ(calls[6].str(), "glBegin(GL_LINE_STRIP)");
+  EXPECT_EQ(calls[12].str(), "glBegin(GL_LINE_STRIP)");
   EXPECT_EQ(calls[13].name, "glEnd");
   EXPECT_EQ(calls[14].name, "glFlush");
 }

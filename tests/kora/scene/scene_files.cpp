@@ -3,34 +3,14 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <vector>
 
+#include "picture_writer.h"
+
 namespace scenetest {
-
-namespace {
-
-void put16(std::vector<std::uint8_t>& f, unsigned v) {
-  f.push_back(std::uint8_t(v));
-  f.push_back(std::uint8_t(v >> 8));
-}
-
-void put32(std::vector<std::uint8_t>& f, std::uint32_t v) {
-  put16(f, v & 0xFFFFu);
-  put16(f, v >> 16);
-}
-
-void save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-}  // namespace
 
 SceneFolder::SceneFolder() {
   char tmpl[] = "/tmp/kora_scene_XXXXXX";
@@ -51,54 +31,18 @@ SceneFolder::~SceneFolder() {
 std::string SceneFolder::texturePath(const std::string& name) const { return top_ + "/TEXTURES/" + name; }
 
 void SceneFolder::writeBmp24(const std::string& name, Colour c, int size) const {
-  int rowBytes = (size * 3 + 3) & ~3;
-  std::vector<std::uint8_t> f{'B', 'M'};
-  put32(f, std::uint32_t(54 + rowBytes * size));
-  put32(f, 0);
-  put32(f, 54);
-  put32(f, 40);
-  put32(f, std::uint32_t(size));
-  put32(f, std::uint32_t(size));
-  put16(f, 1);
-  put16(f, 24);
-  for (int i = 0; i < 6; ++i) put32(f, 0);
-  for (int row = 0; row < size; ++row) {
-    for (int col = 0; col < size; ++col) {
-      f.push_back(c.b);
-      f.push_back(c.g);
-      f.push_back(c.r);
-    }
-    for (int pad = size * 3; pad < rowBytes; ++pad) f.push_back(0);
-  }
-  save(texturePath(name), f);
+  const std::vector<picture::Rgb> pixels(std::size_t(size) * size, picture::Rgb{c.r, c.g, c.b});
+  if (!picture::save(texturePath(name), picture::bmp24(size, size, pixels.data()), "scene test"))
+    throw std::runtime_error("cannot write " + name);
 }
 
+// Every pixel palette entry 1, which holds the colour; the other entries are black.
 void SceneFolder::writePcx8(const std::string& name, Colour c, int size) const {
-  std::vector<std::uint8_t> f{10, 5, 1, 8};
-  put16(f, 0);
-  put16(f, 0);
-  put16(f, unsigned(size - 1));
-  put16(f, unsigned(size - 1));
-  put16(f, 72);
-  put16(f, 72);
-  f.resize(f.size() + 49, 0);
-  f.push_back(1);  // one plane: palette picture
-  put16(f, unsigned(size));
-  put16(f, 1);
-  put16(f, 0);
-  put16(f, 0);
-  f.resize(128, 0);
-  for (int row = 0; row < size; ++row) {  // every line one run of palette entry 1
-    f.push_back(std::uint8_t(0xC0 | size));
-    f.push_back(1);
-  }
-  f.push_back(12);
-  for (int i = 0; i < 256; ++i) {
-    f.push_back(i == 1 ? c.r : 0);
-    f.push_back(i == 1 ? c.g : 0);
-    f.push_back(i == 1 ? c.b : 0);
-  }
-  save(texturePath(name), f);
+  const std::vector<std::uint8_t> indices(std::size_t(size) * size, 1);
+  picture::Rgb palette[256] = {};
+  palette[1] = picture::Rgb{c.r, c.g, c.b};
+  if (!picture::save(texturePath(name), picture::pcx8(size, size, indices.data(), palette), "scene test"))
+    throw std::runtime_error("cannot write " + name);
 }
 
 }  // namespace scenetest

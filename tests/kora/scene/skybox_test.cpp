@@ -66,25 +66,25 @@ TEST_F(SkyBoxGL, SixFacesCompileSixQuadsInTableOrder) {
   EXPECT_EQ(KR_TextureManagerProbe::count(KR_TextureManager::getInstance(), &sky), 6);
   auto list = koratest::recordedListContents();
   ASSERT_EQ(list.size(), 9u + 6u * 13u + 9u) << koratest::recordedText();
-  const char* opening[9] = {"glPushMatrix()",   "glDisable(2929)", "glDisable(2896)",
-                            "glDisable(2884)",  "glEnable(3553)",  "glDisable(3042)",
-                            "glDisable(3008)",  "glDepthMask(0)",  "glTexEnvi(8960, 8704, 7681)"};
+  const char* opening[9] = {"glPushMatrix()",   "glDisable(GL_DEPTH_TEST)", "glDisable(GL_LIGHTING)",
+                            "glDisable(GL_CULL_FACE)",  "glEnable(GL_TEXTURE_2D)",  "glDisable(GL_BLEND)",
+                            "glDisable(GL_ALPHA_TEST)",  "glDepthMask(0)",  "glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE)"};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(list[size_t(i)].str(), opening[i]);
   // Front face: bound texture, priority, the quad with (s, t) before each vertex.
   EXPECT_EQ(list[9].name, "glBindTexture");
-  EXPECT_EQ(list[10].str(), "glTexParameteri(3553, 32870, 1)");
-  EXPECT_EQ(list[11].str(), "glBegin(7)");  // GL_QUADS
+  EXPECT_EQ(list[10].str(), "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, 1)");
+  EXPECT_EQ(list[11].str(), "glBegin(GL_QUADS)");
   const char* front[8] = {"glTexCoord2f(1, 1)", "glVertex3f(-1, -1, -1)", "glTexCoord2f(0, 1)",
                           "glVertex3f(1, -1, -1)", "glTexCoord2f(0, 0)",   "glVertex3f(1, 1, -1)",
                           "glTexCoord2f(1, 0)", "glVertex3f(-1, 1, -1)"};
   for (int i = 0; i < 8; ++i) EXPECT_EQ(list[size_t(12 + i)].str(), front[i]);
   EXPECT_EQ(list[20].name, "glEnd");
-  EXPECT_EQ(list[21].str(), "glTexParameteri(3553, 32870, 0)");
+  EXPECT_EQ(list[21].str(), "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, 0)");
   // The bottom face (last) runs from (-1, -1, -1) to (1, -1, -1).
   EXPECT_EQ(list[9 + 5 * 13 + 4].str(), "glVertex3f(-1, -1, -1)");
   EXPECT_EQ(list[9 + 5 * 13 + 10].str(), "glVertex3f(1, -1, -1)");
-  const char* closing[9] = {"glEnable(2929)", "glDisable(3553)", "glEnable(2896)", "glEnable(2884)",
-                            "glTexEnvi(8960, 8704, 8448)", "glEnable(3042)", "glEnable(3008)",
+  const char* closing[9] = {"glEnable(GL_DEPTH_TEST)", "glDisable(GL_TEXTURE_2D)", "glEnable(GL_LIGHTING)", "glEnable(GL_CULL_FACE)",
+                            "glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE)", "glEnable(GL_BLEND)", "glEnable(GL_ALPHA_TEST)",
                             "glDepthMask(1)", "glPopMatrix()"};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(list[size_t(87 + i)].str(), closing[i]);
   // Every face bound its own texture.
@@ -127,13 +127,13 @@ TEST_F(SkyBoxGL, TrackerThatRemembersDepthTestOffRecordsNoOpeningDisable) {
   auto list = koratest::recordedListContents();
   ASSERT_GE(list.size(), 4u);
   EXPECT_EQ(list[0].name, "glPushMatrix");
-  EXPECT_EQ(list[1].str(), "glDisable(3042)");  // straight to the direct GL calls
+  EXPECT_EQ(list[1].str(), "glDisable(GL_BLEND)");  // straight to the direct GL calls
   size_t disables = 0;
   for (const auto& c : list)
-    if (c.str() == "glDisable(2929)") ++disables;
+    if (c.str() == "glDisable(GL_DEPTH_TEST)") ++disables;
   EXPECT_EQ(disables, 0u);
-  EXPECT_EQ(list[list.size() - 9].str(), "glEnable(2929)");  // the closing calls are all there
-  EXPECT_EQ(list[list.size() - 8].str(), "glDisable(3553)");
+  EXPECT_EQ(list[list.size() - 9].str(), "glEnable(GL_DEPTH_TEST)");  // the closing calls are all there
+  EXPECT_EQ(list[list.size() - 8].str(), "glDisable(GL_TEXTURE_2D)");
 }
 
 TEST_F(SkyBoxGL, FaceTexturesAreClampedSingleLevelAndMipMappingIsLeftOn) {

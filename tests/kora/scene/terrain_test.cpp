@@ -16,6 +16,7 @@
 #include "KR_TextureManager.h"
 #include "kora_gl.h"
 #include "scene_files.h"
+#include "terrain_normal_scan.h"
 
 using namespace KORA;
 
@@ -193,7 +194,7 @@ TEST(TerrainNormals, LinearTimeNormalsAreBitIdenticalToTheWholeListScan) {
     KR_TerrainMesh fast(c.width, c.height, c.hills, c.resolution, c.scale);
     srandom(c.seed);
     KR_TerrainMesh slow(c.width, c.height, c.hills, c.resolution, c.scale);
-    slow.computeVertexNormalsByScan();
+    computeVertexNormalsByScan(slow);
     std::vector<float> a = normals(fast), b = normals(slow);
     ASSERT_EQ(a.size(), b.size());
     EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(float)))
@@ -288,9 +289,9 @@ TEST_F(TerrainGL, ListDrawsEveryQuadCornerInOrder) {
   auto list = koratest::recordedListContents();
   ASSERT_EQ(list.size(), 4u + 2u * (2u + 16u) + 3u) << koratest::recordedText();
   EXPECT_EQ(list[0].name, "glPushMatrix");
-  EXPECT_EQ(list[1].str(), "glEnable(3553)");  // GL_TEXTURE_2D through the tracker
+  EXPECT_EQ(list[1].str(), "glEnable(GL_TEXTURE_2D)");  // through the tracker
   EXPECT_EQ(list[2].name, "glBindTexture");
-  EXPECT_EQ(list[3].str(), "glTexParameteri(3553, 32870, 1)");  // GL_TEXTURE_PRIORITY
+  EXPECT_EQ(list[3].str(), "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, 1)");
   EXPECT_EQ(list[4].args[0], GL_POLYGON);
   // Corners (k + 1, l), (k, l), (k, l + 1), (k + 1, l + 1) with (0, 0), (0, 1), (1, 1), (1, 0).
   const char* st[4] = {"glTexCoord2f(0, 0)", "glTexCoord2f(0, 1)", "glTexCoord2f(1, 1)", "glTexCoord2f(1, 0)"};
@@ -309,8 +310,8 @@ TEST_F(TerrainGL, ListDrawsEveryQuadCornerInOrder) {
   for (int c = 0; c < 3; ++c) EXPECT_NEAR(list[11].args[c], INV_SQRT3, 1e-6);
   EXPECT_EQ(list[23 + 4 * 2 + 3 - 1].str(), "glNormal3fv(0, 0, 0)");  // (0, 2)
   size_t n = list.size();
-  EXPECT_EQ(list[n - 3].str(), "glDisable(3553)");
-  EXPECT_EQ(list[n - 2].str(), "glTexParameteri(3553, 32870, 0)");
+  EXPECT_EQ(list[n - 3].str(), "glDisable(GL_TEXTURE_2D)");
+  EXPECT_EQ(list[n - 2].str(), "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, 0)");
   EXPECT_EQ(list[n - 1].name, "glPopMatrix");
   EXPECT_FALSE(KR_GLState::getInstance()->texture2D);
 }
