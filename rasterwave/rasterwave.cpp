@@ -38,6 +38,22 @@ const Uint32 VIDEO_FLAGS = SDL_HWSURFACE | SDL_HWACCEL | SDL_HWPALETTE;
 
 const char *const FONT_FILE = "../GFX/font.pcx";
 
+const char HELP[] =
+    "Usage: rasterwave [--help | --version]\n"
+    "A text scroller twisted round a green raster bar, riding a sine wave across a\n"
+    "480 x 360 window at 50 frames per second. Escape or closing the window quits.\n"
+    "Any other argument prints the banner and exits with status 255.\n"
+    "\n"
+    "The font is ../GFX/font.pcx, relative to the working folder; when it is not\n"
+    "there, $MIRVO_DATA_DIR/GFX/font.pcx, then the installed share/mirvo/GFX/font.pcx.\n"
+    "\n"
+    "Environment: SDL_VIDEODRIVER=dummy runs without a display, MIRVO_FRAMES=N quits\n"
+    "after N frames, MIRVO_CAPTURE=DIR writes every frame as a PNG, MIRVO_NOWAIT=1\n"
+    "turns frame pacing off, MIRVO_DATA_DIR names the data folder.\n"
+    "\n"
+    "Exit status: 0 on Escape or window close, 1 when the video mode, a surface or\n"
+    "the font cannot be made, 255 after the banner.\n";
+
 // Palette indices of the bar's seven rows, top to bottom.
 const Uint8 bar[7] = {1, 2, 3, 4, 3, 2, 1};
 
@@ -178,9 +194,13 @@ void init()
     flipped_surface = MIRVO_copy_surface(copy_surface);
     if (!flipped_surface)
         fail("make the mirrored strip surface", SDL_GetError());
-    font_surface = IMG_Load(FONT_FILE);
+    const char *looked = NULL;
+    const char *font_file = MIRVO_find_data(FONT_FILE, &looked);
+    if (!font_file)
+        fail("find the font ../GFX/font.pcx, looked in", looked);
+    font_surface = IMG_Load(font_file);
     if (!font_surface)
-        fail("load the font " "../GFX/font.pcx", IMG_GetError());
+        fail("load the font ../GFX/font.pcx", IMG_GetError());
 
     colors[0].r = colors[0].g = colors[0].b = 0;
     const Uint8 greens[4] = {64, 128, 200, 255};
@@ -233,7 +253,15 @@ void draw_bar(SDL_Surface *s, int x)
 
 int main(int argc, char **argv)
 {
-    (void)argv;
+    // --version and --help are answered; any other argument gets the banner.
+    if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+        printf("rasterwave %s\n", MIRVO_VERSION);
+        return 0;
+    }
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        fputs(HELP, stdout);
+        return 0;
+    }
     if (argc > 1) {
         puts("Rasterwave - Halvard - 2002");
         return -1;
