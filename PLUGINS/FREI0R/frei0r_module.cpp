@@ -89,7 +89,8 @@ static int frei0r_font_readable(const char *effect, const char *font)
     const char *looked = NULL;
     const char *file = MIRVO_find_data(font, &looked);
     if (!file) {
-        fprintf(stderr, "%s: cannot find the font %s (looked in %s)\n", effect, font, looked);
+        fprintf(stderr, "%s: cannot read the font %s: not found (looked in %s)\n", effect, font,
+                looked);
         return 0;
     }
     SDL_Surface *image = IMG_Load(file);
