@@ -3,6 +3,7 @@
 #include "internal.h"
 
 #include <dlfcn.h>
+#include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -35,10 +36,12 @@ std::string below_data_folder(const std::string &path)
 std::string installed_data_folder()
 {
     Dl_info info;
+    char real[PATH_MAX];
+    // The library's real place: the loader may have found it through a link (/lib -> usr/lib).
     if (!dladdr(reinterpret_cast<void *>(&installed_data_folder), &info) || !info.dli_fname ||
-        info.dli_fname[0] != '/')
+        info.dli_fname[0] != '/' || !realpath(info.dli_fname, real))
         return "";
-    std::string lib(info.dli_fname);
+    std::string lib(real);
     size_t slash = lib.rfind('/');
     if (slash == std::string::npos)
         return "";

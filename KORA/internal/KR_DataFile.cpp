@@ -23,26 +23,24 @@ std::string folderOf(const std::string& file) {
   return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
 }
 
-// The installed data folders: beside the object holding this code (libKORA, or the program
-// it is linked into), then beside the running program.
+// The installed data folders: beside libKORA, then beside the running program (which is
+// the only place when the library is linked into the program).
 std::vector<std::string> installedFolders() {
   std::vector<std::string> folders;
-  Dl_info info;
-  // A program's own name may come back as typed (relative): /proc/self/exe covers it.
-  if (dladdr(reinterpret_cast<void*>(&folderOf), &info) && info.dli_fname &&
-      info.dli_fname[0] == '/') {
-    std::string dir = folderOf(info.dli_fname);
-    if (!dir.empty()) {
-      folders.push_back(dir + KORA_DATA_FROM_LIBDIR);
-      folders.push_back(dir + KORA_DATA_FROM_BINDIR);
-    }
-  }
   char exe[PATH_MAX];
   ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n > 0) {
-    std::string dir = folderOf(std::string(exe, static_cast<size_t>(n)));
-    if (!dir.empty()) folders.push_back(dir + KORA_DATA_FROM_BINDIR);
+  const std::string program(exe, n > 0 ? static_cast<size_t>(n) : 0);
+  Dl_info info;
+  // A program's own name may come back as typed (relative): /proc/self/exe covers it.
+  // The library's real place: the loader may have found it through a link (/lib -> usr/lib).
+  char library[PATH_MAX];
+  if (dladdr(reinterpret_cast<void*>(&folderOf), &info) && info.dli_fname &&
+      info.dli_fname[0] == '/' && realpath(info.dli_fname, library) && program != library) {
+    std::string dir = folderOf(library);
+    if (!dir.empty()) folders.push_back(dir + KORA_DATA_FROM_LIBDIR);
   }
+  const std::string dir = folderOf(program);
+  if (!dir.empty()) folders.push_back(dir + KORA_DATA_FROM_BINDIR);
   return folders;
 }
 
