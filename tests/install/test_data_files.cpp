@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <mirvo.h>
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,26 +98,25 @@ TEST_F(DataFiles, AFileFoundNowhereNamesEveryPlaceLookedInOrder)
 
 TEST_F(DataFiles, TheInstalledDataFolderIsFoundFromWhereTheLibraryWasLoaded)
 {
-    // A copy of libMIRVO in an installed layout of its own, with the font only there.
+    // A copy of libMIRVO in an installed layout of its own, with the font only there, and
+    // rasterwave made to load that copy.
     const std::string lib = dir_ + "/prefix/lib", data = lib + "/" + MIRVO_DATA_FROM_LIBDIR;
-    ASSERT_EQ(std::system(("mkdir -p '" + lib + "' '" + data + "/GFX'").c_str()), 0);
-    copyFile(MIRVO_LIBRARY, lib + "/libMIRVO-copy.so");
+    const std::string run = dir_ + "/run";
+    ASSERT_EQ(std::system(("mkdir -p '" + lib + "' '" + data + "/GFX' '" + run + "'").c_str()), 0);
+    copyFile(MIRVO_LIBRARY, lib + "/libMIRVO.so.0");
     copyFile(FONT, data + "/GFX/font.pcx");
-    void *copy = dlopen((lib + "/libMIRVO-copy.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(copy, nullptr) << dlerror();
-    auto find = reinterpret_cast<const char *(*)(const char *, const char **)>(
-        dlsym(copy, "MIRVO_find_data"));
-    ASSERT_NE(find, nullptr);
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
-    const char *looked = nullptr;
-    const char *found = find("../GFX/font.pcx", &looked);
-    ASSERT_NE(found, nullptr) << looked;
-    EXPECT_EQ(std::string(found), data + "/GFX/font.pcx");
-    struct stat a, b;
-    ASSERT_EQ(stat(found, &a), 0);
-    ASSERT_EQ(stat((data + "/GFX/font.pcx").c_str(), &b), 0);
-    EXPECT_EQ(a.st_ino, b.st_ino);
-    dlclose(copy);
+    ProgramResult r = runProgram({RASTERWAVE_PROGRAM}, run,
+                                 {{"MIRVO_FRAMES", "3"}, {"MIRVO_NOWAIT", "1"},
+                                  {"LD_LIBRARY_PATH", lib}});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+
+    // Without the font there, the one line names that place too.
+    ASSERT_EQ(unlink((data + "/GFX/font.pcx").c_str()), 0);
+    r = runProgram({RASTERWAVE_PROGRAM}, run, {{"MIRVO_FRAMES", "3"}, {"LD_LIBRARY_PATH", lib}});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(lib + "/" + MIRVO_DATA_FROM_LIBDIR + "/GFX/font.pcx"), std::string::npos)
+        << r.err;
 }
 
 TEST_F(DataFiles, ScrollersFindTheirFontThroughTheLookup)
