@@ -65,6 +65,11 @@ if [ -s "$run/kora.err" ]; then
   exit 1
 fi
 test -s "$run/kora.png"
+# The installed frei0r modules under ffmpeg: they find libMIRVO and the font from their place.
+FREI0R_PATH="$prefix/lib/frei0r-1" ffmpeg -hide_banner -loglevel error -y -f lavfi \
+  -i "frei0r_src=size=320x240:framerate=25:filter_name=wavetext:filter_params=HELLO|80|2" \
+  -frames:v 1 "$run/wavetext.png"
+test -s "$run/wavetext.png"
 
 # 4. No installed file names the build or the source tree.
 if grep -rlF -e "$build" -e "$top" "$prefix"; then
