@@ -20,6 +20,14 @@ extern "C" {
 #define MIRVO_FONT1_CHARACTERS \
     " !#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"
 
+/* Finds a data file named relative to the working directory, such as MIRVO_FONT1: the
+ * path itself when it can be read; otherwise the same file, less its leading "../", under
+ * $MIRVO_DATA_DIR, then under the installed data folder (share/mirvo beside the lib/
+ * folder libMIRVO was loaded from). Returns the path found, or NULL; *looked (when not
+ * NULL) then lists every place tried, separated by ", ". Both stay valid until the next
+ * call. The scrollers look their font up this way. */
+const char *MIRVO_find_data(const char *path, const char **looked);
+
 /* Directions of the rectangle fill effect. */
 static const Uint8 MIRVO_INNER_OUTER_FILL = 1; /* grow from the centre */
 static const Uint8 MIRVO_OUTER_INNER_FILL = 0; /* shrink to the centre */

@@ -1,5 +1,6 @@
 // KR_TextureManager.cpp - texture records, sharing by name and owner counting.
 #include "KR_TextureManager.h"
+#include "internal/KR_DataFile.h"
 
 #include <algorithm>
 #include <iostream>
@@ -91,8 +92,11 @@ KR_TextureManager::KR_Texture::KR_Texture(const std::string& requested, bool kee
     : name(requested), texture_id(0), texture_ok(false) {
   try {
     const std::string path = TEXTURE_DIRECTORY + name;
+    // Outside the source tree the file comes from the data folder; a file found nowhere is
+    // read (and reported) under its own path.
+    const std::string found = findDataFile(path, nullptr);
     image.reset(new KR_Image());
-    if (image->loadImage(path)) {
+    if (image->loadImage(found.empty() ? path : found)) {
       if (KR_TextureManager::getInstance()->mipmapping)
         image->setTextureGL(&texture_id, GL_REPEAT, GL_REPEAT, GL_LINEAR,
                             GL_LINEAR_MIPMAP_LINEAR, true);

@@ -50,8 +50,8 @@ int meterStart = 0, meterFrames = 0;
 float framesPerSecond = 0;
 int runStart = 0;
 
-void usage() {
-  std::fprintf(stderr,
+void usage(FILE* out = stderr) {
+  std::fprintf(out,
                "usage: kora-demo [--size WxH] [--frames N] [--capture FILE.png] [--capture-every K]\n"
                "                 [--press FRAME:KEY]... [--click FRAME:X,Y]... [--seed N] [--free]\n"
                "  KEY: a character, or esc, space, tab, left, right, up, down, pgup, pgdn\n");
@@ -205,6 +205,19 @@ void idle() { glutPostRedisplay(); }
 int main(int argc, char** argv) {
   // Our options are read from a copy taken before GLUT looks at the command line; GLUT's own
   // (-display, -geometry, -sync and so on) are skipped here and handled by glutInit.
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::printf("kora-demo %s\n", MIRVO_VERSION);
+    return 0;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--help") {
+    std::printf("The KORA library at work: a sky box, a terrain, a followed object, picking\n"
+                "and a 2D overlay, in a GLUT window.\n\n");
+    usage(stdout);
+    std::printf("\nTextures are read from ../TEXTURES/, relative to the working folder; when\n"
+                "not there, from $MIRVO_DATA_DIR/TEXTURES/, then from the installed data\n"
+                "folder share/mirvo/TEXTURES/.\n");
+    return 0;
+  }
   std::vector<char*> ours{argv[0]};
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];

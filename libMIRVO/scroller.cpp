@@ -43,7 +43,13 @@ MIRVO_API Uint8 MIRVO_add_scroller(const char *text, const char *font, const cha
         ++id;
     if (id == SCROLLER_SLOTS)
         return 255;
-    SDL_Surface *image = IMG_Load(font);
+    const char *looked = NULL;
+    const char *file = MIRVO_find_data(font, &looked);
+    if (!file) {
+        fprintf(stderr, "MIRVO: cannot find font %s (looked in %s)\n", font, looked);
+        return 255;
+    }
+    SDL_Surface *image = IMG_Load(file);
     if (!image) {
         fprintf(stderr, "MIRVO: cannot load font %s: %s\n", font, IMG_GetError());
         return 255;

@@ -8,11 +8,12 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#ifndef MIRVO_BUILD_MODULE_DIR
-#define MIRVO_BUILD_MODULE_DIR ""
-#endif
-#ifndef MIRVO_INSTALLED_MODULE_DIR
-#define MIRVO_INSTALLED_MODULE_DIR ""
+#include <climits>
+#include <unistd.h>
+
+// The module folder as seen from the program's own folder (the build tree mirrors it).
+#ifndef MIRVO_MODULES_FROM_BINDIR
+#define MIRVO_MODULES_FROM_BINDIR "../lib/mirvo/modules"
 #endif
 
 namespace {
@@ -79,10 +80,11 @@ std::vector<std::string> mirvo_module_search_path(const std::vector<std::string>
 {
     std::vector<std::string> dirs(extra);
     split_path(getenv("MIRVO_MODULE_PATH"), dirs);
-    if (*MIRVO_BUILD_MODULE_DIR)
-        dirs.push_back(MIRVO_BUILD_MODULE_DIR);
-    if (*MIRVO_INSTALLED_MODULE_DIR)
-        dirs.push_back(MIRVO_INSTALLED_MODULE_DIR);
+    char exe[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    std::string program(exe, n > 0 ? static_cast<size_t>(n) : 0);
+    if (program.rfind('/') != std::string::npos)
+        dirs.push_back(program.substr(0, program.rfind('/') + 1) + MIRVO_MODULES_FROM_BINDIR);
     return dirs;
 }
 

@@ -80,9 +80,14 @@ void usage(FILE *out)
             "  -l, --list           list the effects and their parameters\n"
             "      --list-markdown  the same as the README's Markdown table\n"
             "  -h, --help           this help\n"
+            "      --version        the version\n"
             "\n"
             "Escape or closing the window quits. MIRVO_FRAMES=N ends after N frames,\n"
-            "MIRVO_CAPTURE=DIR writes every frame as PNG, MIRVO_NOWAIT=1 runs unpaced.\n");
+            "MIRVO_CAPTURE=DIR writes every frame as PNG, MIRVO_NOWAIT=1 runs unpaced.\n"
+            "Modules are searched in the -M folders, then $MIRVO_MODULE_PATH (folders\n"
+            "separated by ':'), then the installed module folder beside the program.\n"
+            "A font not found as given (default ../GFX/font.pcx) is read from\n"
+            "$MIRVO_DATA_DIR/GFX/, then from the installed data folder share/mirvo/GFX/.\n");
 }
 
 void list_modules()
@@ -127,7 +132,13 @@ bool check_fonts(const effect_setup &setup, std::string &error)
         if (std::string(desc->params[i].name) != "font")
             continue;
         const std::string &file = setup.values[i].text;
-        SDL_Surface *font = IMG_Load(file.c_str());
+        const char *looked = nullptr;
+        const char *found = MIRVO_find_data(file.c_str(), &looked);
+        if (!found) {
+            error = setup.module + ": font: cannot read \"" + file + "\": not found (looked in " + looked + ")";
+            return false;
+        }
+        SDL_Surface *font = IMG_Load(found);
         if (!font) {
             error = setup.module + ": font: cannot read \"" + file + "\": " + IMG_GetError();
             return false;
@@ -229,7 +240,7 @@ int main(int argc, char **argv)
         {"max-frames", required_argument, nullptr, 4}, {"exact-text", no_argument, nullptr, 5},
         {"list-markdown", no_argument, nullptr, 6},
         {"list", no_argument, nullptr, 'l'},          {"help", no_argument, nullptr, 'h'},
-        {nullptr, 0, nullptr, 0}};
+        {"version", no_argument, nullptr, 7},         {nullptr, 0, nullptr, 0}};
     int c;
     // '+': options end at the first effect name, so effect parameters are never options.
     while ((c = getopt_long(argc, argv, "+W:H:b:fM:lh", long_options, nullptr)) != -1) {
@@ -265,6 +276,7 @@ int main(int argc, char **argv)
         case 'M': opt.module_dirs.push_back(optarg); break;
         case 'l': list_modules(); return 0;
         case 'h': usage(stdout); return 0;
+        case 7: printf("mirvo-play %s\n", MIRVO_VERSION); return 0;
         default: usage(stderr); return 2;
         }
     }

@@ -7,20 +7,50 @@
  * 480 x 360 screen on a moving vertical sine wave. A double quote in the text pauses the
  * scrolling for three seconds. Everything is 8 bits per pixel with a palette.
  *
- * Keys: Escape quits. Any command-line argument prints the banner and exits with 255.
+ * Keys: Escape quits. --help and --version are answered; any other command-line argument
+ * prints the banner and exits with 255.
  */
 #include <SDL.h>
 #include <mirvo.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "rasterwave_frame.h"
 
 using namespace rasterwave;
 
+namespace {
+
+const char HELP[] =
+    "Usage: rasterwave [--help | --version]\n"
+    "A text scroller twisted round a green raster bar, riding a sine wave across a\n"
+    "480 x 360 window at 50 frames per second. Escape or closing the window quits.\n"
+    "Any other argument prints the banner and exits with status 255.\n"
+    "\n"
+    "The font is ../GFX/font.pcx, relative to the working folder; when it is not\n"
+    "there, $MIRVO_DATA_DIR/GFX/font.pcx, then the installed share/mirvo/GFX/font.pcx.\n"
+    "\n"
+    "Environment: SDL_VIDEODRIVER=dummy runs without a display, MIRVO_FRAMES=N quits\n"
+    "after N frames, MIRVO_CAPTURE=DIR writes every frame as a PNG, MIRVO_NOWAIT=1\n"
+    "turns frame pacing off, MIRVO_DATA_DIR names the data folder.\n"
+    "\n"
+    "Exit status: 0 on Escape or window close, 1 when the video mode, a surface or\n"
+    "the font cannot be made, 255 after the banner.\n";
+
+}  // namespace
+
 int main(int argc, char **argv)
 {
-    (void)argv;
+    // --version and --help are answered; any other argument gets the banner.
+    if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+        printf("rasterwave %s\n", MIRVO_VERSION);
+        return 0;
+    }
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        fputs(HELP, stdout);
+        return 0;
+    }
     if (argc > 1) {
         puts("Rasterwave - Halvard - 2002");
         return -1;

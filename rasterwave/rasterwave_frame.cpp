@@ -151,11 +151,13 @@ void init()
     flipped_surface = MIRVO_copy_surface(copy_surface);
     if (!flipped_surface)
         fail("make the mirrored strip surface", SDL_GetError());
-    font_surface = IMG_Load(FONT_FILE);
+    const char *looked = NULL;
+    const char *font_file = MIRVO_find_data(FONT_FILE, &looked);
+    if (!font_file)
+        fail("find the font ../GFX/font.pcx, looked in", looked);
+    font_surface = IMG_Load(font_file);
     if (!font_surface)
-        fail("load the font "
-             "../GFX/font.pcx",
-             IMG_GetError());
+        fail("load the font ../GFX/font.pcx", IMG_GetError());
 
     colors[0].r = colors[0].g = colors[0].b = 0;
     const Uint8 greens[4] = {64, 128, 200, 255};

@@ -1,30 +1,79 @@
 #!/usr/bin/env bash
-# Installs KORA from a built tree into a temporary prefix, then builds and runs the out-of-tree
-# example (examples/) against it twice: through find_package(KORA) and through pkg-config.
-#   tools/check-install.sh [build-dir]      (default: build; KORA and KORA_static must be built)
+# Installs a built tree into a temporary prefix, then, from a folder outside the source tree:
+#  - builds and runs the out-of-tree examples against it (examples/kora_example.cpp against
+#    KORA, examples/effect-host against the MIRVO SDK), through the CMake packages and
+#    through pkg-config;
+#  - runs the installed rasterwave, mirvo-play and kora-demo headless;
+#  - checks that no installed file holds a path of the build or source tree.
+#   tools/check-install.sh [build-dir]      (default: build)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
+run=$work/run
+mkdir -p "$run"
 
-cmake --install "$build" --prefix "$prefix" --component KORA >/dev/null
+cmake --install "$build" --prefix "$prefix" >/dev/null
 libdir=$(dirname "$(find "$prefix" -name 'libKORA.so' | head -n 1)")
-echo "installed KORA into a temporary prefix: $(cd "$prefix" && find . -name 'libKORA.so*' -o -name kora.pc -o -name KORAConfig.cmake | sort | tr '\n' ' ')"
+echo "installed into a temporary prefix: $(cd "$prefix" && find . -name 'lib*.so.*' -o -name '*.pc' -o -name '*Config.cmake' -o -path './bin/*' | sort | tr '\n' ' ')"
 
-# 0. Every installed header compiles on its own include path.
-(cd "$prefix/include" && find KORA -name '*.h' | sort | sed 's/.*/#include <&>/') > "$work/all_headers.cpp"
-c++ -std=c++17 -Wall -Wextra -fsyntax-only -I"$prefix/include" "$work/all_headers.cpp"
+# 0. Every installed header compiles on its own include path; internals are not installed.
+(cd "$prefix/include" && find KORA mirvo -name '*.h' | sort | sed 's/.*/#include <&>/') > "$work/all_headers.cpp"
+c++ -std=c++17 -Wall -Wextra -fsyntax-only -I"$prefix/include" -I"$prefix/include/mirvo" \
+  $(pkg-config --cflags sdl) "$work/all_headers.cpp"
+for private in KR_TerrainMesh.h KR_DataFile.h internal.h effect_defaults.h; do
+  if find "$prefix/include" -name "$private" | grep -q .; then
+    echo "check-install: private header $private is installed" >&2
+    exit 1
+  fi
+done
 
-# 1. CMake package
-cmake -S "$top/examples" -B "$work/cmake-build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
-cmake --build "$work/cmake-build" >/dev/null
-LD_LIBRARY_PATH="$libdir" "$work/cmake-build/kora_example"
+# 1. The examples through the CMake packages.
+cmake -S "$top/examples" -B "$work/kora-build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/kora-build" >/dev/null
+(cd "$run" && LD_LIBRARY_PATH="$libdir" "$work/kora-build/kora_example")
+cmake -S "$top/examples/effect-host" -B "$work/host-build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/host-build" >/dev/null
+(cd "$run" && LD_LIBRARY_PATH="$libdir" "$work/host-build/effect_host")
 
-# 2. pkg-config
+# 2. The examples through pkg-config.
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
 c++ -std=c++17 -Wall -Wextra "$top/examples/kora_example.cpp" -o "$work/kora_example_pc" \
   $(pkg-config --cflags --libs kora)
-LD_LIBRARY_PATH="$libdir" "$work/kora_example_pc"
-echo "check-install: the example builds and runs against the installed KORA"
+(cd "$run" && LD_LIBRARY_PATH="$libdir" "$work/kora_example_pc")
+c++ -std=c++17 -Wall -Wextra "$top/examples/effect-host/effect_host.cpp" -o "$work/effect_host_pc" \
+  -DEFFECT_MODULE_DIR="\"$(pkg-config --variable=moduledir mirvo)\"" \
+  $(pkg-config --cflags --libs mirvo) -lltdl
+(cd "$run" && LD_LIBRARY_PATH="$libdir" "$work/effect_host_pc")
+
+# 3. The installed programs, from a folder with no GFX/ or TEXTURES/ beside it, without any
+#    variable pointing at the data or the modules.
+unset MIRVO_DATA_DIR MIRVO_MODULE_PATH
+cd "$run"
+for program in rasterwave mirvo-play kora-demo; do
+  "$prefix/bin/$program" --version
+done
+SDL_VIDEODRIVER=dummy MIRVO_FRAMES=5 MIRVO_NOWAIT=1 "$prefix/bin/rasterwave"
+SDL_VIDEODRIVER=dummy MIRVO_FRAMES=5 MIRVO_NOWAIT=1 "$prefix/bin/mirvo-play" --headless \
+  wavetext + bouncetext + boxflood
+xvfb-run -a "$prefix/bin/kora-demo" --size 320x240 --frames 5 --capture "$run/kora.png" 2>"$run/kora.err"
+if [ -s "$run/kora.err" ]; then
+  echo "check-install: kora-demo complained:" >&2
+  cat "$run/kora.err" >&2
+  exit 1
+fi
+test -s "$run/kora.png"
+# The installed frei0r modules under ffmpeg: they find libMIRVO and the font from their place.
+FREI0R_PATH="$prefix/lib/frei0r-1" ffmpeg -hide_banner -loglevel error -y -f lavfi \
+  -i "frei0r_src=size=320x240:framerate=25:filter_name=wavetext:filter_params=HELLO|80|2" \
+  -frames:v 1 "$run/wavetext.png"
+test -s "$run/wavetext.png"
+
+# 4. No installed file names the build or the source tree.
+if grep -rlF -e "$build" -e "$top" "$prefix"; then
+  echo "check-install: the files above hold a path of the build or source tree" >&2
+  exit 1
+fi
+echo "check-install: the examples build and run against the installed SDKs; the installed programs run from $run"

@@ -25,8 +25,15 @@ while [ $# -gt 0 ]; do
 done
 [ -n "${DISPLAY:-}" ] || headless=1
 
-"$top/tools/deps.sh"
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Only what building and running rasterwave needs. A fresh build folder is configured for the
+# effects alone; one that exists (tools/test.sh's) keeps its settings.
+"$top/tools/deps.sh" build:effects run:effects
+if [ -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$top" -B "$build" >/dev/null
+else
+  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRVO_BUILD_KORA=OFF \
+    -DMIRVO_BUILD_FREI0R=OFF -DBUILD_TESTING=OFF >/dev/null
+fi
 cmake --build "$build" --target rasterwave -j "$(nproc)" >/dev/null
 program="$build/bin/rasterwave"
 

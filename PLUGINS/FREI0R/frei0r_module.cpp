@@ -99,7 +99,14 @@ static int frei0r_index(const char *name)
 /* 1 when the font image can be read; otherwise prints why on stderr. */
 static int frei0r_font_readable(const char *effect, const char *font)
 {
-    SDL_Surface *image = IMG_Load(font);
+    const char *looked = NULL;
+    const char *file = MIRVO_find_data(font, &looked);
+    if (!file) {
+        fprintf(stderr, "%s: cannot read the font %s: not found (looked in %s)\n", effect, font,
+                looked);
+        return 0;
+    }
+    SDL_Surface *image = IMG_Load(file);
     if (!image) {
         fprintf(stderr, "%s: cannot read the font %s: %s\n", effect, font, IMG_GetError());
         return 0;
@@ -179,8 +186,8 @@ F0R_EXPORT void mirvo_f0r_get_plugin_info(f0r_plugin_info_t *info)
     info->plugin_type = FX->plugin_type;
     info->color_model = F0R_COLOR_MODEL_RGBA8888;
     info->frei0r_version = FREI0R_MAJOR_VERSION;
-    info->major_version = 0;
-    info->minor_version = 1;
+    info->major_version = MIRVO_VERSION_MAJOR;
+    info->minor_version = MIRVO_VERSION_MINOR;
     info->num_params = FX->nparams;
     info->explanation = FX->explanation;
 }

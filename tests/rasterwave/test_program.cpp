@@ -176,7 +176,7 @@ std::vector<StripFrame> *RasterwaveRun::frames_ = nullptr;
 TEST(RasterwaveCommandLine, AnyArgumentPrintsTheBannerAndExits255WithoutDrawing)
 {
     std::string capture = makeTempDir("rasterwave-banner");
-    ProgramResult r = runProgram({PROGRAM, "--help"}, RUN_DIR,
+    ProgramResult r = runProgram({PROGRAM, "--banner"}, RUN_DIR,
                                  {{"MIRVO_FRAMES", "5"}, {"MIRVO_CAPTURE", capture}});
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.out, BANNER);

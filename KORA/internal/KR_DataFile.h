@@ -1,0 +1,18 @@
+// KR_DataFile.h - where the library finds its data files (private to the library).
+#ifndef KORA_KR_DATA_FILE_H
+#define KORA_KR_DATA_FILE_H
+
+#include <string>
+
+namespace KORA {
+
+// The file named by `path`, relative to the working directory ("../TEXTURES/sky_top.bmp"):
+// the path itself when it can be read; otherwise the same file, less its leading "../",
+// under $MIRVO_DATA_DIR, then under the installed data folder (share/mirvo, found from
+// the place of the library or, when linked in statically, of the program). An empty
+// result when none can be read; `looked` then lists every place tried, joined by ", ".
+std::string findDataFile(const std::string& path, std::string* looked);
+
+}  // namespace KORA
+
+#endif
