@@ -24,7 +24,9 @@ KR_Camera::KR_Camera()
       math(KR_Math::getInstance()), state(KR_GLState::getInstance()),
       frust{{}, {}, {}, {}, {}, {}, {}, {}, 0, 0, 0, 0} {}
 
-KR_Camera::~KR_Camera() {}
+KR_Camera::~KR_Camera() {
+  if (_instance == this) _instance = nullptr;
+}
 
 IceMaths::Plane* KR_Camera::getFrustum() { return frustum; }
 

@@ -96,9 +96,11 @@ public:
   const KR_Vector3D& getN() const { return n; }
   const KR_Frustum& getFrustumData() const { return frust; }
 
+  // Deleting the instance lets the next getInstance() make a fresh one.
+  ~KR_Camera();
+
 private:
   KR_Camera();
-  ~KR_Camera();
   KR_Camera(const KR_Camera&) = delete;
   KR_Camera& operator=(const KR_Camera&) = delete;
 

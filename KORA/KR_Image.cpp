@@ -81,7 +81,8 @@ bool KR_Image::readFromFrameBuffer(int x, int y, int width, int height) {
   rows = height;
   columns = width;
   if (width < 0 || height < 0) return false;  // no such block; glReadPixels would refuse it
-  if (width == 0 || height == 0) return true;  // an empty image, nothing to read
+  // A width or height of 0 still gets an array of its own (empty) and the same GL calls,
+  // which read nothing.
   pixels = new (std::nothrow) KR_RGBA[pixelCount(rows, columns)];
   if (pixels == nullptr) return false;
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

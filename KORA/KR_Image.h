@@ -74,7 +74,7 @@ class KR_Image {
   // draws row 0 at the top; they need a current GL context.
   KR_Image();
   KR_Image(int width, int height);  // opaque black
-  explicit KR_Image(const std::string& filename);  // loadImage, result ignored
+  KR_Image(const std::string& filename);  // loadImage, result ignored
   KR_Image(const KR_Image& image);
   ~KR_Image();
   KR_Image& operator=(const KR_Image& image);

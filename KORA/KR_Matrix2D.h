@@ -18,7 +18,7 @@ public:
   KR_Matrix2D(byte type, scalar x, scalar y);
   KR_Matrix2D(byte type, const KR_Vector2D* v);
   // Counter-clockwise rotation by angle degrees.
-  explicit KR_Matrix2D(scalar angle);
+  KR_Matrix2D(scalar angle);
   KR_Matrix2D(const KR_Matrix2D&) = default;
 
   KR_Matrix2D& operator=(const KR_Matrix2D& m);

@@ -4,8 +4,8 @@
 namespace KORA {
 
 namespace {
-// Below this magnitude a numerator or denominator counts as zero.
-const scalar INTERSECTION_EPSILON = 0.0001f;
+// Below this magnitude a numerator or denominator counts as zero (compared in double).
+const double INTERSECTION_EPSILON = 0.0001;
 }  // namespace
 
 KR_Ray2D::KR_Ray2D(const KR_Point2D& p, const KR_Vector2D& v) : start(p), direction(v) {}

@@ -12,7 +12,7 @@ public:
   KR_Vector2D direction;  // its length is the length drawn
 
   KR_Ray2D(const KR_Point2D& p, const KR_Vector2D& v);
-  explicit KR_Ray2D(const KR_Line2D& l);
+  KR_Ray2D(const KR_Line2D& l);
 
   // Draws start .. start + direction.
   void draw() const;

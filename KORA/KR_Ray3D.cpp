@@ -39,11 +39,13 @@ float KR_Ray3D::sphere_intersection(const KR_Matrix3D& m) const {
   const scalar c = s * s - 1;
   const scalar discrim = b * b - a * c;
   if (discrim < 0) return 0;
-  const scalar discRoot = std::sqrt(discrim);
-  const scalar t1 = (-b - discRoot) / a;
-  if (t1 > 0.0001) return t1;
-  const scalar t2 = (-b + discRoot) / a;
-  if (t2 > 0.0001) return t2;
+  // The root and the two parameters are compared with the bound before any rounding to float:
+  // a root just inside the bound must not round up past it.
+  const double discRoot = std::sqrt(double(discrim));
+  const double t1 = (-double(b) - discRoot) / double(a);
+  if (t1 > 0.0001) return float(t1);
+  const double t2 = (-double(b) + discRoot) / double(a);
+  if (t2 > 0.0001) return float(t2);
   return 0;
 }
 

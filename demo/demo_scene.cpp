@@ -5,9 +5,12 @@
 #include <KORA/KR_GLState.h>
 #include <KORA/KR_TextureManager.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 using namespace KORA;
 
@@ -23,14 +26,21 @@ const int TERRAIN_HILLS = 60;
 const float TERRAIN_RESOLUTION = 5.0f;
 const int TERRAIN_SCALE = 40;
 
+// The plain round the terrain: tiles of this size out to about the far plane.
+const float OUTSKIRT_TILE = 40.0f;
+const int OUTSKIRT_REACH = 30;  // tiles beyond the terrain on each side
+
 const float MOVE_STEP = 3.0f;  // free camera: units per key press
 const float TURN_STEP = 3.0f;  // degrees per key press
 const int ORBIT_STEP = 5;      // follow camera: degrees per key press
 
 // Distance fog in the sky's horizon colour hides the terrain's edge.
 const GLfloat HAZE[4] = {0.68f, 0.78f, 0.88f, 1.0f};
-// The light comes from high up, from where the normals of flat ground, (1, 1, 1), look.
-const GLfloat LIGHT_DIRECTION[4] = {0.45f, 0.8f, 0.4f, 0.0f};
+// The terrain's vertex normals are (1, 1, 1) plus face normals that are (1, 1, 1) on flat
+// quads and otherwise (+-1, 0, 0): they range from (-3, 1, 1) to (5, 1, 1) in direction. A
+// light from high up, nearly without an x part, lights all of them (none turns black) and
+// flat ground brightest, so that the hills stand out against the plain.
+const GLfloat LIGHT_DIRECTION[4] = {0.1f, 1.0f, 0.35f, 0.0f};
 
 KR_Material makeMaterial(float r, float g, float b) {
   KR_Material m;
@@ -45,7 +55,8 @@ KR_Material makeMaterial(float r, float g, float b) {
 
 DemoScene::DemoScene(KR_Init& _init, int _width, int _height)
     : init(_init), camera(KR_Camera::getInstance()), picked(-1), showRay(false), follow(true),
-      paused(false), help(true), width(_width), height(_height), clock(0), lastTime(0) {
+      paused(false), help(true), width(_width), height(_height), clock(0), lastTime(0), outskirts(0),
+      outskirtsTexture(0) {
   camera->setFrustumAndCamera(FIELD_OF_VIEW, unsigned(width), unsigned(height), NEAR_PLANE, FAR_PLANE,
                               KR_Point3D(0, 80, 160), KR_Point3D(0, 40, 0), KR_Vector3D(0, 1, 0));
   camera->follow_distance = 16.0f;
@@ -90,8 +101,8 @@ DemoScene::DemoScene(KR_Init& _init, int _width, int _height)
   glLightfv(GL_LIGHT0, GL_SPECULAR, white);
   glFogi(GL_FOG_MODE, GL_LINEAR);
   glFogfv(GL_FOG_COLOR, HAZE);
-  glFogf(GL_FOG_START, 80.0f);
-  glFogf(GL_FOG_END, 300.0f);
+  glFogf(GL_FOG_START, 60.0f);
+  glFogf(GL_FOG_END, 520.0f);
 
   // Built after the switches above: the sky box's list turns off only what the tracker
   // remembers as on.
@@ -99,6 +110,51 @@ DemoScene::DemoScene(KR_Init& _init, int _width, int _height)
                           "sky_bottom.bmp"));
   terrain.reset(new KR_Terrain(TERRAIN_SIZE, TERRAIN_SIZE, TERRAIN_HILLS, TERRAIN_RESOLUTION, TERRAIN_SCALE));
   terrain->setMiddlePoint(KR_Point3D(0, 0, 0));
+  buildOutskirts();
+}
+
+void DemoScene::buildOutskirts() {
+  // The terrain spans [-h, -h + (n - 1) r] on x and z (h half its extent, r its spacing), its
+  // flat ground lies at height 0 with the normal (1, 1, 1) that flat quads get, and it shows
+  // one whole texture per quad. The plain continues that ground outwards in tiles that leave
+  // the terrain's square free; far out it vanishes in the fog, whose colour is the sky box's
+  // at the horizon, so the landscape meets the sky without an edge.
+  outskirtsTexture = GLuint(KR_TextureManager::getInstance()->getTexture("terrain.pcx", this, false));
+  const float half = float(TERRAIN_SIZE) * TERRAIN_RESOLUTION * 0.5f;
+  const int inside = int(float(TERRAIN_SIZE - 1) * TERRAIN_RESOLUTION / OUTSKIRT_TILE + 0.5f);
+  const float n = 1.0f / std::sqrt(3.0f);
+  outskirts = glGenLists(1);
+  glNewList(outskirts, GL_COMPILE);
+  glColor4f(1, 1, 1, 1);
+  glNormal3f(n, n, n);
+  glBegin(GL_QUADS);
+  for (int i = -OUTSKIRT_REACH; i < inside + OUTSKIRT_REACH; ++i)
+    for (int j = -OUTSKIRT_REACH; j < inside + OUTSKIRT_REACH; ++j) {
+      if (i >= 0 && i < inside && j >= 0 && j < inside) continue;
+      const float x0 = -half + float(i) * OUTSKIRT_TILE, x1 = x0 + OUTSKIRT_TILE;
+      const float z0 = -half + float(j) * OUTSKIRT_TILE, z1 = z0 + OUTSKIRT_TILE;
+      const float s0 = float(i) * OUTSKIRT_TILE / TERRAIN_RESOLUTION, s1 = s0 + OUTSKIRT_TILE / TERRAIN_RESOLUTION;
+      const float t0 = float(j) * OUTSKIRT_TILE / TERRAIN_RESOLUTION, t1 = t0 + OUTSKIRT_TILE / TERRAIN_RESOLUTION;
+      // Counter-clockwise seen from above.
+      glTexCoord2f(s0, t0);
+      glVertex3f(x0, 0, z0);
+      glTexCoord2f(s0, t1);
+      glVertex3f(x0, 0, z1);
+      glTexCoord2f(s1, t1);
+      glVertex3f(x1, 0, z1);
+      glTexCoord2f(s1, t0);
+      glVertex3f(x1, 0, z0);
+    }
+  glEnd();
+  glEndList();
+}
+
+void DemoScene::drawOutskirts() const {
+  KR_GLState* state = KR_GLState::getInstance();
+  state->enableTexture2D();
+  glBindTexture(GL_TEXTURE_2D, outskirtsTexture);
+  glCallList(outskirts);
+  state->disableTexture2D();
 }
 
 DemoScene::~DemoScene() {
@@ -106,6 +162,8 @@ DemoScene::~DemoScene() {
   KR_TextureManager* tm = KR_TextureManager::getInstance();
   tm->removeTextures(sky.get());
   tm->removeTextures(terrain.get());
+  tm->removeTextures(this);
+  if (outskirts != 0) glDeleteLists(outskirts, 1);
   camera->fixed_object = nullptr;
 }
 
@@ -257,6 +315,7 @@ void DemoScene::frame(float time, float framesPerSecond) {
   state->enableFog();
   ground.initMaterialGL();
   terrain->drawTerrain();
+  drawOutskirts();
   crystal.draw();
   drawSpheres();
   state->disableFog();
@@ -270,6 +329,20 @@ void DemoScene::frame(float time, float framesPerSecond) {
     state->enableLighting();
   }
   drawOverlay(framesPerSecond);
+}
+
+int DemoScene::textWidth(void* font, const std::string& text) {
+  return glutBitmapLength(font, reinterpret_cast<const unsigned char*>(text.c_str()));
+}
+
+void DemoScene::shadePanel(int x0, int y0, int x1, int y1) {
+  KR_GLState* state = KR_GLState::getInstance();
+  state->enableBlending();
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glColor4f(0.03f, 0.05f, 0.09f, 0.55f);
+  // Lower left to upper right: counter-clockwise, a front face for the culling left on.
+  glRecti(std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1));
+  state->disableBlending();
 }
 
 void DemoScene::drawOverlay(float framesPerSecond) const {
@@ -287,20 +360,39 @@ void DemoScene::drawOverlay(float framesPerSecond) const {
   KR_Draw_2D d;
   char line[128];
   const int left = 12, lineHeight = 16;
-  int y = height - 22;
-  // Title bar: frame rate and camera mode.
-  std::snprintf(line, sizeof line, "KORA demo   %.1f fps   camera: %s%s", framesPerSecond,
-                follow ? "following the crystal" : "free", paused ? "   (paused)" : "");
-  glColor3f(0.05f, 0.08f, 0.12f);
-  d.vDrawString(GLUT_BITMAP_9_BY_15, line, left + 1, y - 1);  // shadow
-  glColor3f(1.0f, 1.0f, 1.0f);
-  d.vDrawString(GLUT_BITMAP_9_BY_15, line, left, y);
-  y -= lineHeight + 2;
+  void* const titleFont = GLUT_BITMAP_9_BY_15;
+  void* const helpFont = GLUT_BITMAP_HELVETICA_12;
+
+  // Title: frame rate and camera mode, on one line when it fits the window, else on two.
+  char rate[48], mode[64];
+  std::snprintf(rate, sizeof rate, "KORA demo   %.1f fps", framesPerSecond);
+  std::snprintf(mode, sizeof mode, "camera: %s%s", follow ? "following the crystal" : "free",
+                paused ? "   (paused)" : "");
+  std::vector<std::string> title;
+  std::snprintf(line, sizeof line, "%s   %s", rate, mode);
+  if (left + textWidth(titleFont, line) <= width - left) {
+    title.push_back(line);
+  } else {
+    title.push_back(rate);
+    title.push_back(mode);
+  }
   if (picked >= 0) {
     std::snprintf(line, sizeof line, "picked: the %s sphere", spheres[picked].name);
-    glColor3f(1.0f, 0.9f, 0.3f);
-    d.vDrawString(GLUT_BITMAP_9_BY_15, line, left, y);
-    y -= lineHeight + 2;
+    title.push_back(line);
+  }
+  int titleWidth = 0;
+  for (const std::string& t : title) titleWidth = std::max(titleWidth, textWidth(titleFont, t));
+  int y = height - 22;
+  shadePanel(left - 6, y + 17, left + titleWidth + 6, y - int(title.size() - 1) * (lineHeight + 2) - 6);
+  for (size_t i = 0; i < title.size(); ++i, y -= lineHeight + 2) {
+    const bool pickLine = picked >= 0 && i + 1 == title.size();
+    glColor3f(0.05f, 0.08f, 0.12f);
+    d.vDrawString(titleFont, title[i], left + 1, y - 1);  // shadow
+    if (pickLine)
+      glColor3f(1.0f, 0.9f, 0.3f);
+    else
+      glColor3f(1.0f, 1.0f, 1.0f);
+    d.vDrawString(titleFont, title[i], left, y);
   }
 
   if (help) {
@@ -312,15 +404,21 @@ void DemoScene::drawOverlay(float framesPerSecond) const {
     static const char* const common[] = {"click  pick a sphere", "r      pick ray on / off",
                                          "p      pause   h  help", "Esc    quit"};
     const char* const* modeLines = follow ? followHelp : freeHelp;
-    int lines = 5 + 4;
-    int boxTop = y + 4, boxBottom = y - lines * lineHeight - 6, boxRight = left + 250;
+    const int lines = 5 + 4;
+    int helpWidth = 0;
+    for (int i = 0; i < 5; ++i) helpWidth = std::max(helpWidth, textWidth(helpFont, modeLines[i]));
+    for (int i = 0; i < 4; ++i) helpWidth = std::max(helpWidth, textWidth(helpFont, common[i]));
+    const int boxTop = y + 8, boxBottom = y - lines * lineHeight - 6, boxRight = left + helpWidth + 10;
+    // A dark pane under the text keeps it readable over the bright haze and sky.
+    shadePanel(left - 6, boxTop, boxRight, boxBottom);
     KR_Point2D frame[4] = {{float(left - 6), float(boxTop)}, {float(boxRight), float(boxTop)},
                            {float(boxRight), float(boxBottom)}, {float(left - 6), float(boxBottom)}};
     glColor3f(0.85f, 0.9f, 1.0f);
     d.vDrawPolyLine(frame, 4, true);
+    glColor3f(1.0f, 1.0f, 1.0f);
     y -= lineHeight - 2;
-    for (int i = 0; i < 5; ++i, y -= lineHeight) d.vDrawString(GLUT_BITMAP_HELVETICA_12, modeLines[i], left, y);
-    for (int i = 0; i < 4; ++i, y -= lineHeight) d.vDrawString(GLUT_BITMAP_HELVETICA_12, common[i], left, y);
+    for (int i = 0; i < 5; ++i, y -= lineHeight) d.vDrawString(helpFont, modeLines[i], left, y);
+    for (int i = 0; i < 4; ++i, y -= lineHeight) d.vDrawString(helpFont, common[i], left, y);
   }
   if (!follow) {
     // A cross-hair in the middle of the window for the free camera.

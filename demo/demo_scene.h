@@ -46,7 +46,13 @@ private:
 
   void drawSpheres() const;
   void drawOverlay(float framesPerSecond) const;
+  // Width in pixels of text in a GLUT bitmap font.
+  static int textWidth(void* font, const std::string& text);
+  // A translucent dark pane between two window corners (overlay coordinates).
+  static void shadePanel(int x0, int y0, int x1, int y1);
   void lights() const;
+  void buildOutskirts();
+  void drawOutskirts() const;
 
   KORA::KR_Init& init;
   KORA::KR_Camera* camera;
@@ -64,6 +70,8 @@ private:
   int width, height;
   float clock;  // animation time, frozen while paused
   float lastTime;
+  GLuint outskirts;         // display list of the plain round the terrain
+  GLuint outskirtsTexture;  // the terrain's ground texture, shared through the manager
 };
 
 #endif

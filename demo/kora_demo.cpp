@@ -3,18 +3,24 @@
 // and a 2D overlay. Run it from a folder next to TEXTURES/ (it reads "../TEXTURES/").
 //
 //   kora-demo [--size WxH] [--frames N] [--capture FILE.png] [--capture-every K]
-//             [--press FRAME:KEY]... [--click FRAME:X,Y]... [--seed N] [--free]
+//             [--press FRAME:KEY]... [--click FRAME:X,Y]... [--seed N] [--free] [--help]
 #include <GL/freeglut.h>
 #include <KORA/KR_Init.h>
 
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "KR_DataFile.h"  // the library's own data lookup, so the check finds what it will load
 #include "demo_scene.h"
 #include "png_capture.h"
 
@@ -48,13 +54,63 @@ int exitStatus = 0;
 // Frame-rate meter over about half a second of wall-clock time.
 int meterStart = 0, meterFrames = 0;
 float framesPerSecond = 0;
+bool meterReady = false;
 int runStart = 0;
+// Without --frames, the last frame drawn, written to the --capture file when the program ends.
+std::vector<unsigned char> lastFrame;
+int lastWidth = 0, lastHeight = 0;
+long lastFrameNumber = 0;
+// Set by SIGINT or SIGTERM; the idle function then ends the run like Escape.
+volatile std::sig_atomic_t stopSignal = 0;
 
-void usage(FILE* out = stderr) {
+void onStopSignal(int signal) { stopSignal = signal; }
+
+// The landscape drawn without --seed: random() unseeded runs the sequence of seed 1.
+const long DEFAULT_SEED = 1;
+
+void usage(FILE* out) {
   std::fprintf(out,
                "usage: kora-demo [--size WxH] [--frames N] [--capture FILE.png] [--capture-every K]\n"
-               "                 [--press FRAME:KEY]... [--click FRAME:X,Y]... [--seed N] [--free]\n"
-               "  KEY: a character, or esc, space, tab, left, right, up, down, pgup, pgdn\n");
+               "                 [--press FRAME:KEY]... [--click FRAME:X,Y]... [--seed N] [--free] [--help]\n"
+               "  KEY: a character, or esc, space, tab, left, right, up, down, pgup, pgdn\n"
+               "  --seed N: another landscape (0 to %u); without it the landscape is that of seed %ld\n",
+               UINT_MAX, DEFAULT_SEED);
+}
+
+// The textures the scene loads, and the folder the texture manager reads them from.
+const char* const TEXTURE_FOLDER = "../TEXTURES/";
+const char* const TEXTURE_FILES[] = {"sky_front.bmp", "sky_right.bmp", "sky_back.bmp", "sky_left.bmp",
+                                     "sky_top.bmp",   "sky_bottom.bmp", "terrain.pcx"};
+
+// The names of the textures that cannot be found, separated by spaces, and every place looked
+// in; "" when all can be read. The texture manager reads each from the same place.
+std::string missingTextures(std::string& looked) {
+  std::string missing;
+  for (const char* name : TEXTURE_FILES) {
+    std::string tried;
+    if (!KORA::findDataFile(std::string(TEXTURE_FOLDER) + name, &tried).empty()) continue;
+    missing += missing.empty() ? name : std::string(" ") + name;
+    if (looked.empty()) looked = tried;
+  }
+  return missing;
+}
+
+// A whole number in [low, high] and nothing else; false otherwise.
+bool parseNumber(const std::string& text, long low, long high, long& value) {
+  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return false;
+  errno = 0;
+  char* end = nullptr;
+  long v = std::strtol(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+  value = v;
+  return true;
+}
+
+// "A<separator>B", two whole numbers in [low, high].
+bool parsePair(const std::string& text, char separator, long low, long high, long& a, long& b) {
+  size_t at = text.find(separator);
+  return at != std::string::npos && parseNumber(text.substr(0, at), low, high, a) &&
+         parseNumber(text.substr(at + 1), low, high, b);
 }
 
 bool parseKey(const std::string& name, ScriptedEvent& e) {
@@ -75,41 +131,81 @@ bool parseKey(const std::string& name, ScriptedEvent& e) {
   return true;
 }
 
-bool parseOptions(int argc, char** argv) {
+// Reads the options into `options`. On a bad option, `error` says what was wrong and the
+// result is false.
+bool parseOptions(int argc, char** argv, std::string& error, bool& help) {
+  help = false;
   for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    bool more = i + 1 < argc;
-    if (a == "--size" && more) {
-      if (std::sscanf(argv[++i], "%dx%d", &options.width, &options.height) != 2 || options.width < 16 ||
-          options.height < 16 || options.width > 8192 || options.height > 8192)
-        return false;
-    } else if (a == "--frames" && more) {
-      options.frames = std::strtol(argv[++i], nullptr, 10);
-      if (options.frames < 1) return false;
-    } else if (a == "--capture" && more) {
-      options.capture = argv[++i];
-    } else if (a == "--capture-every" && more) {
-      options.captureEvery = std::strtol(argv[++i], nullptr, 10);
-      if (options.captureEvery < 1) return false;
-    } else if (a == "--seed" && more) {
-      options.seed = std::strtol(argv[++i], nullptr, 10);
-    } else if (a == "--free") {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      help = true;
+      return true;
+    }
+    if (a == "--free") {
       options.free = true;
-    } else if ((a == "--press" || a == "--click") && more) {
-      std::string arg = argv[++i];
-      size_t colon = arg.find(':');
-      if (colon == std::string::npos) return false;
-      long at = std::strtol(arg.substr(0, colon).c_str(), nullptr, 10);
+      continue;
+    }
+    const bool takesValue = a == "--size" || a == "--frames" || a == "--capture" || a == "--capture-every" ||
+                            a == "--seed" || a == "--press" || a == "--click";
+    if (!takesValue) {
+      error = "unknown option '" + a + "'";
+      return false;
+    }
+    if (i + 1 >= argc) {
+      error = a + " needs a value";
+      return false;
+    }
+    const std::string value = argv[++i];
+    const std::string bad = a + ": '" + value + "' is not ";
+    long x = 0, y = 0;
+    if (a == "--size") {
+      if (!parsePair(value, 'x', 16, 8192, x, y)) {
+        error = bad + "WxH with each from 16 to 8192";
+        return false;
+      }
+      options.width = int(x);
+      options.height = int(y);
+    } else if (a == "--frames" || a == "--capture-every") {
+      if (!parseNumber(value, 1, LONG_MAX, x)) {
+        error = bad + "a whole number from 1 up";
+        return false;
+      }
+      (a == "--frames" ? options.frames : options.captureEvery) = x;
+    } else if (a == "--capture") {
+      if (value.empty()) {
+        error = "--capture needs a file name";
+        return false;
+      }
+      options.capture = value;
+    } else if (a == "--seed") {
+      if (!parseNumber(value, 0, long(UINT_MAX), x)) {
+        error = bad + "a whole number from 0 to " + std::to_string(UINT_MAX);
+        return false;
+      }
+      options.seed = x;
+    } else {  // --press FRAME:KEY or --click FRAME:X,Y
+      const size_t colon = value.find(':');
+      long at = 0;
+      if (colon == std::string::npos || !parseNumber(value.substr(0, colon), 0, LONG_MAX, at)) {
+        error = bad + (a == "--press" ? "FRAME:KEY" : "FRAME:X,Y") + " with FRAME a whole number from 0 up";
+        return false;
+      }
       ScriptedEvent e{};
       if (a == "--press") {
-        if (!parseKey(arg.substr(colon + 1), e)) return false;
+        if (!parseKey(value.substr(colon + 1), e)) {
+          error = bad + "FRAME:KEY with KEY one character or a key name";
+          return false;
+        }
       } else {
         e.click = true;
-        if (std::sscanf(arg.c_str() + colon + 1, "%d,%d", &e.x, &e.y) != 2) return false;
+        if (!parsePair(value.substr(colon + 1), ',', 0, 65535, x, y)) {
+          error = bad + "FRAME:X,Y with X and Y whole numbers from 0";
+          return false;
+        }
+        e.x = int(x);
+        e.y = int(y);
       }
       options.script.emplace(at, e);
-    } else {
-      return false;
     }
   }
   return true;
@@ -176,6 +272,14 @@ void display() {
   scene->frame(time, framesPerSecond);
 
   bool last = options.frames > 0 && frameNumber + 1 >= options.frames;
+  if (options.frames == 0 && !options.capture.empty()) {
+    // Kept for the capture at the end, however the run ends.
+    glReadBuffer(GL_BACK);
+    lastWidth = glutGet(GLUT_WINDOW_WIDTH);
+    lastHeight = glutGet(GLUT_WINDOW_HEIGHT);
+    lastFrame = readFrame(lastWidth, lastHeight);
+    lastFrameNumber = frameNumber;
+  }
   std::string path = capturePath(frameNumber, last);
   if (!path.empty()) {
     glReadBuffer(GL_BACK);
@@ -186,9 +290,13 @@ void display() {
   ++frameNumber;
   ++meterFrames;
   if (now - meterStart >= 500) {
+    meterReady = true;
     framesPerSecond = 1000.0f * float(meterFrames) / float(now - meterStart);
     meterStart = now;
     meterFrames = 0;
+  } else if (!meterReady && now > runStart) {
+    // Until the meter has its first half second, the rate since the start.
+    framesPerSecond = 1000.0f * float(frameNumber) / float(now - runStart);
   }
   if (last) {
     float seconds = float(glutGet(GLUT_ELAPSED_TIME) - runStart) / 1000.0f;
@@ -198,7 +306,13 @@ void display() {
   }
 }
 
-void idle() { glutPostRedisplay(); }
+void idle() {
+  if (stopSignal != 0 && scene) {
+    quit(128 + int(stopSignal));
+    return;
+  }
+  glutPostRedisplay();
+}
 
 }  // namespace
 
@@ -226,9 +340,23 @@ int main(int argc, char** argv) {
     else if (a != "-direct" && a != "-indirect" && a != "-iconic" && a != "-gldebug" && a != "-sync")
       ours.push_back(argv[i]);
   }
-  if (!parseOptions(int(ours.size()), ours.data())) {
-    usage();
+  std::string error;
+  bool help = false;
+  if (!parseOptions(int(ours.size()), ours.data(), error, help)) {
+    std::fprintf(stderr, "kora-demo: %s\n", error.c_str());
+    usage(stderr);
     return 2;
+  }
+  if (help) {
+    usage(stdout);
+    return 0;
+  }
+  std::string looked;
+  const std::string missing = missingTextures(looked);
+  if (!missing.empty()) {
+    std::fprintf(stderr, "kora-demo: textures not found (looked in %s): %s\n", looked.c_str(),
+                 missing.c_str());
+    return 1;
   }
   init = new KORA::KR_Init(argc, argv);
   if (options.seed >= 0) srandom(unsigned(options.seed));
@@ -247,7 +375,14 @@ int main(int argc, char** argv) {
   glutMouseFunc(mouse);
   glutIdleFunc(idle);
   runStart = meterStart = glutGet(GLUT_ELAPSED_TIME);
+  std::signal(SIGINT, onStopSignal);
+  std::signal(SIGTERM, onStopSignal);
   glutMainLoop();
+
+  if (!lastFrame.empty()) {
+    const std::string path = capturePath(lastFrameNumber, true);
+    if (!writeFramePng(path, lastFrame, lastWidth, lastHeight)) exitStatus = 1;
+  }
 
   scene.reset();
   // Close the window and GLUT's display connection, so that GL frees what it holds for them.

@@ -7,11 +7,19 @@
 #include <cstdio>
 #include <vector>
 
-bool captureFramePng(const std::string& path, int width, int height) {
+std::vector<unsigned char> readFrame(int width, int height) {
   std::vector<unsigned char> pixels(size_t(width) * size_t(height) * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  return pixels;
+}
 
+bool captureFramePng(const std::string& path, int width, int height) {
+  return writeFramePng(path, readFrame(width, height), width, height);
+}
+
+bool writeFramePng(const std::string& path, const std::vector<unsigned char>& pixels, int width, int height) {
+  if (pixels.size() != size_t(width) * size_t(height) * 3) return false;
   FILE* out = std::fopen(path.c_str(), "wb");
   if (!out) {
     std::fprintf(stderr, "kora-demo: cannot write %s\n", path.c_str());

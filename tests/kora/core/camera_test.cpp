@@ -73,6 +73,50 @@ TEST_F(CameraSetUp, ParallelUpIsReportedOnceAndKept) {
   expectVector(camera->getV(), 0, 0, 1, 0);  // n x u refused: v stays n
 }
 
+const char* const PARALLEL_MESSAGE =
+    "Unable to compute crossproduct, it's likely that vectors n and u are pointing in the same "
+    "direction\n";
+
+bool modelviewIsFinite() {
+  GLfloat m[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  for (float x : m)
+    if (!std::isfinite(x)) return false;
+  return true;
+}
+
+// (1, 2, 3) is exactly half of the viewing direction (2, 4, 6); the float cosine of the two
+// rounds short of 1, so only the product being exactly zero tells that they are parallel.
+TEST_F(CameraSetUp, ExactlyParallelUpIsReportedAndLoadsAFiniteMatrix) {
+  testing::internal::CaptureStderr();
+  camera->setFrustumAndCamera(60, 640, 480, 1, 100, KR_Point3D(2, 4, 6), KR_Point3D(0, 0, 0),
+                              KR_Vector3D(1, 2, 3));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), PARALLEL_MESSAGE);
+  const float l = std::sqrt(14.0f);
+  expectVector(camera->getU(), 1 / l, 2 / l, 3 / l);
+  expectVector(camera->getV(), 1 / l, 2 / l, 3 / l);  // v stays n
+  EXPECT_TRUE(modelviewIsFinite());
+}
+
+TEST_F(CameraSetUp, RandomParallelUpVectorsAreAllReported) {
+  std::mt19937 gen(5);
+  std::uniform_real_distribution<float> coordinate(-50.0f, 50.0f);
+  std::uniform_int_distribution<int> exponent(-6, 6);
+  for (int i = 0; i < 300; ++i) {
+    const KR_Point3D eye(coordinate(gen), coordinate(gen), coordinate(gen));
+    const KR_Point3D look(coordinate(gen), coordinate(gen), coordinate(gen));
+    // Scaling by a power of two keeps the up vector exactly parallel to eye - look.
+    const KR_Vector3D up = (eye - look) * std::ldexp(i % 2 ? 1.0f : -1.0f, exponent(gen));
+    testing::internal::CaptureStderr();
+    camera->setFrustumAndCamera(60, 640, 480, 1, 100, eye, look, up);
+    ASSERT_EQ(testing::internal::GetCapturedStderr(), PARALLEL_MESSAGE) << i;
+    ASSERT_TRUE(modelviewIsFinite()) << i;
+    KR_GLState::getInstance()->projection();
+    glPopMatrix();
+    KR_GLState::getInstance()->modelview();
+  }
+}
+
 TEST_F(CameraSetUp, NoMessageForAGoodUpVector) {
   testing::internal::CaptureStderr();
   standardCamera();

@@ -42,6 +42,15 @@ TEST(RaySphere, StartOnTheSurfaceIgnoresTheRootAtTheStart) {
   EXPECT_FLOAT_EQ(ray(0, 0, -1, 0, 0, 1).sphere_intersection(identity), 2.0f);
 }
 
+// In float, t1 here rounds to 1.000055e-4, just past the bound; unrounded it lies at or below
+// 0.0001, so the hit is the far root.
+TEST(RaySphere, TheNearRootIsComparedBeforeRounding) {
+  const float t = ray(0, 0, -1.00022352f, 0, 0, 2.23539233f).sphere_intersection(identity);
+  EXPECT_NEAR(t, 0.8948f, 1e-4);
+  // The root itself, checked independently: the exit point lies on the unit sphere.
+  EXPECT_NEAR(-1.00022352 + double(t) * 2.23539233, 1.0, 1e-6);
+}
+
 TEST(RaySphere, ZeroDirectionNeverHits) {
   EXPECT_EQ(ray(0, 0, -5, 0, 0, 0).sphere_intersection(identity), 0.0f);
 }

@@ -1,11 +1,19 @@
 // 3D vectors, points and the maths singleton.
+#include <KORA/KR_Camera.h>
+#include <KORA/KR_Image.h>
 #include <KORA/KR_Math.h>
+#include <KORA/KR_Matrix2D.h>
+#include <KORA/KR_Ray2D.h>
 #include <KORA/KR_Matrix3D.h>
 #include <KORA/KR_Point3D.h>
 #include <KORA/KR_Vector3D.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+#include <type_traits>
 
 using namespace KORA;
 
@@ -83,10 +91,13 @@ TEST(VectorLength, NormalizeOfAnOverflowingLengthGivesOnes) {
   expectVector(v, 1, 1, 1, 0);
 }
 
-TEST(VectorLength, NormalizeOfTheZeroVectorGivesNaN) {
+TEST(VectorLength, NormalizeOfTheZeroVectorGivesOnes) {
   KR_Vector3D v;
-  v.normalize();
-  EXPECT_TRUE(std::isnan(v.data[0]) && std::isnan(v.data[1]) && std::isnan(v.data[2]));
+  EXPECT_EQ(v.normalize(), 0.0f);
+  expectVector(v, 1, 1, 1, 0);
+  KR_Vector3D negativeZero(-0.0f, 0.0f, -0.0f);
+  negativeZero.normalize();
+  expectVector(negativeZero, 1, 1, 1, 0);
 }
 
 TEST(VectorAngles, DegreesAndRadiansBetween) {
@@ -128,10 +139,69 @@ TEST(VectorCrossProduct, HundredthOfADegreeCountsAsParallelOneDegreeDoesNot) {
   expectVector(b, 0, 0, one.data[1], 0);
 }
 
-TEST(VectorCrossProduct, AZeroVectorIsNotParallelAndTheProductIsFormed) {
+TEST(VectorCrossProduct, AZeroVectorIsRefusedAndLeavesTheVector) {
   KR_Vector3D a(1, 2, 3);
-  EXPECT_TRUE(a.crossProduct(KR_Vector3D(0, 0, 0)));
-  expectVector(a, 0, 0, 0, 0);
+  EXPECT_FALSE(a.crossProduct(KR_Vector3D(0, 0, 0)));
+  expectVector(a, 1, 2, 3, 0);
+  KR_Vector3D zero;
+  EXPECT_FALSE(zero.crossProduct(KR_Vector3D(1, 2, 3)));
+  expectVector(zero, 0, 0, 0, 0);
+}
+
+// The single-precision cosine of these pairs rounds to 0.99999994 (an angle of about 0.02
+// degrees, outside the window) or past 1; their product is exactly (0, 0, 0) all the same.
+TEST(VectorCrossProduct, ExactlyScaledCopiesAreRefused) {
+  KR_Vector3D a(1, 2, 3);
+  EXPECT_FALSE(a.crossProduct(KR_Vector3D(2, 4, 6)));
+  expectVector(a, 1, 2, 3, 0);
+  EXPECT_FALSE(a.crossProduct(KR_Vector3D(-3, -6, -9)));
+  expectVector(a, 1, 2, 3, 0);
+
+  // Random vectors against copies scaled by powers of two, which scale without rounding.
+  std::mt19937 gen(7);
+  std::uniform_real_distribution<float> component(-100.0f, 100.0f);
+  std::uniform_int_distribution<int> exponent(-12, 12);
+  int accepted = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const KR_Vector3D v(component(gen), component(gen), component(gen));
+    const float s = std::ldexp(i % 2 ? 1.0f : -1.0f, exponent(gen));
+    KR_Vector3D w = v;
+    if (w.crossProduct(v * s)) ++accepted;
+    ASSERT_EQ(0, std::memcmp(w.data, v.data, 3 * sizeof(float)));
+  }
+  EXPECT_EQ(accepted, 0);
+}
+
+TEST(VectorAngles, RoundingPastOneStillGivesAnAngle) {
+  std::mt19937 gen(11);
+  std::uniform_real_distribution<float> component(-100.0f, 100.0f), factor(0.1f, 10.0f);
+  for (int i = 0; i < 20000; ++i) {
+    const KR_Vector3D v(component(gen), component(gen), component(gen));
+    const float s = factor(gen);
+    const float same = v.getDegreesBetween(v * s), opposite = v.getDegreesBetween(v * -s);
+    ASSERT_FALSE(std::isnan(same)) << i;
+    ASSERT_FALSE(std::isnan(opposite)) << i;
+    EXPECT_LT(same, 0.05f);
+    EXPECT_GT(opposite, 179.95f);
+    ASSERT_FALSE(std::isnan(v.getRadsBetween(v * s))) << i;
+  }
+}
+
+// Callers written against the documented constructors convert implicitly, and may delete the
+// camera.
+static_assert(std::is_convertible<float*, KR_Vector3D>::value, "KR_Vector3D(scalar*)");
+static_assert(std::is_convertible<const KR_Line2D&, KR_Ray2D>::value, "KR_Ray2D(const KR_Line2D&)");
+static_assert(std::is_convertible<float, KR_Matrix2D>::value, "KR_Matrix2D(scalar)");
+static_assert(std::is_convertible<const std::string&, KR_Image>::value, "KR_Image(const std::string&)");
+static_assert(std::is_destructible<KR_Camera>::value, "public ~KR_Camera()");
+
+TEST(VectorConstruction, FromAnArrayTakesThreeComponents) {
+  float f[4] = {1.5f, -2.0f, 3.25f, 9.0f};
+  const KR_Vector3D v = f;
+  EXPECT_EQ(v.data[0], 1.5f);
+  EXPECT_EQ(v.data[1], -2.0f);
+  EXPECT_EQ(v.data[2], 3.25f);
+  EXPECT_EQ(v.data[3], 0.0f);
 }
 
 TEST(PointArithmetic, PointsAndVectors) {

@@ -242,4 +242,20 @@ TEST_F(ImageGL, ReadFromFrameBufferWithANegativeSizeFailsWithoutAGlCall) {
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+TEST_F(ImageGL, ReadFromFrameBufferWithAZeroSizeReadsAnEmptyBlock) {
+  for (int w : {0, 3}) {
+    KR_Image image(2, 2);
+    koratest::startRecording();
+    EXPECT_TRUE(image.readFromFrameBuffer(1, 1, w, w == 0 ? 5 : 0));
+    koratest::stopRecording();
+    ASSERT_EQ(recordedCalls().size(), 2u) << recordedText();
+    EXPECT_EQ(recordedCalls()[0].name, "glPixelStorei") << recordedText();
+    EXPECT_EQ(recordedCalls()[1].name, "glReadPixels") << recordedText();
+    EXPECT_NE(image.data(), nullptr);  // an empty array of its own
+    EXPECT_EQ(image.columns, w);
+    EXPECT_EQ(image.rows, w == 0 ? 5 : 0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+  }
+}
+
 }  // namespace

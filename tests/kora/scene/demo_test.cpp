@@ -8,20 +8,41 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Runs the demo from its own folder (it reads "../TEXTURES/"); returns the exit status.
-int runDemo(const std::string& arguments) {
+// Runs the demo from `folder` with its standard output and error going to the files `out` and
+// `err` ("" for /dev/null); returns the exit status.
+int runDemoIn(const std::string& folder, const std::string& arguments, const std::string& out = "",
+              const std::string& err = "", const std::string& prefix = "") {
   // In sanitizer builds the demo runs without LeakSanitizer: Mesa's GLX driver holds memory to
   // the end and is unloaded before the leak check (valgrind covers the demo's own leaks).
-  std::string command = "cd '" KORA_DEMO_DIR "' && ASAN_OPTIONS=detect_leaks=0 '" KORA_DEMO_PROGRAM "' " +
-                        arguments + " > /dev/null 2>&1";
+  std::string command = "cd '" + folder + "' && env -u MIRVO_DATA_DIR ASAN_OPTIONS=detect_leaks=0 " + prefix + " '" KORA_DEMO_PROGRAM "' " +
+                        arguments + " > '" + (out.empty() ? "/dev/null" : out) + "' 2> '" +
+                        (err.empty() ? "/dev/null" : err) + "'";
   int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs the demo from its own folder (it reads "../TEXTURES/").
+int runDemo(const std::string& arguments) { return runDemoIn(KORA_DEMO_DIR, arguments); }
+
+std::vector<std::string> readLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Many colours: the scene was drawn, not a cleared window.
+size_t colourCount(const mirvo_test::PngImage& p) {
+  std::set<int> colours;
+  for (const mirvo_test::Rgb& c : p.pixels) colours.insert(c.r << 16 | c.g << 8 | c.b);
+  return colours.size();
 }
 
 class DemoRun : public ::testing::Test {
@@ -78,4 +99,64 @@ TEST_F(DemoRun, UnknownOptionsAreRefused) {
   EXPECT_EQ(runDemo("--size 10"), 2);
   EXPECT_EQ(runDemo("--frames 0"), 2);
   EXPECT_EQ(runDemo("--press 3:nokey"), 2);
+}
+
+TEST_F(DemoRun, WithoutFramesTheLastFrameIsCapturedOnEscape) {
+  std::string png = dir + "/last.png";
+  ASSERT_EQ(runDemo("--size 160x120 --press 3:esc --capture " + png), 0);
+  ASSERT_TRUE(std::filesystem::exists(png));
+  const mirvo_test::PngImage p = mirvo_test::readPng(png);
+  EXPECT_EQ(p.width, 160);
+  EXPECT_EQ(p.height, 120);
+  EXPECT_GT(colourCount(p), 300u);
+}
+
+TEST_F(DemoRun, WithoutFramesTheLastFrameIsCapturedOnTermination) {
+  std::string png = dir + "/last.png";
+  // timeout sends SIGTERM after a few seconds of drawing, and itself reports 124.
+  EXPECT_EQ(runDemoIn(KORA_DEMO_DIR, "--size 160x120 --capture " + png, "", "", "timeout -s TERM 6"), 124);
+  ASSERT_TRUE(std::filesystem::exists(png));
+  EXPECT_GT(colourCount(mirvo_test::readPng(png)), 300u);
+}
+
+TEST_F(DemoRun, BadOptionsAreNamedOnOneLineThenTheUsage) {
+  const char* const bad[] = {"--frames 5x", "--press -1:h", "--seed abc", "--seed -3", "--size 20x",
+                             "--click 4:10", "--capture-every 0", "--frames", "--unknown"};
+  for (const char* arguments : bad) {
+    const std::string err = dir + "/err.txt";
+    EXPECT_EQ(runDemoIn(KORA_DEMO_DIR, arguments, "", err), 2) << arguments;
+    const std::vector<std::string> lines = readLines(err);
+    ASSERT_GE(lines.size(), 2u) << arguments;
+    EXPECT_EQ(lines[0].rfind("kora-demo: ", 0), 0u) << lines[0];
+    // The first line names the option at fault; the usage follows at once.
+    const std::string option = std::string(arguments).substr(0, std::string(arguments).find(' '));
+    EXPECT_NE(lines[0].find(option), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1].rfind("usage: kora-demo", 0), 0u) << arguments;
+  }
+}
+
+TEST_F(DemoRun, HelpNamesTheDefaultSeed) {
+  const std::string out = dir + "/out.txt";
+  EXPECT_EQ(runDemoIn(KORA_DEMO_DIR, "--help", out), 0);
+  const std::vector<std::string> lines = readLines(out);
+  bool usageLine = false, seedLine = false;
+  for (const std::string& l : lines) {
+    usageLine |= l.rfind("usage: kora-demo", 0) == 0;
+    seedLine |= l.find("--seed") != std::string::npos && l.find("seed 1") != std::string::npos;
+  }
+  EXPECT_TRUE(usageLine);
+  EXPECT_TRUE(seedLine);
+}
+
+TEST_F(DemoRun, MissingTexturesAreOneLineAndStatusOne) {
+  // Run from dir/run: the demo looks for dir/TEXTURES/, which does not exist, then in the data
+  // folders, which the build tree does not have.
+  std::filesystem::create_directory(dir + "/run");
+  const std::string err = dir + "/err.txt";
+  EXPECT_EQ(runDemoIn(dir + "/run", "--size 160x120 --frames 2", "", err), 1);
+  const std::vector<std::string> lines = readLines(err);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("../TEXTURES/"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("share/mirvo/TEXTURES/"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("terrain.pcx"), std::string::npos) << lines[0];
 }

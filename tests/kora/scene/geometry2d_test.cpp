@@ -271,6 +271,19 @@ TEST(Ray2DIntersection, StartOnTheOtherLineGivesMinusTwo) {
   EXPECT_EQ(c.intersection(d, p), -2);
 }
 
+// 0.0001f is a little below 0.0001: as a numerator or denominator it lies inside the bounds.
+TEST(Ray2DIntersection, BoundsAreTheDoubleConstant) {
+  KR_Ray2D a(KR_Point2D(0, 0), KR_Vector2D(1, 0));
+  KR_Ray2D b(KR_Point2D(5, 0.0001f), KR_Vector2D(1, 0));  // numerator exactly 0.0001f
+  KR_Point2D p(-7, 8);
+  EXPECT_EQ(a.intersection(b, p), -2);
+  KR_Ray2D c(KR_Point2D(0, 0), KR_Vector2D(0.0001f, 1));  // unit direction x stays 0.0001f
+  KR_Ray2D d(KR_Point2D(5, 0), KR_Vector2D(0, 1));        // denominator exactly -0.0001f
+  EXPECT_EQ(c.intersection(d, p), 0);
+  EXPECT_EQ(p.x, -7.0f);
+  EXPECT_EQ(p.y, 8.0f);
+}
+
 TEST(Ray2DIntersection, LinesMeetBehindTheStartToo) {
   // The lines meet at (-2, 0), behind this ray's start: s is negative.
   KR_Ray2D a(KR_Point2D(0, 0), KR_Vector2D(3, 0));

@@ -204,6 +204,48 @@ TEST(TerrainNormals, LinearTimeNormalsAreBitIdenticalToTheWholeListScan) {
   }
 }
 
+bool anyNaN(const std::vector<float>& v) {
+  for (float x : v)
+    if (std::isnan(x)) return true;
+  return false;
+}
+
+// On slopes the two edges of a quad are often exactly opposite while their float angle rounds
+// short of 180 degrees; such a quad must get the parallel fallback (1, 1, 1), never NaN.
+TEST(TerrainNormals, NoNormalIsNaNOverManySeedsAndSizes) {
+  for (int size = 33; size <= 129; size += 16)
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+      srandom(seed);
+      KR_TerrainMesh mesh(size, size, 60, 5.0f, 40);
+      int fallbacks = 0;
+      for (const KR_Quad& q : mesh.quadList()) {
+        ASSERT_FALSE(std::isnan(q.normal.data[0]) || std::isnan(q.normal.data[1]) ||
+                     std::isnan(q.normal.data[2]))
+            << size << " x " << size << " seed " << seed;
+        if (q.normal.data[0] == 1.0f && q.normal.data[1] == 1.0f && q.normal.data[2] == 1.0f) ++fallbacks;
+      }
+      ASSERT_FALSE(anyNaN(normals(mesh))) << size << " x " << size << " seed " << seed;
+      // These terrains do have exactly parallel edges: the fallback is what was taken.
+      EXPECT_GT(fallbacks, 0) << size << " x " << size << " seed " << seed;
+    }
+}
+
+TEST(TerrainNormals, LinearTimeNormalsEqualTheScanWhereEdgesAreParallel) {
+  const int sizes[] = {33, 49, 97};
+  for (int size : sizes)
+    for (unsigned seed = 1; seed <= (size == 97 ? 1u : 3u); ++seed) {
+      srandom(seed);
+      KR_TerrainMesh fast(size, size, 60, 5.0f, 40);
+      srandom(seed);
+      KR_TerrainMesh slow(size, size, 60, 5.0f, 40);
+      computeVertexNormalsByScan(slow);
+      std::vector<float> a = normals(fast), b = normals(slow);
+      ASSERT_EQ(a.size(), b.size());
+      EXPECT_FALSE(anyNaN(b));
+      EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(float))) << size << " seed " << seed;
+    }
+}
+
 // --- unsound sizes -------------------------------------------------------------------------
 
 TEST(TerrainSizes, WidthBelowTwoWithHillsRaisesNoHills) {
