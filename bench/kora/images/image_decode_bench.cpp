@@ -10,13 +10,13 @@
 #define STBI_ONLY_BMP
 #include <KORA/KR_Image.h>
 #include <SDL.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <SDL_image.h>
 #include <benchmark/benchmark.h>
 #include <stb_image.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -116,6 +116,7 @@ void floorOf(benchmark::State& state, const File* f) {
     const int fd = open(path.c_str(), O_RDONLY);
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) {
+      if (fd >= 0) close(fd);
       state.SkipWithError("cannot read the file");
       break;
     }
