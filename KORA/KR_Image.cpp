@@ -8,8 +8,6 @@
 
 namespace KORA {
 
-long KR_Image::pixel_limit = KR_Image::MAX_PIXELS;
-
 static std::size_t pixelCount(int rows, int columns) {
   if (rows <= 0 || columns <= 0) return 0;
   return static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);

@@ -123,9 +123,6 @@ class KR_Image {
   bool decodeBMP(const byte* file, std::size_t size);
   bool decodePCX(const byte* file, std::size_t size);
 
-  // The pixel count the readers accept; MAX_PIXELS unless lowered (the fuzzers lower it).
-  static long pixel_limit;
-
  private:
   struct NoGL {};
   explicit KR_Image(NoGL);

@@ -15,10 +15,13 @@
 
 #include "KR_Endian.h"
 #include "KR_Image.h"
+#include "internal/KR_ImageLimits.h"
 
 namespace KORA {
 
 namespace {
+
+long pixel_limit = KR_Image::MAX_PIXELS;  // see imagePixelLimit()
 
 const char BMP_READER[] = "KR_Image::loadBMP";
 const char PCX_READER[] = "KR_Image::loadPCX";
@@ -246,6 +249,10 @@ bool KR_Image::loadPCX(const std::string& file) {
   FileBytes bytes;
   return readWholeFile(file, PCX_READER, bytes) && decodePCX(bytes.data.get(), bytes.size);
 }
+
+long imagePixelLimit() { return pixel_limit; }
+
+void setImagePixelLimit(long pixels) { pixel_limit = pixels; }
 
 void KR_Image::checkSize(long width, long height, const char* reader) const {
   if (width <= 0 || height <= 0) fail(reader, "Width or height is 0 or less");

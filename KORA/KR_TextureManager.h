@@ -63,8 +63,6 @@ class KR_TextureManager {
   KR_Texture* findInstance(const std::string& name);
   KR_Texture* findInstance(GLuint id);
   int countTextures(void* owner) const;
-
-  friend class KR_TextureManagerProbe;  // tests read the owner counts
 };
 
 }  // namespace KORA

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "KR_TextureManagerState.h"
 #include "image_files.h"
 #include "kora_gl.h"
 
@@ -13,18 +14,8 @@ using KORA::KR_Image;
 using KORA::KR_RGBA;
 using KORA::KR_TextureManager;
 
-namespace KORA {
-// Reads what the manager keeps private.
-class KR_TextureManagerProbe {
- public:
-  static int count(KR_TextureManager* m, void* owner) { return m->countTextures(owner); }
-  static std::size_t records(const KR_TextureManager* m) { return m->textures.size(); }
-};
-}  // namespace KORA
-
 namespace {
 
-using KORA::KR_TextureManagerProbe;
 using namespace imgtest;
 
 // Runs each test from <scratch>/work with the pictures in <scratch>/TEXTURES, and starts it
@@ -55,8 +46,8 @@ class TextureManager : public koratest::GLTest {
     std::filesystem::current_path(previous);
     koratest::GLTest::TearDown();
   }
-  int count(void* owner) { return KR_TextureManagerProbe::count(tm, owner); }
-  std::size_t records() { return KR_TextureManagerProbe::records(tm); }
+  int count(void* owner) { return KORA::textureOwnerCount(*tm, owner); }
+  std::size_t records() { return KORA::textureRecordCount(*tm); }
   int get(const std::string& name, void* owner, bool keep = false) {
     ::testing::internal::CaptureStderr();
     const int id = tm->getTexture(name, owner, keep);

@@ -4,16 +4,9 @@
 #include "KR_GLState.h"
 #include "KR_SkyBox.h"
 #include "KR_TextureManager.h"
+#include "KR_TextureManagerState.h"
 #include "kora_gl.h"
 #include "scene_files.h"
-
-namespace KORA {
-// Reads the manager's owner counts.
-class KR_TextureManagerProbe {
-public:
-  static int count(KR_TextureManager* tm, void* owner) { return tm->countTextures(owner); }
-};
-}  // namespace KORA
 
 using namespace KORA;
 
@@ -63,7 +56,7 @@ TEST_F(SkyBoxGL, SixFacesCompileSixQuadsInTableOrder) {
   koratest::startRecording();
   KR_SkyBox sky(n[0].c_str(), n[1].c_str(), n[2].c_str(), n[3].c_str(), n[4].c_str(), n[5].c_str());
   koratest::stopRecording();
-  EXPECT_EQ(KR_TextureManagerProbe::count(KR_TextureManager::getInstance(), &sky), 6);
+  EXPECT_EQ(textureOwnerCount(*KR_TextureManager::getInstance(), &sky), 6);
   auto list = koratest::recordedListContents();
   ASSERT_EQ(list.size(), 9u + 6u * 13u + 9u) << koratest::recordedText();
   const char* opening[9] = {"glPushMatrix()",   "glDisable(GL_DEPTH_TEST)", "glDisable(GL_LIGHTING)",
@@ -107,7 +100,7 @@ TEST_F(SkyBoxGL, WithoutTopAndBottomOnlyFourFaces) {
   koratest::startRecording();
   KR_SkyBox sky(n[0].c_str(), n[1].c_str(), n[2].c_str(), n[3].c_str(), nullptr, nullptr);
   koratest::stopRecording();
-  EXPECT_EQ(KR_TextureManagerProbe::count(KR_TextureManager::getInstance(), &sky), 4);
+  EXPECT_EQ(textureOwnerCount(*KR_TextureManager::getInstance(), &sky), 4);
   size_t quads = 0;
   for (const auto& c : koratest::recordedListContents())
     if (c.name == "glBegin") ++quads;

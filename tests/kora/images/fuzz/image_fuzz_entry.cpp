@@ -8,6 +8,8 @@
 #include <iostream>
 #include <streambuf>
 
+#include "KR_ImageLimits.h"
+
 namespace korafuzz {
 
 namespace {
@@ -20,7 +22,6 @@ class FuzzImage : public KORA::KR_Image {
   FuzzImage() : KR_Image(1, 1) { setPixel(0, 0, KORA::KR_RGBA(1, 2, 3, 4)); }
   using KR_Image::decodeBMP;
   using KR_Image::decodePCX;
-  static void lowerLimit() { pixel_limit = FUZZ_PIXEL_LIMIT; }
   const KORA::KR_RGBA* raster() const { return pixels; }
 };
 
@@ -65,7 +66,7 @@ void setUp() {
   done = true;
   static NullBuffer* sink = new NullBuffer;  // outlives the stream's flush at exit
   std::cerr.rdbuf(sink);
-  FuzzImage::lowerLimit();
+  KORA::setImagePixelLimit(FUZZ_PIXEL_LIMIT);
 }
 
 int decodeBmp(const std::uint8_t* data, std::size_t size) {
