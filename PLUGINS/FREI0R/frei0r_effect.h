@@ -13,12 +13,12 @@ extern "C" {
 #include "mirvo_effect.h"
 
 /* A parameter's value as the host set it. */
-typedef struct {
+struct frei0r_value {
     double number;            /* numbers; -1 for a default taken from the frame */
-    char *text;               /* owned copy; NULL or empty: the default */
-} frei0r_value;
+    char *text;               /* owned copy (strdup); null or empty: the default */
+};
 
-typedef struct {
+struct frei0r_effect {
     const char *name;
     const char *explanation;
     int plugin_type;          /* F0R_PLUGIN_TYPE_SOURCE or _FILTER */
@@ -27,7 +27,7 @@ typedef struct {
     mirvo_init_effect_fn init;
     mirvo_draw_effect_fn draw;
     mirvo_free_effect_fn free;
-} frei0r_effect;
+};
 
 /* Defined once per frei0r module. */
 extern const frei0r_effect mirvo_frei0r_effect;

@@ -9,60 +9,56 @@
  * source loops for ever. The effects keep their state in the module: one instance at
  * a time, a second f0r_construct fails.
  */
-#include <math.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-
 #include <locale.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include <SDL_image.h>
 
 #include "frei0r_effect.h"
 
-#define FX (&mirvo_frei0r_effect)
+/* The effect this module wraps. */
+static const frei0r_effect *const FX = &mirvo_frei0r_effect;
 /* Exported as mirvo_f0r_*: the frei0r module that a host loads (frei0r_shim.cpp) opens
  * this one with its own SDL 1.2 ahead of whatever the host has loaded. */
 #define F0R_EXPORT extern "C" __attribute__((visibility("default")))
 
-#if SDL_BYTEORDER == SDL_LIL_ENDIAN
-#define RGBA_R 0x000000ffu
-#define RGBA_G 0x0000ff00u
-#define RGBA_B 0x00ff0000u
-#define RGBA_A 0xff000000u
-#else
-#define RGBA_R 0xff000000u
-#define RGBA_G 0x00ff0000u
-#define RGBA_B 0x0000ff00u
-#define RGBA_A 0x000000ffu
-#endif
+/* frei0r's RGBA8888: the bytes R, G, B, A in memory order. */
+constexpr bool LITTLE_ENDIAN_HOST = SDL_BYTEORDER == SDL_LIL_ENDIAN;
+constexpr Uint32 RGBA_R = LITTLE_ENDIAN_HOST ? 0x000000ffu : 0xff000000u;
+constexpr Uint32 RGBA_G = LITTLE_ENDIAN_HOST ? 0x0000ff00u : 0x00ff0000u;
+constexpr Uint32 RGBA_B = LITTLE_ENDIAN_HOST ? 0x00ff0000u : 0x0000ff00u;
+constexpr Uint32 RGBA_A = LITTLE_ENDIAN_HOST ? 0xff000000u : 0x000000ffu;
 
-typedef struct {
+struct frei0r_instance {
     unsigned width, height;
     size_t pitch;             /* bytes from one row of the host's frames to the next */
     SDL_Surface *surface;     /* the host's output buffer, rewrapped every update */
     frei0r_value *values;     /* as the host set them */
     frei0r_value *running;    /* the values the running effect was started with */
-    int started;              /* the effect is initialised */
-    int dirty;                /* values changed since it was started */
-} frei0r_instance;
+    bool started;             /* the effect is initialised */
+    bool dirty;               /* values changed since it was started */
+};
 
-static int _frei0r_live = 0;
-static int _frei0r_restart = 0;
+static bool frei0r_live = false;        /* an instance exists */
+static bool frei0r_restart_due = false; /* the effect called its restart callback */
 
-static void _frei0r_on_restart(void)
+static void frei0r_on_restart(void)
 {
-    _frei0r_restart = 1;
+    frei0r_restart_due = true;
 }
 
 Uint8 frei0r_byte(const frei0r_value *v)
 {
-    return (Uint8)v->number;
+    return Uint8(v->number);
 }
 
 Uint16 frei0r_word(const frei0r_value *v)
 {
-    return (Uint16)v->number;
+    return Uint16(v->number);
 }
 
 /* frei0r's view of a catalogue entry: texts are strings, numbers doubles; a default
@@ -74,12 +70,12 @@ static int frei0r_type(const mirvo_param *p)
 
 static double frei0r_min(const mirvo_param *p)
 {
-    return p->from == MIRVO_DEFAULT_FIXED ? (double)p->min : -1.0;
+    return p->from == MIRVO_DEFAULT_FIXED ? double(p->min) : -1.0;
 }
 
 static double frei0r_default(const mirvo_param *p)
 {
-    return p->from == MIRVO_DEFAULT_FIXED ? strtod(p->fallback, NULL) : -1.0;
+    return p->from == MIRVO_DEFAULT_FIXED ? strtod(p->fallback, nullptr) : -1.0;
 }
 
 static const char *frei0r_text(const frei0r_effect *fx, const frei0r_value *values, int index)
@@ -96,30 +92,30 @@ static int frei0r_index(const char *name)
     return -1;
 }
 
-/* 1 when the font image can be read; otherwise prints why on stderr. */
-static int frei0r_font_readable(const char *effect, const char *font)
+/* True when the font image can be read; otherwise prints why on stderr. */
+static bool frei0r_font_readable(const char *effect, const char *font)
 {
-    const char *looked = NULL;
-    const char *file = MIRVO_find_data(font, &looked);
+    const char *looked = nullptr;
+    const char *const file = MIRVO_find_data(font, &looked);
     if (!file) {
         fprintf(stderr, "%s: cannot read the font %s: not found (looked in %s)\n", effect, font,
                 looked);
-        return 0;
+        return false;
     }
-    SDL_Surface *image = IMG_Load(file);
+    SDL_Surface *const image = IMG_Load(file);
     if (!image) {
         fprintf(stderr, "%s: cannot read the font %s: %s\n", effect, font, IMG_GetError());
-        return 0;
+        return false;
     }
     SDL_FreeSurface(image);
-    return 1;
+    return true;
 }
 
-#define FREI0R_MAX_PARAMS 16
+constexpr int FREI0R_MAX_PARAMS = 16;
 
-/* Starts the effect on s with the values, in the catalogue's order and types. Returns 0
+/* Starts the effect on s with the values, in the catalogue's order and types. False
  * when it cannot start (the message is printed). */
-static int frei0r_start_effect(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v)
+static bool frei0r_start_effect(SDL_Surface *s, mirvo_restart_fn restart, const frei0r_value *v)
 {
     union {
         Uint8 u8;
@@ -127,10 +123,10 @@ static int frei0r_start_effect(SDL_Surface *s, mirvo_restart_fn restart, const f
         const char *text;
     } data[FREI0R_MAX_PARAMS];
     mirvo_node nodes[FREI0R_MAX_PARAMS];
-    int i, n = FX->nparams < FREI0R_MAX_PARAMS ? FX->nparams : FREI0R_MAX_PARAMS;
-    int glyph = frei0r_index("character_height");
+    const int n = FX->nparams < FREI0R_MAX_PARAMS ? FX->nparams : FREI0R_MAX_PARAMS;
+    const int glyph = frei0r_index("character_height");
 
-    for (i = 0; i < n; i++) {
+    for (int i = 0; i < n; i++) {
         const mirvo_param *p = &FX->params[i];
         double number = v[i].number;
         if (p->from == MIRVO_DEFAULT_SURFACE_WIDTH && number < 0) {
@@ -143,19 +139,19 @@ static int frei0r_start_effect(SDL_Surface *s, mirvo_restart_fn restart, const f
         if (p->type == MIRVO_PARAM_TEXT) {
             data[i].text = frei0r_text(FX, v, i);
             if (strcmp(p->name, "font") == 0 && !frei0r_font_readable(FX->name, data[i].text))
-                return 0;
+                return false;
         } else if (p->type == MIRVO_PARAM_U8) {
-            data[i].u8 = (Uint8)number;
+            data[i].u8 = Uint8(number);
         } else {
-            data[i].u16 = (Uint16)number;
+            data[i].u16 = Uint16(number);
         }
         nodes[i].data = &data[i];
-        nodes[i].next_node = i + 1 < n ? &nodes[i + 1] : NULL;
-        nodes[i].previous_node = i > 0 ? &nodes[i - 1] : NULL;
+        nodes[i].next_node = i + 1 < n ? &nodes[i + 1] : nullptr;
+        nodes[i].previous_node = i > 0 ? &nodes[i - 1] : nullptr;
     }
     FX->init(s, restart, nodes);
     fflush(stdout); /* the effect's own messages, from this module's C library */
-    return 1;
+    return true;
 }
 
 /*
@@ -164,14 +160,14 @@ static int frei0r_start_effect(SDL_Surface *s, mirvo_restart_fn restart, const f
  * per-thread character tables are set up only for the thread that loaded it; a host
  * thread that calls in later (MLT renders in worker threads) gets them here.
  */
-static void _frei0r_enter(void)
+static void frei0r_enter(void)
 {
     uselocale(LC_GLOBAL_LOCALE);
 }
 
 F0R_EXPORT int mirvo_f0r_init(void)
 {
-    _frei0r_enter();
+    frei0r_enter();
     return 1;
 }
 
@@ -196,7 +192,7 @@ F0R_EXPORT void mirvo_f0r_get_plugin_info(f0r_plugin_info_t *info)
 static const char *frei0r_explanation(int index)
 {
     static char text[FREI0R_MAX_PARAMS][200];
-    const mirvo_param *p = &FX->params[index];
+    const mirvo_param *const p = &FX->params[index];
     if (index >= FREI0R_MAX_PARAMS)
         return p->help;
     if (p->type == MIRVO_PARAM_TEXT)
@@ -220,12 +216,11 @@ F0R_EXPORT void mirvo_f0r_get_param_info(f0r_param_info_t *info, int param_index
     info->explanation = frei0r_explanation(param_index);
 }
 
-static void _frei0r_free_values(frei0r_value *v)
+static void frei0r_free_values(frei0r_value *v)
 {
-    int i;
     if (!v)
         return;
-    for (i = 0; i < FX->nparams; i++)
+    for (int i = 0; i < FX->nparams; i++)
         free(v[i].text);
     free(v);
 }
@@ -235,77 +230,71 @@ static void _frei0r_free_values(frei0r_value *v)
 F0R_EXPORT f0r_instance_t mirvo_f0r_construct_pitched(unsigned int width, unsigned int height,
                                                      size_t pitch)
 {
-    frei0r_instance *inst;
-    int i;
-
-    _frei0r_enter();
-    if (_frei0r_live) {
+    frei0r_enter();
+    if (frei0r_live) {
         fprintf(stderr, "%s: one instance at a time: the effect keeps its state in the module\n",
                 FX->name);
-        return NULL;
+        return nullptr;
     }
     /* SDL 1.2 surfaces are at most 16383 pixels wide, their pitch 16 bits. */
-    if (width == 0 || height == 0 || width > 16383 || height > 16384 || pitch < (size_t)width * 4 ||
+    if (width == 0 || height == 0 || width > 16383 || height > 16384 || pitch < size_t(width) * 4 ||
         pitch > 65535) {
         fprintf(stderr, "%s: cannot draw a %u x %u frame (rows %zu bytes apart): at most "
                 "16383 x 16384\n", FX->name, width, height, pitch);
-        return NULL;
+        return nullptr;
     }
-    inst = (frei0r_instance *)calloc(1, sizeof *inst);
+    frei0r_instance *const inst = static_cast<frei0r_instance *>(calloc(1, sizeof(frei0r_instance)));
     if (!inst)
-        return NULL;
+        return nullptr;
     inst->width = width;
     inst->height = height;
     inst->pitch = pitch;
-    inst->values = (frei0r_value *)calloc((size_t)FX->nparams, sizeof(frei0r_value));
-    inst->surface = SDL_CreateRGBSurfaceFrom(NULL, (int)width, (int)height, 32, (int)pitch,
+    inst->values = static_cast<frei0r_value *>(calloc(size_t(FX->nparams), sizeof(frei0r_value)));
+    inst->surface = SDL_CreateRGBSurfaceFrom(nullptr, int(width), int(height), 32, int(pitch),
                                              RGBA_R, RGBA_G, RGBA_B, 0);
     if (!inst->values || !inst->surface) {
-        _frei0r_free_values(inst->values);
+        frei0r_free_values(inst->values);
         if (inst->surface)
             SDL_FreeSurface(inst->surface);
         free(inst);
-        return NULL;
+        return nullptr;
     }
-    for (i = 0; i < FX->nparams; i++)
+    for (int i = 0; i < FX->nparams; i++)
         if (FX->params[i].type != MIRVO_PARAM_TEXT)
             inst->values[i].number = frei0r_default(&FX->params[i]);
-    _frei0r_live = 1;
+    frei0r_live = true;
     return inst;
 }
 
 F0R_EXPORT f0r_instance_t mirvo_f0r_construct(unsigned int width, unsigned int height)
 {
-    return mirvo_f0r_construct_pitched(width, height, (size_t)width * 4);
+    return mirvo_f0r_construct_pitched(width, height, size_t(width) * 4);
 }
 
 F0R_EXPORT void mirvo_f0r_destruct(f0r_instance_t instance)
 {
-    frei0r_instance *inst = (frei0r_instance *)instance;
+    frei0r_instance *const inst = static_cast<frei0r_instance *>(instance);
     if (!inst)
         return;
     if (inst->started)
         FX->free();
-    _frei0r_free_values(inst->values);
-    _frei0r_free_values(inst->running);
+    frei0r_free_values(inst->values);
+    frei0r_free_values(inst->running);
     SDL_FreeSurface(inst->surface);
     free(inst);
-    _frei0r_live = 0;
+    frei0r_live = false;
 }
 
 F0R_EXPORT void mirvo_f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
 {
-    frei0r_instance *inst = (frei0r_instance *)instance;
-    const mirvo_param *p;
-    frei0r_value *v;
-
+    frei0r_instance *const inst = static_cast<frei0r_instance *>(instance);
     if (!inst || !param || param_index < 0 || param_index >= FX->nparams)
         return;
-    p = &FX->params[param_index];
-    v = &inst->values[param_index];
+    const mirvo_param *const p = &FX->params[param_index];
+    frei0r_value *const v = &inst->values[param_index];
     switch (frei0r_type(p)) {
     case F0R_PARAM_DOUBLE: {
-        double d = floor(*(const double *)param + 0.5);
+        double d = std::floor(*static_cast<const double *>(param) + 0.5);
         if (!(d >= frei0r_min(p))) /* also NaN */
             d = frei0r_min(p);
         if (d > p->max)
@@ -316,10 +305,10 @@ F0R_EXPORT void mirvo_f0r_set_param_value(f0r_instance_t instance, f0r_param_t p
         break;
     }
     case F0R_PARAM_STRING: {
-        const char *s = *(char *const *)param;
+        const char *const s = *static_cast<char *const *>(param);
         if ((!s && !v->text) || (s && v->text && strcmp(s, v->text) == 0))
             return;
-        char *copy = s ? strdup(s) : NULL;
+        char *const copy = s ? strdup(s) : nullptr;
         if (s && !copy)
             return;
         free(v->text);
@@ -329,106 +318,107 @@ F0R_EXPORT void mirvo_f0r_set_param_value(f0r_instance_t instance, f0r_param_t p
     default:
         return;
     }
-    inst->dirty = 1;
+    inst->dirty = true;
 }
 
 F0R_EXPORT void mirvo_f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
 {
-    frei0r_instance *inst = (frei0r_instance *)instance;
-    const frei0r_value *v;
-
+    const frei0r_instance *const inst = static_cast<const frei0r_instance *>(instance);
     if (!inst || !param || param_index < 0 || param_index >= FX->nparams)
         return;
-    v = &inst->values[param_index];
     switch (frei0r_type(&FX->params[param_index])) {
     case F0R_PARAM_DOUBLE:
-        *(double *)param = v->number;
+        *static_cast<double *>(param) = inst->values[param_index].number;
         break;
     case F0R_PARAM_STRING:
-        *(const char **)param = frei0r_text(FX, inst->values, param_index);
+        *static_cast<const char **>(param) = frei0r_text(FX, inst->values, param_index);
         break;
     }
 }
 
-static frei0r_value *_frei0r_copy_values(const frei0r_value *from)
+static frei0r_value *frei0r_copy_values(const frei0r_value *from)
 {
-    frei0r_value *v = (frei0r_value *)calloc((size_t)FX->nparams, sizeof(frei0r_value));
-    int i;
+    frei0r_value *const v = static_cast<frei0r_value *>(calloc(size_t(FX->nparams), sizeof(frei0r_value)));
     if (!v)
-        return NULL;
-    for (i = 0; i < FX->nparams; i++) {
+        return nullptr;
+    for (int i = 0; i < FX->nparams; i++) {
         v[i] = from[i];
-        v[i].text = NULL;
+        v[i].text = nullptr;
         if (from[i].text && !(v[i].text = strdup(from[i].text))) {
-            _frei0r_free_values(v);
-            return NULL;
+            frei0r_free_values(v);
+            return nullptr;
         }
     }
     return v;
 }
 
-static void *_frei0r_row(const frei0r_instance *inst, const void *frame, size_t y)
+/* Row y of a frame of the instance's layout. */
+static uint32_t *frei0r_row(const frei0r_instance *inst, uint32_t *frame, size_t y)
 {
-    return (Uint8 *)frame + y * inst->pitch;
+    return reinterpret_cast<uint32_t *>(reinterpret_cast<Uint8 *>(frame) + y * inst->pitch);
+}
+
+static const uint32_t *frei0r_row(const frei0r_instance *inst, const uint32_t *frame, size_t y)
+{
+    return reinterpret_cast<const uint32_t *>(reinterpret_cast<const Uint8 *>(frame) + y * inst->pitch);
 }
 
 /* (Re)starts the effect with the host's current values. */
-static void _frei0r_start(frei0r_instance *inst)
+static void frei0r_start_running(frei0r_instance *inst)
 {
     if (inst->started)
         FX->free();
-    inst->started = 0;
-    inst->dirty = 0;
-    _frei0r_free_values(inst->running);
-    inst->running = _frei0r_copy_values(inst->values);
+    inst->started = false;
+    inst->dirty = false;
+    frei0r_free_values(inst->running);
+    inst->running = frei0r_copy_values(inst->values);
     if (inst->running)
-        inst->started = frei0r_start_effect(inst->surface, _frei0r_on_restart, inst->running);
+        inst->started = frei0r_start_effect(inst->surface, frei0r_on_restart, inst->running);
 }
 
 F0R_EXPORT void mirvo_f0r_update(f0r_instance_t instance, double time, const uint32_t *inframe, uint32_t *outframe)
 {
-    frei0r_instance *inst = (frei0r_instance *)instance;
-    const int filter = FX->plugin_type == F0R_PLUGIN_TYPE_FILTER && inframe && inframe != outframe;
-    size_t x, y;
+    frei0r_instance *const inst = static_cast<frei0r_instance *>(instance);
+    const bool filter = FX->plugin_type == F0R_PLUGIN_TYPE_FILTER && inframe && inframe != outframe;
     (void)time;
 
     if (!inst || !outframe)
         return;
-    _frei0r_enter();
+    frei0r_enter();
     inst->surface->pixels = outframe;
     if (filter)
-        for (y = 0; y < inst->height; y++)
-            memcpy(_frei0r_row(inst, outframe, y), _frei0r_row(inst, inframe, y),
-                   (size_t)inst->width * 4);
+        for (size_t y = 0; y < inst->height; y++)
+            memcpy(frei0r_row(inst, outframe, y), frei0r_row(inst, inframe, y),
+                   size_t(inst->width) * 4);
 
     if (inst->dirty || !inst->running)
-        _frei0r_start(inst);
+        frei0r_start_running(inst);
     if (inst->started) {
-        _frei0r_restart = 0;
+        frei0r_restart_due = false;
         FX->draw();
-        if (_frei0r_restart) {
+        if (frei0r_restart_due) {
             /* Finished: start over, and draw the first frame now. */
             FX->free();
-            inst->started = frei0r_start_effect(inst->surface, _frei0r_on_restart, inst->running);
-            _frei0r_restart = 0;
+            inst->started = frei0r_start_effect(inst->surface, frei0r_on_restart, inst->running);
+            frei0r_restart_due = false;
             if (inst->started)
                 FX->draw();
         }
     } else if (FX->plugin_type == F0R_PLUGIN_TYPE_SOURCE) {
-        for (y = 0; y < inst->height; y++) /* not startable: black */
-            memset(_frei0r_row(inst, outframe, y), 0, (size_t)inst->width * 4);
+        for (size_t y = 0; y < inst->height; y++) /* not startable: black */
+            memset(frei0r_row(inst, outframe, y), 0, size_t(inst->width) * 4);
     }
 
     /* The effects write whole 32-bit pixels with a zero alpha byte: a source is opaque,
      * a filter keeps its input's alpha. */
-    for (y = 0; y < inst->height; y++) {
-        uint32_t *out = (uint32_t *)_frei0r_row(inst, outframe, y);
+    for (size_t y = 0; y < inst->height; y++) {
+        uint32_t *const out = frei0r_row(inst, outframe, y);
         if (filter) {
-            const uint32_t *in = (const uint32_t *)_frei0r_row(inst, inframe, y);
-            for (x = 0; x < inst->width; x++)
+            const uint32_t *const in = frei0r_row(inst, inframe, y);
+            for (size_t x = 0; x < inst->width; x++)
                 out[x] = (out[x] & ~RGBA_A) | (in[x] & RGBA_A);
         } else {
-            for (x = 0; x < inst->width; x++)
+            for (size_t x = 0; x < inst->width; x++)
                 out[x] |= RGBA_A;
         }
     }

@@ -1,5 +1,5 @@
 /*
- * frei0r_shim.cpp - the frei0r module a host loads (e.g. frei0r-1/wavetext.so). It holds
+ * frei0rshim.cpp - the frei0r module a host loads (e.g. frei0r-1/wavetext.so). It holds
  * no effect code: it opens the effect's implementation, mirvo-impl/NAME.so beside it, in
  * a link-map namespace of its own (dlmopen), so that the implementation and the
  * libraries it brings (libMIRVO, SDL 1.2, SDL_image) are fresh copies bound only to each
@@ -13,9 +13,9 @@
 #define _GNU_SOURCE /* dlmopen */
 #endif
 #include <dlfcn.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
+
+#include <cstdio>
+#include <cstring>
 
 extern "C" {
 #include <frei0r.h>
@@ -25,11 +25,12 @@ extern "C" {
 #error "MIRVO_FREI0R_NAME must name the effect"
 #endif
 
-#define EXPORT __attribute__((visibility("default")))
+#define EXPORT extern "C" __attribute__((visibility("default")))
 
-static void *_shim_impl = NULL;
-static int _shim_failed = 0;
+static void *shim_impl = nullptr;  /* the implementation, once opened */
+static bool shim_failed = false;   /* opening it failed: not tried again */
 
+/* The implementation's entry points. */
 static struct {
     int (*init)(void);
     void (*deinit)(void);
@@ -40,69 +41,70 @@ static struct {
     void (*set_param_value)(f0r_instance_t, f0r_param_t, int);
     void (*get_param_value)(f0r_instance_t, f0r_param_t, int);
     void (*update)(f0r_instance_t, double, const uint32_t *, uint32_t *);
-} _shim;
+} shim;
 
-static int _shim_bind(void **fn, const char *name)
+/* Looks up one entry point of the implementation; false (with dlerror's line) when missing. */
+template <typename Function>
+static bool shim_bind(Function &fn, const char *name)
 {
-    *fn = dlsym(_shim_impl, name);
-    if (!*fn)
+    fn = reinterpret_cast<Function>(dlsym(shim_impl, name));
+    if (!fn)
         fprintf(stderr, MIRVO_FREI0R_NAME ": %s\n", dlerror());
-    return *fn != NULL;
+    return fn != nullptr;
 }
 
-static int _shim_load(void)
+/* Opens the implementation beside this module, once; true when it is ready. */
+static bool shim_load(void)
 {
+    if (shim_impl)
+        return true;
+    if (shim_failed)
+        return false;
+    shim_failed = true;
     Dl_info self;
+    if (!dladdr(reinterpret_cast<void *>(&shim_load), &self) || !self.dli_fname)
+        return false;
+    const char *const slash = strrchr(self.dli_fname, '/');
     char path[4096];
-    const char *slash;
-
-    if (_shim_impl)
-        return 1;
-    if (_shim_failed)
-        return 0;
-    _shim_failed = 1;
-    if (!dladdr((void *)&_shim_load, &self) || !self.dli_fname)
-        return 0;
-    slash = strrchr(self.dli_fname, '/');
     snprintf(path, sizeof path, "%.*s/mirvo-impl/" MIRVO_FREI0R_NAME ".so",
-             slash ? (int)(slash - self.dli_fname) : 1, slash ? self.dli_fname : ".");
-    _shim_impl = dlmopen(LM_ID_NEWLM, path, RTLD_NOW | RTLD_LOCAL);
-    if (!_shim_impl) {
+             slash ? int(slash - self.dli_fname) : 1, slash ? self.dli_fname : ".");
+    shim_impl = dlmopen(LM_ID_NEWLM, path, RTLD_NOW | RTLD_LOCAL);
+    if (!shim_impl) {
         fprintf(stderr, MIRVO_FREI0R_NAME ": %s\n", dlerror());
-        return 0;
+        return false;
     }
-    if (!_shim_bind((void **)&_shim.init, "mirvo_f0r_init") ||
-        !_shim_bind((void **)&_shim.deinit, "mirvo_f0r_deinit") ||
-        !_shim_bind((void **)&_shim.get_plugin_info, "mirvo_f0r_get_plugin_info") ||
-        !_shim_bind((void **)&_shim.get_param_info, "mirvo_f0r_get_param_info") ||
-        !_shim_bind((void **)&_shim.construct, "mirvo_f0r_construct_pitched") ||
-        !_shim_bind((void **)&_shim.destruct, "mirvo_f0r_destruct") ||
-        !_shim_bind((void **)&_shim.set_param_value, "mirvo_f0r_set_param_value") ||
-        !_shim_bind((void **)&_shim.get_param_value, "mirvo_f0r_get_param_value") ||
-        !_shim_bind((void **)&_shim.update, "mirvo_f0r_update")) {
-        dlclose(_shim_impl);
-        _shim_impl = NULL;
-        return 0;
+    if (!shim_bind(shim.init, "mirvo_f0r_init") ||
+        !shim_bind(shim.deinit, "mirvo_f0r_deinit") ||
+        !shim_bind(shim.get_plugin_info, "mirvo_f0r_get_plugin_info") ||
+        !shim_bind(shim.get_param_info, "mirvo_f0r_get_param_info") ||
+        !shim_bind(shim.construct, "mirvo_f0r_construct_pitched") ||
+        !shim_bind(shim.destruct, "mirvo_f0r_destruct") ||
+        !shim_bind(shim.set_param_value, "mirvo_f0r_set_param_value") ||
+        !shim_bind(shim.get_param_value, "mirvo_f0r_get_param_value") ||
+        !shim_bind(shim.update, "mirvo_f0r_update")) {
+        dlclose(shim_impl);
+        shim_impl = nullptr;
+        return false;
     }
-    _shim_failed = 0;
-    return 1;
+    shim_failed = false;
+    return true;
 }
 
 EXPORT int f0r_init(void)
 {
-    return _shim_load() ? _shim.init() : 0;
+    return shim_load() ? shim.init() : 0;
 }
 
 EXPORT void f0r_deinit(void)
 {
-    if (_shim_load())
-        _shim.deinit();
+    if (shim_load())
+        shim.deinit();
 }
 
 EXPORT void f0r_get_plugin_info(f0r_plugin_info_t *info)
 {
-    if (_shim_load()) {
-        _shim.get_plugin_info(info);
+    if (shim_load()) {
+        shim.get_plugin_info(info);
         return;
     }
     memset(info, 0, sizeof *info);
@@ -114,8 +116,8 @@ EXPORT void f0r_get_plugin_info(f0r_plugin_info_t *info)
 
 EXPORT void f0r_get_param_info(f0r_param_info_t *info, int param_index)
 {
-    if (_shim_load())
-        _shim.get_param_info(info, param_index);
+    if (shim_load())
+        shim.get_param_info(info, param_index);
 }
 
 /*
@@ -126,25 +128,24 @@ EXPORT void f0r_get_param_info(f0r_param_info_t *info, int param_index)
  * The caller's library tells which host this is. Returns 0, with one line on stderr,
  * for a width whose rows cannot be known.
  */
-static size_t _shim_host_pitch(unsigned int width, const void *caller)
+static size_t shim_host_pitch(unsigned int width, const void *caller)
 {
-    const size_t row = (size_t)width * 4;
+    const size_t row = size_t(width) * 4;
     Dl_info where;
-    void *avfilter;
-    unsigned (*avfilter_version)(void);
-    size_t (*av_cpu_max_align)(void);
-    unsigned major;
-
     if (!dladdr(caller, &where) || !where.dli_fname || !strstr(where.dli_fname, "libavfilter"))
         return row;
-    avfilter = dlopen(where.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
-    avfilter_version = avfilter ? (unsigned (*)(void))dlsym(avfilter, "avfilter_version") : NULL;
-    av_cpu_max_align = avfilter ? (size_t (*)(void))dlsym(avfilter, "av_cpu_max_align") : NULL;
-    major = avfilter_version ? avfilter_version() >> 16 : 0;
+    void *const avfilter = dlopen(where.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    using version_fn = unsigned (*)(void);
+    using align_fn = size_t (*)(void);
+    const version_fn avfilter_version =
+        avfilter ? reinterpret_cast<version_fn>(dlsym(avfilter, "avfilter_version")) : nullptr;
+    const align_fn av_cpu_max_align =
+        avfilter ? reinterpret_cast<align_fn>(dlsym(avfilter, "av_cpu_max_align")) : nullptr;
+    const unsigned major = avfilter_version ? avfilter_version() >> 16 : 0;
     if (avfilter)
         dlclose(avfilter);
     if (major == 8 && av_cpu_max_align) {
-        size_t align = av_cpu_max_align();
+        const size_t align = av_cpu_max_align();
         if (align >= 4 && (align & (align - 1)) == 0)
             return (row + align - 1) & ~(align - 1);
     }
@@ -160,34 +161,33 @@ static size_t _shim_host_pitch(unsigned int width, const void *caller)
 
 EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
 {
-    size_t pitch;
-    if (!_shim_load())
-        return NULL;
-    pitch = _shim_host_pitch(width, __builtin_return_address(0));
-    return pitch ? _shim.construct(width, height, pitch) : NULL;
+    if (!shim_load())
+        return nullptr;
+    const size_t pitch = shim_host_pitch(width, __builtin_return_address(0));
+    return pitch ? shim.construct(width, height, pitch) : nullptr;
 }
 
 EXPORT void f0r_destruct(f0r_instance_t instance)
 {
-    if (_shim_load())
-        _shim.destruct(instance);
+    if (shim_load())
+        shim.destruct(instance);
 }
 
 EXPORT void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
 {
-    if (_shim_load())
-        _shim.set_param_value(instance, param, param_index);
+    if (shim_load())
+        shim.set_param_value(instance, param, param_index);
 }
 
 EXPORT void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
 {
-    if (_shim_load())
-        _shim.get_param_value(instance, param, param_index);
+    if (shim_load())
+        shim.get_param_value(instance, param, param_index);
 }
 
 EXPORT void f0r_update(f0r_instance_t instance, double time, const uint32_t *inframe,
                        uint32_t *outframe)
 {
-    if (_shim_load())
-        _shim.update(instance, time, inframe, outframe);
+    if (shim_load())
+        shim.update(instance, time, inframe, outframe);
 }
