@@ -14,7 +14,7 @@
 namespace KORA {
 
 class KR_Draw_2D {
-public:
+ public:
   KR_Draw_2D() {}
   ~KR_Draw_2D() {}
 

@@ -18,10 +18,21 @@ KR_Camera* KR_Camera::getInstance() {
 }
 
 KR_Camera::KR_Camera()
-    : fixed_object(nullptr), follow_distance(10.0f), follow_angleX(0), follow_angleY(0),
-      follow_angleZ(0), screen_width(0), screen_height(0), normal_viewing_volume(true),
-      viewAngle(0), aspectRatio(0), nearPlane(0), farPlane(0), maxRay(0),
-      math(KR_Math::getInstance()), state(KR_GLState::getInstance()),
+    : fixed_object(nullptr),
+      follow_distance(10.0f),
+      follow_angleX(0),
+      follow_angleY(0),
+      follow_angleZ(0),
+      screen_width(0),
+      screen_height(0),
+      normal_viewing_volume(true),
+      viewAngle(0),
+      aspectRatio(0),
+      nearPlane(0),
+      farPlane(0),
+      maxRay(0),
+      math(KR_Math::getInstance()),
+      state(KR_GLState::getInstance()),
       frust{{}, {}, {}, {}, {}, {}, {}, {}, 0, 0, 0, 0} {}
 
 KR_Camera::~KR_Camera() {
@@ -149,8 +160,8 @@ void KR_Camera::computeFrustum() {
 
 KR_Ray3D KR_Camera::createRayForTracing(int x, int y) {
   const scalar wx = static_cast<scalar>(x) / static_cast<scalar>(screen_width);
-  const scalar wy = static_cast<scalar>(static_cast<int>(screen_height) - y) /
-                    static_cast<scalar>(screen_height);
+  const scalar wy =
+      static_cast<scalar>(static_cast<int>(screen_height) - y) / static_cast<scalar>(screen_height);
   const scalar cu = frust.left + (frust.right - frust.left) * wx;
   const scalar cv = frust.bottom + (frust.top - frust.bottom) * wy;
   const KR_Vector3D direction = n * -nearPlane + u * cu + v * cv;
@@ -206,8 +217,7 @@ void KR_Camera::followObject() {
   const bool followY = follow_angleY % 360 != 0;
   if (followX || followY) {
     KR_Vector3D toCentre = centre.toVector();
-    eye *= KR_Matrix3D(TRANSLATION_MATRIX, -toCentre.data[0], -toCentre.data[1],
-                       -toCentre.data[2]);
+    eye *= KR_Matrix3D(TRANSLATION_MATRIX, -toCentre.data[0], -toCentre.data[1], -toCentre.data[2]);
     eye *= KR_Matrix3D(Y_ROTATION_MATRIX, h);
     eye *= KR_Matrix3D(X_ROTATION_MATRIX, -p);
     if (followX) eye *= KR_Matrix3D(X_ROTATION_MATRIX, static_cast<scalar>(follow_angleX));

@@ -21,7 +21,7 @@ namespace KORA {
 class KR_Object;
 
 class KR_Camera {
-public:
+ public:
   // The one camera, created on first use and never destroyed.
   static KR_Camera* getInstance();
 
@@ -99,7 +99,7 @@ public:
   // Deleting the instance lets the next getInstance() make a fresh one.
   ~KR_Camera();
 
-private:
+ private:
   KR_Camera();
   KR_Camera(const KR_Camera&) = delete;
   KR_Camera& operator=(const KR_Camera&) = delete;

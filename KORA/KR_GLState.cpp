@@ -11,10 +11,25 @@ KR_GLState* KR_GLState::getInstance() {
 }
 
 KR_GLState::KR_GLState()
-    : lighting(false), culling(false), texture2D(false), blending(false), depthTest(false),
-      normalize(false), light0(false), light1(false), light2(false), light3(false),
-      light4(false), light5(false), light6(false), light7(false), polygonSmooth(false),
-      fog(false), _modelview(false), _projection(false), _selection(false) {}
+    : lighting(false),
+      culling(false),
+      texture2D(false),
+      blending(false),
+      depthTest(false),
+      normalize(false),
+      light0(false),
+      light1(false),
+      light2(false),
+      light3(false),
+      light4(false),
+      light5(false),
+      light6(false),
+      light7(false),
+      polygonSmooth(false),
+      fog(false),
+      _modelview(false),
+      _projection(false),
+      _selection(false) {}
 
 void KR_GLState::switchOn(bool& flag, GLenum cap) {
   if (!flag) {

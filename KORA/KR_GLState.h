@@ -13,7 +13,7 @@
 namespace KORA {
 
 class KR_GLState {
-public:
+ public:
   // The one tracker, created on first use and never destroyed.
   static KR_GLState* getInstance();
 
@@ -77,7 +77,7 @@ public:
   bool _projection;
   bool _selection;
 
-private:
+ private:
   KR_GLState();
   KR_GLState(const KR_GLState&) = delete;
   KR_GLState& operator=(const KR_GLState&) = delete;

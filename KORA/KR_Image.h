@@ -63,8 +63,8 @@ class KR_Image {
  public:
   int rasterpos_x;  // window position used by drawToFrameBuffer
   int rasterpos_y;
-  int rows;         // height in pixels
-  int columns;      // width in pixels
+  int rows;     // height in pixels
+  int columns;  // width in pixels
 
   // Largest picture the readers accept.
   static const int MAX_SIDE = 32768;
@@ -73,7 +73,7 @@ class KR_Image {
   // The three constructors below set the GL pixel zoom to (1, -1) so that drawToFrameBuffer
   // draws row 0 at the top; they need a current GL context.
   KR_Image();
-  KR_Image(int width, int height);  // opaque black
+  KR_Image(int width, int height);        // opaque black
   KR_Image(const std::string& filename);  // loadImage, result ignored
   KR_Image(const KR_Image& image);
   ~KR_Image();

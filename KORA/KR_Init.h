@@ -8,7 +8,7 @@
 namespace KORA {
 
 class KR_Init {
-public:
+ public:
   // glutInit on a copy of argc: the caller's count is not changed by arguments GLUT consumes
   // (GLUT may still shift the entries of argv).
   KR_Init(int argc, char** argv);

@@ -8,7 +8,7 @@
 namespace KORA {
 
 class KR_Line2D {
-public:
+ public:
   KR_Point2D start;
   KR_Point2D end;
   KR_Vector2D normal;  // (end - start) turned a quarter counter-clockwise

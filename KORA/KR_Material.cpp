@@ -4,8 +4,12 @@
 namespace KORA {
 
 KR_Material::KR_Material()
-    : ambient{{0.11f, 0.11f, 0.11f, 1}}, diffuse{{0.75f, 0.75f, 0.75f, 1}},
-      specular{{0, 0, 0, 1}}, emissive{{0, 0, 0, 1}}, specularExponent(0), transparency(0) {}
+    : ambient{{0.11f, 0.11f, 0.11f, 1}},
+      diffuse{{0.75f, 0.75f, 0.75f, 1}},
+      specular{{0, 0, 0, 1}},
+      emissive{{0, 0, 0, 1}},
+      specularExponent(0),
+      transparency(0) {}
 
 KR_Material::~KR_Material() {}
 

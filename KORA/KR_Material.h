@@ -13,7 +13,7 @@ struct KR_Color {
 };
 
 class KR_Material {
-public:
+ public:
   // Ambient (0.11, 0.11, 0.11, 1), diffuse (0.75, 0.75, 0.75, 1), specular and emissive
   // (0, 0, 0, 1), exponent 0, transparency 0 (opaque).
   KR_Material();

@@ -7,7 +7,7 @@
 namespace KORA {
 
 class KR_Math {
-public:
+ public:
   // The one instance, created with new on first use and never destroyed.
   static KR_Math* getInstance();
 
@@ -22,7 +22,7 @@ public:
   scalar getSin(int degrees) const { return aSin[tableIndex(degrees)]; }
   scalar getCos(int degrees) const { return aCos[tableIndex(degrees)]; }
 
-private:
+ private:
   KR_Math();
   KR_Math(const KR_Math&) = delete;
   KR_Math& operator=(const KR_Math&) = delete;

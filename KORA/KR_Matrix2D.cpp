@@ -24,7 +24,8 @@ KR_Matrix2D::KR_Matrix2D(byte type, scalar x, scalar y) {
   }
 }
 
-KR_Matrix2D::KR_Matrix2D(byte type, const KR_Vector2D* v) : KR_Matrix2D(type, v->data[0], v->data[1]) {}
+KR_Matrix2D::KR_Matrix2D(byte type, const KR_Vector2D* v)
+    : KR_Matrix2D(type, v->data[0], v->data[1]) {}
 
 KR_Matrix2D::KR_Matrix2D(scalar angle) {
   createIdentity();

@@ -10,7 +10,7 @@ namespace KORA {
 class KR_Vector2D;
 
 class KR_Matrix2D {
-public:
+ public:
   scalar data[3][3];
 
   KR_Matrix2D() { createIdentity(); }

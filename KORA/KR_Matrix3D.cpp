@@ -263,10 +263,12 @@ bool KR_Matrix3D::inverse() {
 }
 
 void KR_Matrix3D::print() const {
-  static const char* const sep[4][3] = {{"\t", "\t ", "\t "},
-                                        {"\t ", "\t ", "\t "},
-                                        {"\t ", "\t ", "\t"},
-                                        {"\t ", "\t ", "\t "}};
+  static const char* const sep[4][3] = {
+      {"\t", "\t ", "\t "},
+      {"\t ", "\t ", "\t "},
+      {"\t ", "\t ", "\t"},
+      {"\t ", "\t ", "\t "},
+  };
   for (int r = 0; r < 4; ++r)
     std::cout << data[r] << sep[r][0] << data[r + 4] << sep[r][1] << data[r + 8] << sep[r][2]
               << data[r + 12] << std::endl;

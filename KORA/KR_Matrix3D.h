@@ -11,7 +11,7 @@
 namespace KORA {
 
 class KR_Matrix3D {
-public:
+ public:
   scalar data[16];
 
   // The identity.
@@ -71,7 +71,7 @@ public:
   // Writes the four rows, tab-separated, and an empty line to std::cout.
   void print() const;
 
-private:
+ private:
   void createXRotation(scalar angle);
   void createYRotation(scalar angle);
   void createZRotation(scalar angle);

@@ -7,7 +7,7 @@
 namespace KORA {
 
 class KR_Point2D {
-public:
+ public:
   scalar x, y;
 
   KR_Point2D() : x(0.0f), y(0.0f) {}

@@ -11,7 +11,7 @@ namespace KORA {
 class KR_Matrix3D;
 
 class KR_Point3D {
-public:
+ public:
   scalar data[4];
 
   KR_Point3D() : data{0, 0, 0, 1} {}

@@ -7,7 +7,7 @@
 namespace KORA {
 
 class KR_Ray2D {
-public:
+ public:
   KR_Point2D start;
   KR_Vector2D direction;  // its length is the length drawn
 

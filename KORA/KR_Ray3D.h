@@ -11,7 +11,7 @@
 namespace KORA {
 
 class KR_Ray3D {
-public:
+ public:
   KR_Point3D start;
   KR_Vector3D direction;  // need not be unit length: t is measured in direction lengths
 

@@ -30,7 +30,8 @@ KR_SkyBox::KR_SkyBox(const char* front_texture, const char* right_texture, const
     : displayID(0) {
   KR_TextureManager* tm = KR_TextureManager::getInstance();
   tm->mipmapping = false;
-  const char* names[6] = {front_texture, right_texture, back_texture, left_texture, top_texture, bottom_texture};
+  const char* names[6] = {front_texture, right_texture, back_texture,
+                          left_texture,  top_texture,   bottom_texture};
   GLuint textures[6] = {0, 0, 0, 0, 0, 0};
   bool present[6];
   for (int face = 0; face < 6; ++face) {

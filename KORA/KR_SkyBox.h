@@ -9,7 +9,7 @@
 namespace KORA {
 
 class KR_SkyBox {
-public:
+ public:
   KR_SkyBox();
   // Face file names under the texture directory; top and bottom may be null (face left out).
   // Needs a current GL context.
@@ -24,7 +24,7 @@ public:
 
   GLuint getDisplayList() const { return displayID; }
 
-private:
+ private:
   GLuint displayID;
 };
 

@@ -9,7 +9,7 @@
 namespace KORA {
 
 class KR_Terrain {
-public:
+ public:
   // A grid of height rows (along x) by width columns (along z), resolution apart, with
   // number_iterations hills from random(); heights run 0 .. scale. Needs a current GL context.
   KR_Terrain(int width, int height, int number_iterations, scalar resolution, int scale);
@@ -23,7 +23,7 @@ public:
 
   GLuint getDisplayList() const { return displayID; }
 
-private:
+ private:
   GLuint displayID;
   scalar displacement_x;  // half the grid's extent along x (its rows)
   scalar displacement_y;  // half the grid's extent along z (its columns)

@@ -98,11 +98,11 @@ KR_TextureManager::KR_Texture::KR_Texture(const std::string& requested, bool kee
     image.reset(new KR_Image());
     if (image->loadImage(found.empty() ? path : found)) {
       if (KR_TextureManager::getInstance()->mipmapping)
-        image->setTextureGL(&texture_id, GL_REPEAT, GL_REPEAT, GL_LINEAR,
-                            GL_LINEAR_MIPMAP_LINEAR, true);
+        image->setTextureGL(&texture_id, GL_REPEAT, GL_REPEAT, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR,
+                            true);
       else
-        image->setTextureGL(&texture_id, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE, GL_LINEAR,
-                            GL_LINEAR, false);
+        image->setTextureGL(&texture_id, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE, GL_LINEAR, GL_LINEAR,
+                            false);
     }
     if (texture_id != 0) {
       texture_ok = true;

@@ -38,8 +38,8 @@ class KR_TextureManager {
  private:
   class KR_Texture {
    public:
-    std::string name;  // as requested, without the directory prefix
-    GLuint texture_id;  // 0 while no GL texture exists
+    std::string name;         // as requested, without the directory prefix
+    GLuint texture_id;        // 0 while no GL texture exists
     std::list<void*> owners;  // one entry per successful request
     bool texture_ok;
     std::unique_ptr<KR_Image> image;  // kept picture, or null

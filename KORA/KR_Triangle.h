@@ -8,7 +8,7 @@
 namespace KORA {
 
 class KR_Triangle {
-public:
+ public:
   KR_Vertex* vertices[3];  // the corners; not owned
   KR_Vector3D normal;      // face normal, not used when drawing
 

@@ -5,7 +5,8 @@
 
 namespace KORA {
 
-KR_TriangleGroup::KR_TriangleGroup(const KR_TriangleGroup& g) : indices(nullptr), numberIndices(0), texCoords(nullptr) {
+KR_TriangleGroup::KR_TriangleGroup(const KR_TriangleGroup& g)
+    : indices(nullptr), numberIndices(0), texCoords(nullptr) {
   copyFrom(g);
 }
 
@@ -78,7 +79,9 @@ void KR_TriangleFan::drawOpenGL(const KR_Vertex* verticesFrameA, const KR_Vertex
   emit(GL_TRIANGLE_FAN, verticesFrameA, verticesFrameB, interpolation);
 }
 
-void KR_TriangleFan::drawOpenGL(const KR_Vertex* vertices) const { emit(GL_TRIANGLE_FAN, vertices); }
+void KR_TriangleFan::drawOpenGL(const KR_Vertex* vertices) const {
+  emit(GL_TRIANGLE_FAN, vertices);
+}
 
 KR_TriangleStrip& KR_TriangleStrip::operator=(const KR_TriangleStrip& s) {
   if (this != &s) KR_TriangleGroup::operator=(s);
@@ -90,6 +93,8 @@ void KR_TriangleStrip::drawOpenGL(const KR_Vertex* verticesFrameA, const KR_Vert
   emit(GL_TRIANGLE_STRIP, verticesFrameA, verticesFrameB, interpolation);
 }
 
-void KR_TriangleStrip::drawOpenGL(const KR_Vertex* vertices) const { emit(GL_TRIANGLE_STRIP, vertices); }
+void KR_TriangleStrip::drawOpenGL(const KR_Vertex* vertices) const {
+  emit(GL_TRIANGLE_STRIP, vertices);
+}
 
 }  // namespace KORA

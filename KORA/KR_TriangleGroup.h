@@ -9,7 +9,7 @@
 namespace KORA {
 
 class KR_TriangleGroup {
-public:
+ public:
   unsigned int* indices;       // vertex indices in drawing order; owned
   unsigned int numberIndices;  // entries in indices
   scalar* texCoords;           // (s, t) per index position, 2 x numberIndices; owned
@@ -25,18 +25,19 @@ public:
                           scalar interpolation) const = 0;
   virtual void drawOpenGL(const KR_Vertex* vertices) const = 0;
 
-protected:
+ protected:
   // Emits the index positions between glBegin(mode) and glEnd().
   void emit(GLenum mode, const KR_Vertex* vertices) const;
-  void emit(GLenum mode, const KR_Vertex* frameA, const KR_Vertex* frameB, scalar interpolation) const;
+  void emit(GLenum mode, const KR_Vertex* frameA, const KR_Vertex* frameB,
+            scalar interpolation) const;
 
-private:
+ private:
   void copyFrom(const KR_TriangleGroup& g);
   void release();
 };
 
 class KR_TriangleFan : public KR_TriangleGroup {
-public:
+ public:
   KR_TriangleFan() {}
   KR_TriangleFan(const KR_TriangleFan& f) : KR_TriangleGroup(f) {}
   KR_TriangleFan& operator=(const KR_TriangleFan& f);
@@ -48,7 +49,7 @@ public:
 };
 
 class KR_TriangleStrip : public KR_TriangleGroup {
-public:
+ public:
   KR_TriangleStrip() {}
   KR_TriangleStrip(const KR_TriangleStrip& s) : KR_TriangleGroup(s) {}
   KR_TriangleStrip& operator=(const KR_TriangleStrip& s);

@@ -9,7 +9,7 @@ namespace KORA {
 class KR_Matrix2D;
 
 class KR_Vector2D {
-public:
+ public:
   scalar data[3];  // x, y and a third component w that only the matrix product carries
 
   KR_Vector2D() : data{0.0f, 0.0f, 0.0f} {}

@@ -13,7 +13,7 @@ namespace KORA {
 class KR_Matrix3D;
 
 class KR_Vector3D {
-public:
+ public:
   scalar data[4];
 
   KR_Vector3D() : data{0, 0, 0, 0} {}
@@ -139,7 +139,7 @@ public:
   // Writes "(x, y, z)" and a newline to standard output.
   void print() const;
 
-private:
+ private:
   // Cosine of the angle between the two, clamped to [-1, 1]; NaN when one has length 0.
   scalar cosineWith(const KR_Vector3D& v) const {
     const scalar q = (*this * v) / (length() * v.length());

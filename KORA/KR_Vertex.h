@@ -9,7 +9,7 @@
 namespace KORA {
 
 class KR_Vertex {
-public:
+ public:
   KR_Point3D point;
   KR_Vector3D normal;
   scalar texCoords[2];  // s, t

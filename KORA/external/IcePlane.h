@@ -12,7 +12,7 @@ struct Point {
 };
 
 class Plane {
-public:
+ public:
   Plane() : n{0, 0, 0}, d(0) {}
   Plane(float nx, float ny, float nz, float dist) : n{nx, ny, nz}, d(dist) {}
 

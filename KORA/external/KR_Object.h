@@ -12,7 +12,7 @@
 namespace KORA {
 
 class KR_Object {
-public:
+ public:
   KR_Object() : direction(0, 0, 1), up(0, 1, 0), heading(0), pitch(0) {}
 
   scalar getXPos() const { return position.data[0]; }
@@ -30,7 +30,7 @@ public:
   void setHeading(scalar degrees) { heading = degrees; }
   void setPitch(scalar degrees) { pitch = degrees; }
 
-private:
+ private:
   KR_Point3D position;
   KR_Vector3D direction;
   KR_Vector3D up;

@@ -42,7 +42,8 @@ KR_TerrainMesh::KR_TerrainMesh(int columns, int rows) : width(columns), height(r
   }
 }
 
-KR_TerrainMesh::KR_TerrainMesh(int columns, int rows, int number_iterations, scalar resolution, int scale)
+KR_TerrainMesh::KR_TerrainMesh(int columns, int rows, int number_iterations, scalar resolution,
+                               int scale)
     : KR_TerrainMesh(columns, rows) {
   raiseHills(number_iterations);
   normaliseHeights();

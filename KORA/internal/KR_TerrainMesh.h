@@ -13,7 +13,7 @@ namespace KORA {
 
 // One grid cell, corners (k + 1, l + 1), (k, l + 1), (k, l), (k + 1, l) of the height map.
 class KR_Quad {
-public:
+ public:
   KR_Vertex* vertices[4];  // inside the height map; not owned
   KR_Vector3D normal;      // face normal
 
@@ -24,7 +24,7 @@ public:
 };
 
 class KR_TerrainMesh {
-public:
+ public:
   // Builds heights, positions, quads and normals in full. A width or height of 0 or less
   // gives an empty mesh; a width below 2 or a height below 1 raises no hills.
   KR_TerrainMesh(int width, int height, int number_iterations, scalar resolution, int scale);
@@ -51,7 +51,7 @@ public:
   void placeVertices(scalar resolution, int scale);
   void buildQuads();
 
-private:
+ private:
   int width;
   int height;
   std::vector<KR_Vertex> grid;  // the height map, row by row
