@@ -2,7 +2,9 @@
 // file name. Objects ask for a texture with their own address as owner key and get a GL
 // texture name; the manager owns every texture record (its GL name and, when kept, its image)
 // and lends the names until the owner's removeTextures. A texture whose last owner is withdrawn
-// is deleted from OpenGL. Texture files are read from "../TEXTURES/" plus the name.
+// is deleted from OpenGL. Texture files are read from "../TEXTURES/" plus the name; a file
+// that is not there is read from $MIRVO_DATA_DIR/TEXTURES/, then from the installed
+// share/mirvo/TEXTURES/.
 #ifndef KORA_KR_TEXTURE_MANAGER_H
 #define KORA_KR_TEXTURE_MANAGER_H
 

@@ -1,6 +1,7 @@
 // kora_demo.cpp - kora-demo, the KORA library at work: a sky box, a random terrain, a crystal
 // flying over it that the camera follows (or a free camera), spheres to pick with the mouse,
-// and a 2D overlay. Run it from a folder next to TEXTURES/ (it reads "../TEXTURES/").
+// and a 2D overlay. It reads "../TEXTURES/" (run it from a folder next to TEXTURES/), else the
+// data folder of $MIRVO_DATA_DIR or of the installed share/mirvo/.
 //
 //   kora-demo [--size WxH] [--frames N] [--capture FILE.png] [--capture-every K]
 //             [--press FRAME:KEY]... [--click FRAME:X,Y]... [--seed N] [--free] [--help]
