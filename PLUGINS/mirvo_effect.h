@@ -69,6 +69,18 @@ typedef struct {
     const char *help;          /* one line */
 } mirvo_param;
 
+/* The four font parameters the scrollers share, after their text: the font image, its
+ * characters in glyph order and the glyph cell size, with the support library's font 1 as
+ * the default. */
+#define MIRVO_FONT_PARAMS                                                                   \
+    {"font", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, MIRVO_FONT1, "font image file"},      \
+    {"characters", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, MIRVO_FONT1_CHARACTERS,         \
+     "the font's characters in glyph order"},                                               \
+    {"character_width", MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "16",                   \
+     "glyph width in pixels"},                                                              \
+    {"character_height", MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "32",                  \
+     "glyph height in pixels"}
+
 #ifdef __cplusplus
 }
 #endif

@@ -66,15 +66,7 @@ if [ -s "$run/kora.err" ]; then
 fi
 test -s "$run/kora.png"
 # The installed frei0r modules under ffmpeg: they find libMIRVO and the font from their place.
-FREI0R_PATH="$prefix/lib/frei0r-1" ffmpeg -hide_banner -loglevel error -y -f lavfi \
-  -i "frei0r_src=size=320x240:framerate=25:filter_name=wavetext:filter_params=HELLO|||16|32|80|2" \
-  -frames:v 1 "$run/wavetext.png" > "$run/ffmpeg.log" 2>&1
-# The module reports a font or library it cannot load, and still hands over a frame.
-if [ -s "$run/ffmpeg.log" ]; then
-  cat "$run/ffmpeg.log" >&2
-  exit 1
-fi
-test -s "$run/wavetext.png"
+FREI0R_PATH="$prefix/lib/frei0r-1" "$top/tools/frei0r-frame.sh" "$run/wavetext.png"
 
 # 4. No installed file names the build or the source tree.
 if grep -rlF -e "$build" -e "$top" "$prefix"; then

@@ -8,12 +8,7 @@
 static const mirvo_param bouncetext_params[] = {
     {"text", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, "MIRVO BOUNCETEXT - JUMPING LETTERS - ",
      "the text"},
-    {"font", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, MIRVO_FONT1, "font image file"},
-    {"characters", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, MIRVO_FONT1_CHARACTERS,
-     "the font's characters in glyph order"},
-    {"character_width", MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "16", "glyph width in pixels"},
-    {"character_height", MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "32",
-     "glyph height in pixels"},
+    MIRVO_FONT_PARAMS,
     {"width", MIRVO_PARAM_U16, 0, 65535, MIRVO_DEFAULT_SURFACE_WIDTH, NULL,
      "width of the scrolling area; letters enter at this x"},
     {"height", MIRVO_PARAM_U16, 0, 65535, MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH, NULL,

@@ -10,12 +10,7 @@ static const mirvo_param wavetext_params[] = {
      "    MIRVO  WAVETEXT  -  A SINE SCROLLER PLUG-IN  -  LOADED BY NAME, DRAWN AT 50 FRAMES"
      " PER SECOND  -  ",
      "the text to scroll"},
-    {"font", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, MIRVO_FONT1, "font image file"},
-    {"characters", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, MIRVO_FONT1_CHARACTERS,
-     "the font's characters in glyph order"},
-    {"character_width", MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "16", "glyph width in pixels"},
-    {"character_height", MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "32",
-     "glyph height in pixels"},
+    MIRVO_FONT_PARAMS,
     {"amplitude", MIRVO_PARAM_U16, 0, 65535, MIRVO_DEFAULT_FIXED, "100", "wave amplitude in pixels"},
     {"slice_width", MIRVO_PARAM_U8, 0, 255, MIRVO_DEFAULT_FIXED, "2",
      "width of the wave's slices in pixels (0 is taken as 1)"},
