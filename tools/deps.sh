@@ -8,9 +8,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 [ $# -gt 0 ] || set -- build run test
 wanted=()
-for spec in "$@"; do
-  list=${spec%%:*} component=""
-  [ "$list" = "$spec" ] || component=${spec#*:}
+for request in "$@"; do
+  list=${request%%:*} component=""
+  [ "$list" = "$request" ] || component=${request#*:}
   file="$here/packages/$list.txt"
   [ -f "$file" ] || { echo "deps: no package list $file" >&2; exit 2; }
   mapfile -t -O "${#wanted[@]}" wanted < <(sed -e 's/#.*//' "$file" |

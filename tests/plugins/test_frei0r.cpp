@@ -91,21 +91,21 @@ Uint8 alphaOf(uint32_t v)
 // The frei0r parameters are the player's: same names, same order, same defaults.
 TEST(Frei0rModules, DescribeThemselvesWithThePlayersParameters)
 {
-    for (const module_spec &spec : known_modules()) {
-        Frei0r m(spec.module);
+    for (const module_spec &entry : known_modules()) {
+        Frei0r m(entry.module);
         ASSERT_TRUE(m.ok());
         f0r_plugin_info_t info{};
         m.get_plugin_info(&info);
-        EXPECT_STREQ(info.name, spec.module);
-        EXPECT_EQ(info.plugin_type, std::string(spec.module) == "boxflood"
+        EXPECT_STREQ(info.name, entry.module);
+        EXPECT_EQ(info.plugin_type, std::string(entry.module) == "boxflood"
                                         ? F0R_PLUGIN_TYPE_FILTER
                                         : F0R_PLUGIN_TYPE_SOURCE);
         EXPECT_EQ(info.color_model, F0R_COLOR_MODEL_RGBA8888);
-        ASSERT_EQ(info.num_params, (int)spec.params.size());
+        ASSERT_EQ(info.num_params, (int)entry.params.size());
         f0r_instance_t inst = m.construct(64, 48);
         ASSERT_NE(inst, nullptr);
         for (int i = 0; i < info.num_params; ++i) {
-            const param_spec &want = spec.params[i];
+            const param_spec &want = entry.params[i];
             f0r_param_info_t p{};
             m.get_param_info(&p, i);
             EXPECT_EQ(p.name, std::string(want.name));
