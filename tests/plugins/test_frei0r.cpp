@@ -320,6 +320,19 @@ std::string numbered(const std::string &dir, const char *prefix, int k)
     return dir + name;
 }
 
+// The host's frames `prefix`NNNNNN.png in `host` against the player's frame-NNNNNN.png in
+// `player`, frames first to last by step: each `width` wide and equal pixel for pixel.
+// Stops at the first difference; call it through ASSERT_NO_FATAL_FAILURE.
+void expectPlayersFrames(const std::string &host, const char *prefix, const std::string &player,
+                         int first, int last, int step, int width, const std::string &label = "")
+{
+    for (int k = first; k <= last; k += step) {
+        PngImage a = readPng(numbered(host, prefix, k)), b = readPng(numbered(player, "frame-", k));
+        ASSERT_EQ(a.width, width) << label << " frame " << k;
+        ASSERT_TRUE(a == b) << label << " frame " << k;
+    }
+}
+
 #ifdef MIRVO_SANITIZED
 #define SKIP_UNDER_SANITIZERS() GTEST_SKIP() << "ffmpeg cannot load modules built with the sanitizers"
 #else
@@ -340,11 +353,7 @@ TEST(Frei0rUnderFfmpeg, WavetextSourceFramesEqualThePlayers)
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(player({"--exact-text", "wavetext", "HELLO", "amplitude=80", "slice_width=3"}, 120, pl).status, 0);
     // "HELLO" ends in frame 96 and starts over: the comparison covers the restart too.
-    for (int k = 1; k <= 120; ++k) {
-        PngImage a = readPng(numbered(ff, "f-", k)), b = readPng(numbered(pl, "frame-", k));
-        ASSERT_EQ(a.width, 640) << "frame " << k;
-        ASSERT_TRUE(a == b) << "frame " << k;
-    }
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", pl, 1, 120, 1, 640));
 }
 
 // ffmpeg 5 hands over its own frames, whose rows are padded to its alignment (64 bytes
@@ -368,11 +377,7 @@ TEST(Frei0rUnderFfmpeg, WavetextSourceFramesEqualThePlayersAtWidthsWithPaddedRow
                          60, pl)
                       .status,
                   0);
-        for (int k = 20; k <= 60; k += 4) {
-            PngImage a = readPng(numbered(ff, "f-", k)), b = readPng(numbered(pl, "frame-", k));
-            ASSERT_EQ(a.width, size.first) << "frame " << k;
-            ASSERT_TRUE(a == b) << w << "x" << h << " frame " << k;
-        }
+        ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", pl, 20, 60, 4, size.first, w + "x" + h));
     }
 }
 
@@ -390,11 +395,7 @@ TEST(Frei0rUnderFfmpeg, BouncetextSourceFramesEqualThePlayers)
     ASSERT_EQ(player({"-W", "320", "-H", "240", "bouncetext", "JUMP AROUND", "height=150"}, 100, pl)
                   .status,
               0);
-    for (int k = 10; k <= 100; k += 10) {
-        PngImage a = readPng(numbered(ff, "f-", k)), b = readPng(numbered(pl, "frame-", k));
-        ASSERT_EQ(a.width, 320);
-        ASSERT_TRUE(a == b) << "frame " << k;
-    }
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", pl, 10, 100, 10, 320));
 }
 
 // Over a black input the filter shows what the player's boxflood leaves on a black screen,
@@ -414,11 +415,7 @@ TEST(Frei0rUnderFfmpeg, BoxfloodFilterOverBlackEqualsThePlayer)
     ASSERT_EQ(player({"-W", "320", "-H", "240", "boxflood", "1", "6", "51", "153", "255"}, 40, pl)
                   .status,
               0);
-    for (int k = 1; k <= 26; ++k) {
-        PngImage a = readPng(numbered(ff, "f-", k)), b = readPng(numbered(pl, "frame-", k));
-        ASSERT_EQ(a.width, 320);
-        ASSERT_TRUE(a == b) << "frame " << k;
-    }
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", pl, 1, 26, 1, 320));
 }
 
 // Over testsrc2 at 333 x 257 (rows padded by ffmpeg) every pixel is the fill colour where
@@ -527,11 +524,7 @@ TEST(Frei0rUnderMelt, WavetextSourceFramesEqualThePlayers)
                       .status,
                   0);
         // "HELLO" ends in frame 96 and starts over: the comparison covers the restart too.
-        for (int k = 30; k <= 110; k += 10) {
-            PngImage a = readPng(numbered(mt, "f", k)), b = readPng(numbered(pl, "frame-", k));
-            ASSERT_EQ(a.width, size.first) << "frame " << k;
-            ASSERT_TRUE(a == b) << w << "x" << h << " frame " << k;
-        }
+        ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", pl, 30, 110, 10, size.first, w + "x" + h));
     }
 }
 
@@ -543,11 +536,7 @@ TEST(Frei0rUnderMelt, BouncetextWithItsDefaultsEqualsThePlayer)
     std::string mt = mirvo_test::makeTempDir("mltbounce"), pl = mirvo_test::makeTempDir("plbounce");
     ASSERT_EQ(melt({"frei0r.bouncetext"}, {}, 60, 854, 480, mt).status, 0);
     ASSERT_EQ(player({"--exact-text", "-W", "854", "-H", "480", "bouncetext"}, 60, pl).status, 0);
-    for (int k = 20; k <= 60; k += 20) {
-        PngImage a = readPng(numbered(mt, "f", k)), b = readPng(numbered(pl, "frame-", k));
-        ASSERT_EQ(a.width, 854);
-        ASSERT_TRUE(a == b) << "frame " << k;
-    }
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", pl, 20, 60, 20, 854));
 }
 
 // Over a black clip the filter shows what the player's boxflood leaves on a black screen
@@ -567,10 +556,6 @@ TEST(Frei0rUnderMelt, BoxfloodFilterOverABlackClipEqualsThePlayer)
                   0);
         ASSERT_EQ(player({"-W", w, "-H", h, "boxflood", "1", "6", "51", "153", "255"}, 30, pl).status,
                   0);
-        for (int k = 2; k <= 26; k += 6) {
-            PngImage a = readPng(numbered(mt, "f", k)), b = readPng(numbered(pl, "frame-", k));
-            ASSERT_EQ(a.width, size.first);
-            ASSERT_TRUE(a == b) << w << "x" << h << " frame " << k;
-        }
+        ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", pl, 2, 26, 6, size.first, w + "x" + h));
     }
 }

@@ -40,6 +40,18 @@ std::string frameFile(const std::string &dir, int k)
     return dir + name;
 }
 
+// A 160 x 120 frame that is red inside [x0, x1) x [y0, y1) and black elsewhere.
+void expectRedRectOnBlack(const PngImage &img, int x0, int y0, int x1, int y1)
+{
+    ASSERT_EQ(img.width, 160);
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x) {
+            bool inside = x >= x0 && x < x1 && y >= y0 && y < y1;
+            const mirvo_test::Rgb want = inside ? mirvo_test::Rgb{255, 0, 0} : mirvo_test::Rgb{0, 0, 0};
+            ASSERT_TRUE(img.at(x, y) == want) << x << "," << y;
+        }
+}
+
 }  // namespace
 
 TEST(PlayerCommandLine, UnknownEffectIsRefusedWithTheKnownNames)
@@ -93,14 +105,7 @@ TEST(PlayerHeadless, CapturesBoxfloodFramesAsDrawn)
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(mirvo_test::listFiles(dir, ".png").size(), 12u);
     // Frame 3 has filled (80, 60, 0, 0), (76, 57, 8, 6) and (72, 54, 16, 12) over black.
-    PngImage img = readPng(frameFile(dir, 3));
-    ASSERT_EQ(img.width, 160);
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 160; ++x) {
-            bool inside = x >= 72 && x < 88 && y >= 54 && y < 66;
-            const mirvo_test::Rgb want = inside ? mirvo_test::Rgb{255, 0, 0} : mirvo_test::Rgb{0, 0, 0};
-            ASSERT_TRUE(img.at(x, y) == want) << x << "," << y;
-        }
+    ASSERT_NO_FATAL_FAILURE(expectRedRectOnBlack(readPng(frameFile(dir, 3)), 72, 54, 88, 66));
 }
 
 TEST(PlayerHeadless, ValistAndArgumentListInitDrawTheSameFrames)
@@ -256,14 +261,7 @@ TEST(PlayerParameters, NumbersAreDecimal)
         {"--headless", "-W", "160", "-H", "120", "boxflood", "1", "010", "255", "0", "0"},
         capture(dir, 3));
     ASSERT_EQ(r.status, 0) << r.err;
-    PngImage img = readPng(frameFile(dir, 2));
-    ASSERT_EQ(img.width, 160);
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 160; ++x) {
-            bool inside = x >= 70 && x < 90 && y >= 52 && y < 67;
-            const mirvo_test::Rgb want = inside ? mirvo_test::Rgb{255, 0, 0} : mirvo_test::Rgb{0, 0, 0};
-            ASSERT_TRUE(img.at(x, y) == want) << x << "," << y;
-        }
+    ASSERT_NO_FATAL_FAILURE(expectRedRectOnBlack(readPng(frameFile(dir, 2)), 70, 52, 90, 67));
 }
 
 TEST(PlayerTexts, ByDefaultATextScrollsFullyOffBeforeTheEffectEnds)
