@@ -278,7 +278,7 @@ void display() {
     glReadBuffer(GL_BACK);
     lastWidth = glutGet(GLUT_WINDOW_WIDTH);
     lastHeight = glutGet(GLUT_WINDOW_HEIGHT);
-    lastFrame = readFrame(lastWidth, lastHeight);
+    readFrame(lastWidth, lastHeight, lastFrame);  // the same buffer every frame
     lastFrameNumber = frameNumber;
   }
   std::string path = capturePath(frameNumber, last);

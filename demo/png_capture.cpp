@@ -11,15 +11,16 @@
 
 static_assert(sizeof(picture::Rgb) == 3, "a row of picture::Rgb is a row of RGB bytes");
 
-std::vector<unsigned char> readFrame(int width, int height) {
-  std::vector<unsigned char> pixels(size_t(width) * size_t(height) * 3);
+void readFrame(int width, int height, std::vector<unsigned char>& pixels) {
+  pixels.resize(size_t(width) * size_t(height) * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-  return pixels;
 }
 
 bool captureFramePng(const std::string& path, int width, int height) {
-  return writeFramePng(path, readFrame(width, height), width, height);
+  std::vector<unsigned char> pixels;
+  readFrame(width, height, pixels);
+  return writeFramePng(path, pixels, width, height);
 }
 
 bool writeFramePng(const std::string& path, const std::vector<unsigned char>& pixels, int width, int height) {

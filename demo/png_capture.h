@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-// Reads width x height RGB pixels at the window's lower-left corner, lowest row first.
-std::vector<unsigned char> readFrame(int width, int height);
+// Reads width x height RGB pixels at the window's lower-left corner, lowest row first, into
+// `pixels` (resized; its storage is reused from call to call).
+void readFrame(int width, int height, std::vector<unsigned char>& pixels);
 
 // Writes pixels as read by readFrame; false (with a message on stderr) when the file cannot
 // be written.
