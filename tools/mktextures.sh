@@ -2,6 +2,7 @@
 # Rebuilds the pictures under TEXTURES/ (sky box faces and the ground texture).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/tools/deps.sh" gen:textures
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 c++ -O2 -std=c++17 -I"$top/tools/picture" -o "$tmp/mktextures" "$top/tools/mktextures.cpp" \

@@ -1,6 +1,7 @@
 // bouncetext: entry rhythm, pool exhaustion, recycling, clipping, and the mended faults.
 #include "effect_harness.h"
 
+#include <algorithm>
 #include <climits>
 
 using namespace fx_test;

@@ -1,6 +1,8 @@
 // boxflood: the rectangle sequences, clipping, restart and the mended shrinking end.
 #include "effect_harness.h"
 
+#include <algorithm>
+
 using namespace fx_test;
 
 namespace {

@@ -1,6 +1,8 @@
 // wavetext: glyph rhythm, wave placement, slices, restart and the mended init faults.
 #include "effect_harness.h"
 
+#include <algorithm>
+
 using namespace fx_test;
 
 namespace {

@@ -1,6 +1,7 @@
 // The camera: basis, viewing matrix, projection, frustum planes, picking volume, tracing rays.
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 

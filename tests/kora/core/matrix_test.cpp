@@ -2,6 +2,7 @@
 #include <KORA/KR_Matrix3D.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>

@@ -4,6 +4,7 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>

@@ -1,6 +1,8 @@
 // The vertex record, single triangles and indexed triangle fans and strips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "KR_Triangle.h"
 #include "KR_TriangleGroup.h"
 #include "kora_gl.h"

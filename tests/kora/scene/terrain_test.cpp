@@ -4,6 +4,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
