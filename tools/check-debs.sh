@@ -16,6 +16,11 @@ packages=(libkora0 libkora-dev libmirvo0 libmirvo-dev mirvo frei0r-plugins-mirvo
 for p in "${packages[@]}"; do
   ls "$debs/${p}_"*.deb >/dev/null
 done
+# The README installs ./debs/*.deb: those must be the six packages and nothing else.
+if [ "$(ls "$debs"/*.deb | wc -l)" -ne ${#packages[@]} ]; then
+  echo "check-debs: $debs holds more than the ${#packages[@]} packages:" $(cd "$debs" && ls *.deb) >&2
+  exit 1
+fi
 
 run=$(mktemp -d /tmp/mirvo-debs-run.XXXXXX)
 cleanup() {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian packages (libkora0, libkora-dev, libmirvo0, libmirvo-dev, mirvo,
 # frei0r-plugins-mirvo) from a copy of the tree with dpkg-buildpackage, the test suite run by
-# dh_auto_test, then checks them with lintian (no errors allowed). The .deb files land in
-# debs/ (or OUT).       tools/debs.sh [OUT]
+# dh_auto_test, then checks them with lintian (no errors allowed). The six .deb files land in
+# debs/ (or OUT), their debug-symbol packages in debs/dbgsym/.       tools/debs.sh [OUT]
 # DEB_BUILD_OPTIONS=nocheck skips the tests.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,8 +25,16 @@ tar -C "$top" --exclude-vcs --exclude='./build*' --exclude=./out --exclude=./deb
   --exclude=./obj-* -cf - . | tar -C "$src" -xf -
 (cd "$src" && DEB_BUILD_OPTIONS="parallel=$(nproc) ${DEB_BUILD_OPTIONS:-}" \
   dpkg-buildpackage -us -uc -b)
-rm -f "$out"/*.deb
-cp "$work"/*.deb "$out"/
+# The six packages in OUT, so that 'apt-get install ./debs/*.deb' installs those alone; their
+# debug symbols (the -dbgsym packages) beside them in OUT/dbgsym/.
+rm -rf "$out"/*.deb "$out/dbgsym"
+mkdir -p "$out/dbgsym"
+for deb in "$work"/*.deb; do
+  case "$(basename "$deb")" in
+    *-dbgsym_*) cp "$deb" "$out/dbgsym/" ;;
+    *) cp "$deb" "$out/" ;;
+  esac
+done
 # Errors fail the build; warnings are shown.
 lintian --fail-on error --suppress-tags-from-file /dev/null "$work"/*.changes || {
   echo "debs: lintian found errors" >&2

@@ -6,10 +6,11 @@
 # user who may use sudo, the README's two commands (tools/try.sh, then tools/test.sh) or the
 # command given, from the clone. Each stage's time is printed. Then the root is deleted.
 #
-#   tools/fresh-root.sh [--keep] [--dir DIR] RELEASE [COMMAND [ARG...]]
+#   tools/fresh-root.sh [--keep] [--dir DIR] [--out DIR] RELEASE [COMMAND [ARG...]]
 #     RELEASE   bookworm (Debian 12) or trixie (Debian 13)
 #     --keep    keep the root afterwards (for a look inside; delete it by hand)
 #     --dir     make the root in DIR (default: a new folder under /var/tmp)
+#     --out     copy what the command left in ~/out (the user's, outside the clone) to DIR
 #
 # Needs root (runs itself through sudo otherwise). Nothing is kept between runs: every run
 # downloads the packages anew, as a fresh machine would. The exit status is the command's.
@@ -19,17 +20,18 @@ if [ "$(id -u)" -ne 0 ]; then
   exec sudo -- "$0" "$@"
 fi
 
-keep=0 dir=""
+keep=0 dir="" out=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --keep) keep=1 ;;
     --dir) dir=$2; shift ;;
-    -*) echo "usage: tools/fresh-root.sh [--keep] [--dir DIR] RELEASE [COMMAND...]" >&2; exit 2 ;;
+    --out) out=$(mkdir -p "$2" && cd "$2" && pwd); shift ;;
+    -*) echo "usage: tools/fresh-root.sh [--keep] [--dir DIR] [--out DIR] RELEASE [COMMAND...]" >&2; exit 2 ;;
     *) break ;;
   esac
   shift
 done
-[ $# -ge 1 ] || { echo "usage: tools/fresh-root.sh [--keep] [--dir DIR] RELEASE [COMMAND...]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: tools/fresh-root.sh [--keep] [--dir DIR] [--out DIR] RELEASE [COMMAND...]" >&2; exit 2; }
 release=$1
 shift
 case "$release" in
@@ -133,6 +135,7 @@ mount_in /dev --bind /dev
 mount_in /dev/pts --bind /dev/pts
 mount_in /dev/shm -t tmpfs -o mode=1777 tmpfs
 chroot "$root" useradd --create-home --shell /bin/bash mirvo
+chroot "$root" runuser -u mirvo -- mkdir /home/mirvo/out
 echo "mirvo ALL=(ALL) NOPASSWD: ALL" >"$root/etc/sudoers.d/mirvo"
 chmod 440 "$root/etc/sudoers.d/mirvo"
 
@@ -152,4 +155,9 @@ chroot "$root" /usr/sbin/runuser -u mirvo -- /usr/bin/env -i HOME=/home/mirvo US
   PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/sbin:/usr/sbin:/sbin \
   /bin/bash -c "cd ~/mirvo && $command" || status=$?
 echo "fresh-root: the command exited with status $status"
+if [ -n "$out" ]; then
+  cp -a "$root/home/mirvo/out/." "$out/"
+  chown -R --reference="$out" "$out"
+  echo "fresh-root: ~/out copied to $out"
+fi
 exit "$status"

@@ -1,6 +1,7 @@
 // The frei0r modules: driven in-process like a host does, and under Debian's ffmpeg and
 // MLT's melt, whose frames must equal the player's.
 #include "effect_harness.h"
+#include "melt_render.h"
 #include "png_image.h"
 
 #include <dlfcn.h>
@@ -473,32 +474,22 @@ namespace {
 
 // melt renders `producer` (with `filter` attached when given) as PNG files f000001.png on,
 // through the avformat consumer's PNG encoder, which keeps the RGBA frames (no colour
-// conversion), so they equal the player's pixel for pixel.
+// conversion), so they equal the player's pixel for pixel. renderWithMelt renders every frame
+// and runs melt once more when melt itself failed (no frame written, or a stall).
 mirvo_test::ProgramResult melt(const std::vector<std::string> &producer,
                                const std::vector<std::string> &filter, int frames, int width,
                                int height, const std::string &dir)
 {
-    // melt has been seen to stall before its first frame, once in many runs, its consumer
-    // gone and the main thread waiting for it for ever: each run gets two minutes, and a
-    // stalled run is tried once more (a second stall fails the test).
-    std::vector<std::string> argv{findProgram("timeout"), "-k", "5", "120", findProgram("melt")};
-    argv.insert(argv.end(), producer.begin(), producer.end());
-    argv.push_back("out=" + std::to_string(frames - 1));
-    if (!filter.empty()) {
-        argv.push_back("-filter");
-        argv.insert(argv.end(), filter.begin(), filter.end());
-    }
-    for (const std::string &a :
-         {std::string("-consumer"), "avformat:" + dir + "/f%06d.png", "width=" + std::to_string(width),
-          "height=" + std::to_string(height), std::string("vcodec=png")})
-        argv.push_back(a);
-    const int TIMED_OUT = 124;
-    mirvo_test::ProgramResult r = mirvo_test::runProgram(argv, PLAYER_SOURCE_DIR, {{"FREI0R_PATH", FREI0R_DIR}});
-    if (r.status == TIMED_OUT) {
-        std::fprintf(stderr, "melt stalled; running it once more\n");
-        r = mirvo_test::runProgram(argv, PLAYER_SOURCE_DIR, {{"FREI0R_PATH", FREI0R_DIR}});
-    }
-    return r;
+    mirvo_test::MeltRender render;
+    render.producer = producer;
+    render.filter = filter;
+    render.frames = frames;
+    render.width = width;
+    render.height = height;
+    render.dir = dir;
+    render.cwd = PLAYER_SOURCE_DIR;
+    render.env = {{"FREI0R_PATH", FREI0R_DIR}};
+    return mirvo_test::renderWithMelt(findProgram("melt"), render);
 }
 
 }  // namespace
