@@ -15,6 +15,8 @@
 # Needs root (runs itself through sudo otherwise). Nothing is kept between runs: every run
 # downloads the packages anew, as a fresh machine would. The exit status is the command's.
 set -euo pipefail
+# Read whole before it runs: the script may change on disk (a checkout) while a run takes minutes.
+{
 top=$(cd "$(dirname "$0")/.." && pwd)
 if [ "$(id -u)" -ne 0 ]; then
   exec sudo -- "$0" "$@"
@@ -161,3 +163,4 @@ if [ -n "$out" ]; then
   echo "fresh-root: ~/out copied to $out"
 fi
 exit "$status"
+}
