@@ -21,11 +21,12 @@ extern "C" {
     " !#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"
 
 /* Finds a data file named relative to the working directory, such as MIRVO_FONT1: the
- * path itself when it can be read; otherwise the same file, less its leading "../", under
- * $MIRVO_DATA_DIR, then under the installed data folder (share/mirvo beside the lib/
- * folder libMIRVO was loaded from). Returns the path found, or NULL; *looked (when not
- * NULL) then lists every place tried, separated by ", ". Both stay valid until the next
- * call. The scrollers look their font up this way. */
+ * path itself when it can be read; otherwise the same file, less its leading "../",
+ * under $MIRVO_DATA_DIR, then under the installed data folder (share/mirvo) beside the
+ * lib/ folder libMIRVO was loaded from, then beside the bin/ folder of the running
+ * program (a place already tried is not tried again). Returns the path found, or NULL;
+ * *looked (when not NULL) then lists every place tried, separated by ", ". Both stay
+ * valid until the thread's next call. The scrollers look their font up this way. */
 const char *MIRVO_find_data(const char *path, const char **looked);
 
 /* Directions of the rectangle fill effect. */
@@ -44,6 +45,15 @@ typedef mirvo_node MIRVO_NODE;
 /* The display surface, set by MIRVO_set_video. */
 extern SDL_Surface *screen;
 
+/* ---- errors -----------------------------------------------------------------------
+ * A call that fails says so through its result (0, NULL or 255) and records why:
+ * MIRVO_failure_reason() returns that text, such as "cannot write /tmp/f.png: No
+ * space left on device", for the last call that failed on the calling thread ("" when
+ * none has). A call that succeeds leaves it as it was; the text stays valid until the
+ * thread's next failing call. Recorded by MIRVO_set_video, MIRVO_find_data and
+ * MIRVO_write_png. libMIRVO never ends the program it runs in. */
+const char *MIRVO_failure_reason(void);
+
 /* ---- video ---------------------------------------------------------------------- */
 
 /* Initialises SDL's video subsystem, sets the mode and points `screen` at it.
@@ -57,14 +67,8 @@ int MIRVO_set_video(int width, int height, int bpp, Uint32 flags);
  * 0 without sleeping (that frame is not shown) and the schedule catches up.
  * MIRVO_print_fps() prints one line on stdout: frames run, frames shown, seconds,
  * average rate. It is safe to call after SDL_Quit.
- *
- * Automation, read from the environment by MIRVO_init_timer / MIRVO_set_video:
- *   MIRVO_FRAMES=N    posts SDL_QUIT at the start of frame N + 1, so a program ends
- *                     through its own quit path after N whole frames;
- *   MIRVO_CAPTURE=DIR writes every frame to DIR/frame-NNNNNN.png (frame k, counted
- *                     from 1, is written when frame k + 1 starts, the last one when
- *                     SDL_QUIT is posted; 8-bit screens through their palette);
- *   MIRVO_NOWAIT=1    turns pacing off: MIRVO_fps_ok never sleeps and returns 1. */
+ * The library reads no environment variable for any of this: the programs' switches
+ * MIRVO_FRAMES, MIRVO_CAPTURE and MIRVO_NOWAIT belong to the programs. */
 void MIRVO_init_timer(void);
 void MIRVO_set_fps(int fps);
 void MIRVO_new_time(void);
@@ -87,6 +91,10 @@ void MIRVO_flipx_image(SDL_Surface *s);
  * fall outside dst and a column outside either surface are skipped. Both surfaces
  * must have the same bytes per pixel (otherwise nothing is written). */
 void MIRVO_scale_copy_vscanline(SDL_Surface *src, SDL_Surface *dst, Uint16 col, Uint8 amount);
+
+/* Writes the surface (any depth; 8-bit surfaces through their palette) to `path` as an
+ * RGB PNG. Returns 1, or 0 when it cannot be written (see MIRVO_failure_reason). */
+int MIRVO_write_png(SDL_Surface *s, const char *path);
 
 /* ---- parameter lists -------------------------------------------------------------- */
 

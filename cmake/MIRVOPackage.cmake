@@ -19,8 +19,8 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/MIRVOConfigVersion.cmake
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/MIRVOConfig.cmake ${CMAKE_BINARY_DIR}/MIRVOConfigVersion.cmake
   DESTINATION ${MIRVO_CMAKE_DIR} COMPONENT MIRVO)
-# mirvo.pc finds the prefix from its own place, so the installed tree can be moved.
-file(RELATIVE_PATH MIRVO_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+include(${PROJECT_SOURCE_DIR}/cmake/PkgConfigPrefix.cmake)
+mirvo_pc_prefix(MIRVO_PC_PREFIX)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/mirvo.pc.in ${CMAKE_BINARY_DIR}/mirvo.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/mirvo.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
   COMPONENT MIRVO)

@@ -6,16 +6,8 @@
 
 #define MIRVO_API extern "C" __attribute__((visibility("default")))
 
-// Environment-driven automation (MIRVO_FRAMES, MIRVO_CAPTURE, MIRVO_NOWAIT), read once.
-struct mirvo_automation {
-    unsigned long frames;  // 0: run until the program quits
-    const char *capture;   // folder for PNG frames, or NULL
-    int nowait;            // 1: never sleep, show every frame
-};
-const mirvo_automation &mirvo_automation_get();
-
-// Writes the surface as an RGB PNG; 0 on failure (message on stderr).
-int mirvo_write_png(SDL_Surface *s, const char *path);
+// Records why the call now failing failed, for MIRVO_failure_reason (printf-style).
+void mirvo_set_failure(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // Reads and writes one pixel of any depth (1 to 4 bytes per pixel); no bounds checks.
 Uint32 mirvo_get_pixel(const SDL_Surface *s, int x, int y);

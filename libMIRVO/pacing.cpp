@@ -24,12 +24,8 @@ void start_clock()
 
 }  // namespace
 
-// Called by MIRVO_new_time before the frame counter moves on.
-void mirvo_capture_frame_start(unsigned long frame_starting);
-
 MIRVO_API void MIRVO_init_timer(void)
 {
-    mirvo_automation_get();
     pace_started = false;
     pace_frames_run = pace_frames_shown = 0;
     pace_clock_start = std::chrono::steady_clock::now();
@@ -46,7 +42,6 @@ MIRVO_API void MIRVO_new_time(void)
 {
     start_clock();
     ++pace_frames_run;
-    mirvo_capture_frame_start(pace_frames_run);
     if (!pace_started) {
         pace_due = SDL_GetTicks() + pace_period;
         pace_started = true;
@@ -55,7 +50,7 @@ MIRVO_API void MIRVO_new_time(void)
 
 MIRVO_API int MIRVO_fps_ok(void)
 {
-    if (mirvo_automation_get().nowait || pace_period == 0) {
+    if (pace_period == 0) {
         ++pace_frames_shown;
         return 1;
     }

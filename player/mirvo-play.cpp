@@ -7,19 +7,17 @@
 // starts the next one (from the first again after the last, unless --once).
 #include <SDL_image.h>
 #include <getopt.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "effect_loader.h"
 #include "effect_params.h"
 #include "mirvo.h"
+#include "run_switches.h"
 
 namespace {
 
@@ -193,27 +191,6 @@ bool start_effect(sequence_entry &e, const mirvo_effect_module &m, bool valist)
                         printed);
 }
 
-// A capture folder must take files before the first frame is drawn.
-bool capture_folder_writable(std::string &error)
-{
-    const char *dir = getenv("MIRVO_CAPTURE");
-    if (!dir || !*dir)
-        return true;
-    if (mkdir(dir, 0777) != 0 && errno != EEXIST) {
-        error = std::string("MIRVO_CAPTURE: cannot make the folder ") + dir + ": " + strerror(errno);
-        return false;
-    }
-    std::string probe = std::string(dir) + "/.mirvo-play-probe";
-    FILE *f = fopen(probe.c_str(), "wb");
-    if (!f) {
-        error = std::string("MIRVO_CAPTURE: cannot write in ") + dir + ": " + strerror(errno);
-        return false;
-    }
-    fclose(f);
-    remove(probe.c_str());
-    return true;
-}
-
 // Returns false when the player should quit.
 bool process_events()
 {
@@ -227,11 +204,10 @@ bool process_events()
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char **argv)
+// Reads the options into `opt`. Returns -1 to go on with the sequence at argv[optind], or
+// the status to exit with at once (help, lists, version, usage errors).
+int parse_options(int argc, char **argv, options &opt)
 {
-    options opt;
     static const struct option long_options[] = {
         {"width", required_argument, nullptr, 'W'},   {"height", required_argument, nullptr, 'H'},
         {"bpp", required_argument, nullptr, 'b'},     {"fullscreen", no_argument, nullptr, 'f'},
@@ -284,11 +260,16 @@ int main(int argc, char **argv)
         usage(stderr);
         return 2;
     }
+    return -1;
+}
 
-    // The sequence: effect names with their parameter words, separated by "+".
-    std::vector<mirvo_effect_module> modules;
+// The sequence of words[first..]: effect names with their parameter words, separated by
+// "+". Loads each module once into `modules`; any error ends the program (status 2).
+std::vector<sequence_entry> read_sequence(int argc, char **argv, int first, const options &opt,
+                                          std::vector<mirvo_effect_module> &modules)
+{
     std::vector<sequence_entry> sequence;
-    for (int i = optind; i < argc;) {
+    for (int i = first; i < argc;) {
         std::string name = argv[i++];
         if (name == SEPARATOR)
             fail("expected an effect name before \"+\"");
@@ -325,9 +306,86 @@ int main(int argc, char **argv)
             pad_text(e.setup, leave_screen_padding(e.setup, opt.width));
         sequence.push_back(std::move(e));
     }
+    return sequence;
+}
 
+// Plays the sequence on the open screen until Escape, window close, MIRVO_FRAMES or, with
+// --once, the end of the last effect. Returns the exit status; the effect running at the
+// end is freed.
+int play(const options &opt, std::vector<mirvo_effect_module> &modules,
+         std::vector<sequence_entry> &sequence, mirvo_run::FrameRun &run)
+{
+    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));  // a filter may start first
+    MIRVO_init_timer();
+    SDL_WM_SetCaption("mirvo-play", "mirvo-play");
+    MIRVO_set_fps(run.rate(FRAMES_PER_SECOND));
+
+    size_t current = 0;
+    long frames = 0;  // drawn by the current effect since it started
+    if (!start_effect(sequence[current], modules[sequence[current].module_index], opt.valist)) {
+        fprintf(stderr, "mirvo-play: %s: the effect could not start\n",
+                sequence[current].setup.module.c_str());
+        return 1;
+    }
+    for (;;) {
+        MIRVO_new_time();
+        run.frameStarts();
+        if (!process_events())
+            break;
+        restart_requested = false;
+        modules[sequence[current].module_index].draw_effect();
+        ++frames;
+        bool last_frame = false;
+        if (restart_requested || (opt.max_frames > 0 && frames >= opt.max_frames)) {
+            // The effect has finished (or had its frames): free it and start the next one,
+            // which draws its first frame now (a filter over what the last one left).
+            modules[sequence[current].module_index].free_effect();
+            if (current + 1 == sequence.size() && opt.once) {
+                last_frame = true;
+            } else {
+                current = (current + 1) % sequence.size();
+                const mirvo_effect_module &m = modules[sequence[current].module_index];
+                if (!start_effect(sequence[current], m, opt.valist)) {
+                    fprintf(stderr, "mirvo-play: %s: the effect could not start\n",
+                            sequence[current].setup.module.c_str());
+                    return 1;
+                }
+                frames = 1;
+                m.draw_effect();
+                // Finishing again at once is left for the next frame.
+            }
+        }
+        std::string error;
+        if (!run.frameDrawn(screen, error)) {
+            // A capture that cannot be written ends the run: one line, no rate report.
+            fprintf(stderr, "MIRVO: %s\n", error.c_str());
+            if (!last_frame)
+                modules[sequence[current].module_index].free_effect();
+            return 1;
+        }
+        if (MIRVO_fps_ok())
+            SDL_Flip(screen);
+        if (last_frame)
+            return 0;
+    }
+    modules[sequence[current].module_index].free_effect();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    options opt;
+    int status = parse_options(argc, argv, opt);
+    if (status >= 0)
+        return status;
+    std::vector<mirvo_effect_module> modules;
+    std::vector<sequence_entry> sequence = read_sequence(argc, argv, optind, opt, modules);
+
+    mirvo_run::FrameRun run;  // MIRVO_FRAMES, MIRVO_CAPTURE, MIRVO_NOWAIT
     std::string error;
-    if (!capture_folder_writable(error))
+    if (!run.captureFolderWritable(error))
         fail(error, 1);
     if (opt.headless) {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -336,61 +394,13 @@ int main(int argc, char **argv)
         fail("no display: DISPLAY is not set (use --headless to run without a window)", 1);
     }
     Uint32 flags = SDL_SWSURFACE | (opt.fullscreen ? SDL_FULLSCREEN : 0);
-    if (!MIRVO_set_video(opt.width, opt.height, opt.bpp, flags)) {
+    if (MIRVO_set_video(opt.width, opt.height, opt.bpp, flags)) {
+        status = play(opt, modules, sequence, run);
+    } else {
         fprintf(stderr, "mirvo-play: cannot open a %dx%dx%d window%s\n", opt.width, opt.height,
                 opt.bpp, getenv("DISPLAY") ? "" : " (no DISPLAY: try --headless)");
-        for (mirvo_effect_module &m : modules)
-            mirvo_unload_effect(m);
-        SDL_Quit();
-        return 1;
-    }
-    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));  // a filter may start first
-    MIRVO_init_timer();
-    SDL_WM_SetCaption("mirvo-play", "mirvo-play");
-    MIRVO_set_fps(FRAMES_PER_SECOND);
-
-    size_t current = 0;
-    bool running = true;
-    int status = 0;
-    long frames = 0;  // drawn by the current effect since it started
-    if (!start_effect(sequence[current], modules[sequence[current].module_index], opt.valist)) {
-        running = false;
         status = 1;
     }
-    while (running) {
-        MIRVO_new_time();
-        if (!process_events())
-            break;
-        restart_requested = false;
-        modules[sequence[current].module_index].draw_effect();
-        ++frames;
-        if (restart_requested || (opt.max_frames > 0 && frames >= opt.max_frames)) {
-            // The effect has finished (or had its frames): free it and start the next one,
-            // which draws its first frame now (a filter over what the last one left).
-            modules[sequence[current].module_index].free_effect();
-            if (current + 1 == sequence.size() && opt.once) {
-                running = false;
-            } else {
-                current = (current + 1) % sequence.size();
-                const mirvo_effect_module &m = modules[sequence[current].module_index];
-                if (!start_effect(sequence[current], m, opt.valist)) {
-                    running = false;
-                    status = 1;
-                    break;
-                }
-                frames = 1;
-                m.draw_effect();
-                // Finishing again at once is left for the next frame.
-            }
-        }
-        if (MIRVO_fps_ok())
-            SDL_Flip(screen);
-    }
-    if (status != 0)
-        fprintf(stderr, "mirvo-play: %s: the effect could not start\n",
-                sequence[current].setup.module.c_str());
-    if (running)
-        modules[sequence[current].module_index].free_effect();
     for (mirvo_effect_module &m : modules)
         mirvo_unload_effect(m);
     SDL_Quit();

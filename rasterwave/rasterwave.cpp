@@ -15,8 +15,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "rasterwave_frame.h"
+#include "run_switches.h"
 
 using namespace rasterwave;
 
@@ -55,12 +57,13 @@ int main(int argc, char **argv)
         puts("Rasterwave - Halvard - 2002");
         return -1;
     }
+    mirvo_run::FrameRun run;  // MIRVO_FRAMES, MIRVO_CAPTURE, MIRVO_NOWAIT
     if (!MIRVO_set_video(SCREEN_W, SCREEN_H, 8, VIDEO_FLAGS))
         quit(1);
     MIRVO_init_timer();
     SDL_WM_SetCaption("Rasterwave - ", "");
     init();
-    MIRVO_set_fps(FPS);
+    MIRVO_set_fps(run.rate(FPS));
     SDL_SetColorKey(copy_surface, SDL_SRCCOLORKEY, SDL_MapRGB(screen->format, 0, 0, 0));
 
     unsigned scroll_step = 0;
@@ -68,10 +71,18 @@ int main(int argc, char **argv)
     const SDL_Rect shift_source = {SCROLL_SPEED, 0, STRIP_W, STRIP_H};
     for (;;) {
         MIRVO_new_time();
+        run.frameStarts();
         process_events();
         scroll_text(scroll_step, shift_source);
         twist_strip();
         place_strip(wave_phase);
+        std::string error;
+        if (!run.frameDrawn(screen, error)) {
+            // A capture that cannot be written ends the run: one line, no rate report.
+            fprintf(stderr, "MIRVO: %s\n", error.c_str());
+            SDL_Quit();
+            return 1;
+        }
         if (MIRVO_fps_ok())
             SDL_Flip(screen);
     }

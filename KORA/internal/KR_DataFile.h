@@ -4,14 +4,19 @@
 
 #include <string>
 
+#include "data_file.h"
+
 namespace KORA {
 
 // The file named by `path`, relative to the working directory ("../TEXTURES/sky_top.bmp"):
 // the path itself when it can be read; otherwise the same file, less its leading "../",
-// under $MIRVO_DATA_DIR, then under the installed data folder (share/mirvo, found from
-// the place of the library or, when linked in statically, of the program). An empty
-// result when none can be read; `looked` then lists every place tried, joined by ", ".
-std::string findDataFile(const std::string& path, std::string* looked);
+// under $MIRVO_DATA_DIR, then under the installed data folder (share/mirvo) beside the
+// library, then beside the running program. An empty result when none can be read;
+// `looked` then lists every place tried, joined by ", ". The finder is the one libMIRVO
+// uses for its font (datafile/ at the top of the tree).
+inline std::string findDataFile(const std::string& path, std::string* looked) {
+  return mirvo_data::findDataFile(path, looked);
+}
 
 }  // namespace KORA
 

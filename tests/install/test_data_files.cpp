@@ -1,6 +1,7 @@
 // Data files and modules found from wherever a program runs: the relative path as given,
-// then $MIRVO_DATA_DIR, then the installed data folder beside libMIRVO; the player's
-// modules beside the program; the programs' --version.
+// then $MIRVO_DATA_DIR, then the installed data folder beside libMIRVO, then beside the
+// program; the player's modules beside the program; the programs' --version.
+#include "data_file.h"
 #include "run_program.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,13 @@ void copyFile(const std::string &from, const std::string &to)
 std::string folderOf(const std::string &file) { return file.substr(0, file.rfind('/')); }
 
 int lines(const std::string &s) { return (int)std::count(s.begin(), s.end(), '\n'); }
+
+std::string programPath()
+{
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    return std::string(exe, n > 0 ? size_t(n) : 0);
+}
 
 // Each test starts without the variables that would let the programs find things.
 class DataFiles : public ::testing::Test {
@@ -86,9 +94,16 @@ TEST_F(DataFiles, AFileFoundNowhereNamesEveryPlaceLookedInOrder)
     ASSERT_EQ(chdir(dir_.c_str()), 0);
     const char *looked = nullptr;
     EXPECT_EQ(MIRVO_find_data("../GFX/none.pcx", &looked), nullptr);
-    const std::string installed =
-        folderOf(MIRVO_LIBRARY) + "/" + MIRVO_DATA_FROM_LIBDIR + "/GFX/none.pcx";
-    EXPECT_EQ(std::string(looked), "../GFX/none.pcx, " + dir_ + "/GFX/none.pcx, " + installed);
+    // The installed folder beside the library, then beside the program; where both name
+    // one place (lib/ and bin/ side by side), it is tried once.
+    const std::string besideLibrary =
+        mirvo_data::withoutDotSteps(folderOf(MIRVO_LIBRARY) + "/" + MIRVO_DATA_FROM_LIBDIR);
+    const std::string besideProgram =
+        mirvo_data::withoutDotSteps(folderOf(programPath()) + "/" + MIRVO_DATA_FROM_BINDIR);
+    std::string expected = "../GFX/none.pcx, " + dir_ + "/GFX/none.pcx, " + besideLibrary + "/GFX/none.pcx";
+    if (besideProgram != besideLibrary)
+        expected += ", " + besideProgram + "/GFX/none.pcx";
+    EXPECT_EQ(std::string(looked), expected);
 
     // An absolute path is only ever looked for where it points.
     EXPECT_EQ(MIRVO_find_data("/nonexistent/GFX/font.pcx", &looked), nullptr);
@@ -115,7 +130,9 @@ TEST_F(DataFiles, TheInstalledDataFolderIsFoundFromWhereTheLibraryWasLoaded)
     ASSERT_EQ(unlink((data + "/GFX/font.pcx").c_str()), 0);
     r = runProgram({RASTERWAVE_PROGRAM}, run, {{"MIRVO_FRAMES", "3"}, {"LD_LIBRARY_PATH", lib}});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(lib + "/" + MIRVO_DATA_FROM_LIBDIR + "/GFX/font.pcx"), std::string::npos)
+    EXPECT_NE(r.err.find(mirvo_data::withoutDotSteps(lib + "/" + MIRVO_DATA_FROM_LIBDIR) +
+                         "/GFX/font.pcx"),
+              std::string::npos)
         << r.err;
 }
 
@@ -130,6 +147,47 @@ TEST_F(DataFiles, ScrollersFindTheirFontThroughTheLookup)
     ASSERT_NE(id, 255);
     EXPECT_EQ(MIRVO_get_character_width(id), 16);
     MIRVO_free_scroller(id);
+}
+
+// ---- the finder itself (linked into this program: the library's place is the program's) ---
+
+TEST_F(DataFiles, TheFinderTriesThePathThenMIRVO_DATA_DIRThenBesideTheProgram)
+{
+    setenv("MIRVO_DATA_DIR", dir_.c_str(), 1);
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    std::string looked;
+    EXPECT_EQ(mirvo_data::findDataFile("./../GFX/none.pcx", &looked), "");
+    const std::string beside =
+        mirvo_data::withoutDotSteps(folderOf(programPath()) + "/" + MIRVO_DATA_FROM_BINDIR);
+    EXPECT_EQ(looked, "./../GFX/none.pcx, " + dir_ + "/GFX/none.pcx, " + beside + "/GFX/none.pcx");
+
+    // The first place that has the file wins, and later places are not tried.
+    mkdir((dir_ + "/GFX").c_str(), 0755);
+    copyFile(FONT, dir_ + "/GFX/none.pcx");
+    EXPECT_EQ(mirvo_data::findDataFile("../GFX/none.pcx", &looked), dir_ + "/GFX/none.pcx");
+    EXPECT_EQ(looked, "../GFX/none.pcx, " + dir_ + "/GFX/none.pcx");
+}
+
+TEST_F(DataFiles, APlaceAlreadyTriedIsNotTriedAgain)
+{
+    // MIRVO_DATA_DIR naming the installed folder beside the program: listed once.
+    const std::string beside =
+        mirvo_data::withoutDotSteps(folderOf(programPath()) + "/" + MIRVO_DATA_FROM_BINDIR);
+    setenv("MIRVO_DATA_DIR", beside.c_str(), 1);
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    std::string looked;
+    EXPECT_EQ(mirvo_data::findDataFile("../GFX/none.pcx", &looked), "");
+    EXPECT_EQ(looked, "../GFX/none.pcx, " + beside + "/GFX/none.pcx");
+}
+
+TEST(DataFileFolders, DotStepsAreTakenOutOfAbsolutePathsOnly)
+{
+    EXPECT_EQ(mirvo_data::withoutDotSteps("/usr/lib/x86_64-linux-gnu/../../share/mirvo"),
+              "/usr/share/mirvo");
+    EXPECT_EQ(mirvo_data::withoutDotSteps("/opt/m/bin/./../share//mirvo/"), "/opt/m/share/mirvo");
+    EXPECT_EQ(mirvo_data::withoutDotSteps("/../a"), "/a");
+    EXPECT_EQ(mirvo_data::withoutDotSteps("/a/.."), "/");
+    EXPECT_EQ(mirvo_data::withoutDotSteps("../share/mirvo"), "../share/mirvo");
 }
 
 // ---- the programs, run from a folder with no data next to it ---------------------------

@@ -3,6 +3,7 @@
 #include "png_image.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 using mirvo_test::PngImage;
 using mirvo_test::readPng;
@@ -158,6 +159,34 @@ TEST(PlayerSequence, OnceStopsAfterTheLastEffect)
              capture(dir, 100));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("MIRVO: 5 frames run"), std::string::npos) << r.out;
+}
+
+// The run ends by itself after frame 100 (--once, --max-frames): no frame 101 starts, so
+// the last frame must be written when it is drawn. The window counted MIRVO_FRAMES too.
+TEST(PlayerSequence, EveryFrameDrawnIsCapturedTheLastIncluded)
+{
+    std::string dir = mirvo_test::makeTempDir("fxlast");
+    mirvo_test::ProgramResult r =
+        play({"--headless", "--once", "--max-frames", "100", "wavetext"}, capture(dir, 100));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("MIRVO: 100 frames run, 100 frames shown"), std::string::npos) << r.out;
+    std::vector<std::string> files = mirvo_test::listFiles(dir, ".png");
+    ASSERT_EQ(files.size(), 100u);
+    EXPECT_EQ(files.back(), frameFile(dir, 100));
+    // Frame 100 is the last one drawn: a glyph of the scroller is on it.
+    PngImage last = readPng(frameFile(dir, 100));
+    ASSERT_EQ(last.width, 640);
+    bool drawn = false;
+    for (const mirvo_test::Rgb &p : last.pixels)
+        drawn |= p != mirvo_test::Rgb{0, 0, 0};
+    EXPECT_TRUE(drawn);
+
+    // rasterwave under the same count writes the same number of frames.
+    std::string rdir = mirvo_test::makeTempDir("rwlast");
+    r = runProgram({RASTERWAVE}, PLAYER_SOURCE_DIR, capture(rdir, 100));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(mirvo_test::listFiles(rdir, ".png").size(), 100u);
+    ASSERT_EQ(std::system(("rm -rf '" + dir + "' '" + rdir + "'").c_str()), 0);
 }
 
 namespace {

@@ -1,7 +1,7 @@
 // mktextures - generates the picture files under TEXTURES/ that the KORA demo and the
 // library's scene classes load: a six-face sky box and the tiling ground texture.
 //
-//   tools/mktextures.sh   (builds it with the shared picture writer, writes TEXTURES/)
+//   cmake --build build --target textures   (writes TEXTURES/ in the source tree)
 //
 // Every sky box texel is the colour of the sky in the direction that texel covers on the
 // cube, so neighbouring faces meet without seams. The ground texture is built from noise
