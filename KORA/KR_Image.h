@@ -112,7 +112,16 @@ class KR_Image {
   const KR_RGBA* data() const { return pixels; }
 
  protected:
-  KR_RGBA* pixels;  // new KR_RGBA[rows * columns], released with delete[]
+  KR_RGBA* pixels;  // rows * columns pixels from allocatePixels, released with releasePixels
+
+  // The one way rasters are made and released: storage for n pixels from operator new[]
+  // (null when there is no memory). With opaque_black every pixel is made opaque black;
+  // without, the caller constructs every pixel before anything reads it (the raw readers
+  // write each pixel once, so they skip a whole pass over the raster).
+  static KR_RGBA* allocatePixels(std::size_t n, bool opaque_black);
+  static void releasePixels(KR_RGBA* p);
+  // n opaque black pixels; throws std::bad_alloc when there is no memory.
+  static KR_RGBA* opaqueBlack(std::size_t n);
 
   bool hasValidExtension(const std::string& file, const std::string& extension) const;
   bool loadBMP(const std::string& file);
@@ -127,11 +136,16 @@ class KR_Image {
   struct NoGL {};
   explicit KR_Image(NoGL);
   void checkSize(long width, long height, const char* reader) const;
-  // A raster for a picture of width x height, opaque black. When there is no memory the old
+  // A raster for a picture of width x height, opaque black unless opaque_black is false (the
+  // reader then constructs every pixel). When there is no memory the old
   // raster is released, the image takes the new size and the reader fails.
-  std::unique_ptr<KR_RGBA[]> newRaster(int width, int height, const char* reader);
+  struct RasterDeleter {
+    void operator()(KR_RGBA* p) const { releasePixels(p); }
+  };
+  using Raster = std::unique_ptr<KR_RGBA[], RasterDeleter>;
+  Raster newRaster(int width, int height, const char* reader, bool opaque_black = true);
   // Puts a decoded raster in place of the old one.
-  void replaceRaster(std::unique_ptr<KR_RGBA[]> raster, int width, int height);
+  void replaceRaster(Raster raster, int width, int height);
 };
 
 }  // namespace KORA
