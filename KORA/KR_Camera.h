@@ -28,9 +28,10 @@ class KR_Camera {
   // Loads the perspective projection, places the camera at _eye looking at _look with _up,
   // loads the viewing matrix and computes the frustum.
   // - Every call pushes GL's projection matrix and leaves it pushed for the caller to pop
-  //   (glMatrixMode(GL_PROJECTION); glPopMatrix()): the stack holds at least 32 matrices, so
-  //   some 40 calls without a pop (a reshape callback on every resize) overflow it, after which
-  //   GL refuses the push (GL_STACK_OVERFLOW) and the projection is no longer replaced.
+  //   (glMatrixMode(GL_PROJECTION); glPopMatrix()). The stack is small (32 matrices on Mesa,
+  //   GL_MAX_PROJECTION_STACK_DEPTH; GL guarantees only 2), so calls without a pop (a reshape
+  //   callback on every resize) overflow it within some 40 calls: GL then refuses the push
+  //   (GL_STACK_OVERFLOW) and later projections overwrite the top one.
   // - Leaves the model-view matrix current, as the tracker remembers it.
   // - The axes come out orthonormal, also for an up vector within a degree of the view line.
   //   An up vector parallel to the view line (within 0.014 degrees) is reported on stderr and

@@ -18,12 +18,26 @@
 //     line's end loses its excess.
 //
 // Damaged and hostile files never make a reader read outside the file or write outside the
-// raster. Each problem writes one line on the error stream and then either
+// raster, and the raster is allocated only after the header's claims were checked:
+// - A file is read up to the largest one the size limits allow (BMP: header, palette and four
+//   bytes per pixel of the pixel limit; PCX: header, palette and two bytes per value of three
+//   planes); a longer file, or an endless one (a name linked to /dev/zero, a pipe that never
+//   ends), fails with one line once it passes that size, without reading further. A regular
+//   file over it fails without being read.
+// - Raw BMP data (24-bit, or 8-bit uncompressed) must be as long as the header's width and
+//   height require before the raster is allocated, so a file of a few bytes that claims
+//   16384 x 16384 pixels fails at once. Run-length data (RLE8 BMP, PCX) can describe a large
+//   picture in a few bytes (an end-of-bitmap code leaves the rest black), so such a picture is
+//   allocated at its full size, up to the pixel limit, as the format allows.
+// - Memory: a load holds the whole file and the new raster at once, and an image that already
+//   holds a picture keeps it until the new one has loaded, so the peak is the file plus both
+//   rasters (up to 1 GiB each at the limit: 2 GiB from a file of about 1 KB of RLE data).
+// Each problem writes one line on the error stream and then either
 //   fails (result false, the image keeps its old contents):
 //     the file cannot be opened or read (an empty line), the format is not one of the above
-//     (an empty line), the file is shorter than its header, palette or raw pixel data, the
-//     width or height is 0 or less (a top-down BMP with a negative height included), or the
-//     size passes 32768 per side or 2^28 pixels;
+//     (an empty line), the file is longer than the limits allow, the file is shorter than its
+//     header, palette or raw pixel data, the width or height is 0 or less (a top-down BMP
+//     with a negative height included), or the size passes 32768 per side or 2^28 pixels;
 //   or fails with the new size and no pixels, when the raster cannot be allocated;
 //   or stops decoding (result true; what was decoded stays, the rest is opaque black):
 //     run-length data that ends before its end-of-bitmap code or last scan line, and BMP

@@ -278,6 +278,25 @@ void DemoScene::buildOutskirts() {
       glVertex3f(x1, 0, z0);
     }
   glEnd();
+  // Where a hill reaches the terrain's edge, the edge stands above the plain: a wall from the
+  // edge down to the plain closes the gap through which the sky showed. Drawn from both sides.
+  glDisable(GL_CULL_FACE);
+  const int last = TERRAIN_SIZE - 1;
+  for (int side = 0; side < 4; ++side) {
+    glBegin(GL_QUAD_STRIP);
+    for (int i = 0; i <= last; ++i) {
+      const int k = side == 0 ? 0 : side == 1 ? last : i;
+      const int l = side < 2 ? i : (side == 2 ? 0 : last);
+      const float x = -half + float(k) * TERRAIN_RESOLUTION, z = -half + float(l) * TERRAIN_RESOLUTION;
+      const float h = heights[size_t(k) * TERRAIN_SIZE + l];
+      glTexCoord2f(float(i), h / TERRAIN_RESOLUTION);
+      glVertex3f(x, h, z);
+      glTexCoord2f(float(i), 0);
+      glVertex3f(x, 0, z);
+    }
+    glEnd();
+  }
+  glEnable(GL_CULL_FACE);
   glEndList();
 }
 
