@@ -21,9 +21,12 @@
 // raster, and the raster is allocated only after the header's claims were checked:
 // - A file is read up to the largest one the size limits allow (BMP: header, palette and four
 //   bytes per pixel of the pixel limit; PCX: header, palette and two bytes per value of three
-//   planes); a longer file, or an endless one (a name linked to /dev/zero, a pipe that never
-//   ends), fails with one line once it passes that size, without reading further. A regular
-//   file over it fails without being read.
+//   planes) and, once its header has come, the largest one that header's picture allows (the
+//   same rule for its own size, plus 4096 bytes for what writers leave after the data). A
+//   longer file, or an endless one (a pipe that never ends), fails with one line once it
+//   passes that size, without reading further; a regular file over the size limits fails
+//   without being read. A header the reader refuses anyway (a name linked to /dev/zero reads
+//   as a header of zeros) ends the reading at once, and the load fails as for that header.
 // - Raw BMP data (24-bit, or 8-bit uncompressed) must be as long as the header's width and
 //   height require before the raster is allocated, so a file of a few bytes that claims
 //   16384 x 16384 pixels fails at once. Run-length data (RLE8 BMP, PCX) can describe a large

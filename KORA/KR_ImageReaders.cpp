@@ -50,11 +50,20 @@ struct FileBytes {
   std::size_t size = 0;
 };
 
-// Reads the whole file into `file`, but never more than max_size bytes: a longer file (or an
-// endless one, such as a link to /dev/zero) fails with one line once it passes that size. On
-// failure writes the reader's line (empty when the file cannot be opened or read) and returns
-// false.
-bool readWholeFile(const std::string& name, const char* reader, std::size_t max_size,
+// How long a file a reader takes: at most `most` bytes, and once its first header_size bytes
+// have come, at most forHeader(them). forHeader returns 0 for a header that the decoder will
+// refuse on its own (wrong format, impossible size): reading then stops there.
+struct SizeLimit {
+  std::size_t most;
+  std::size_t header_size;
+  std::size_t (*forHeader)(const byte* header);
+};
+
+// Reads the whole file into `file`, up to the limit: a longer file, or an endless one (a name
+// linked to /dev/zero, a pipe that never ends), fails with one line as soon as it passes the
+// limit, and a regular file over the limit is not read at all. On failure writes the reader's
+// line (empty when the file cannot be opened or read) and returns false.
+bool readWholeFile(const std::string& name, const char* reader, const SizeLimit& limit,
                    FileBytes& file) {
   struct Descriptor {
     int fd;
@@ -64,6 +73,8 @@ bool readWholeFile(const std::string& name, const char* reader, std::size_t max_
   } in{::open(name.c_str(), O_RDONLY | O_CLOEXEC)};
   try {
     if (in.fd < 0) throw ReadFailure{""};
+    std::size_t max_size = limit.most;
+    bool header_seen = false;
     struct stat st;
     const bool sized = ::fstat(in.fd, &st) == 0 && st.st_size > 0;
     if (sized && std::uintmax_t(st.st_size) > max_size) throw tooLarge(reader, max_size);
@@ -74,8 +85,14 @@ bool readWholeFile(const std::string& name, const char* reader, std::size_t max_
     file.data.reset(static_cast<byte*>(std::malloc(capacity)));
     if (file.data == nullptr) throw std::bad_alloc();
     for (;;) {
+      if (!header_seen && file.size >= limit.header_size) {
+        header_seen = true;
+        const std::size_t for_header = limit.forHeader(file.data.get());
+        if (for_header == 0) return true;  // the decoder refuses the header itself
+        max_size = std::min(max_size, for_header);
+      }
+      if (file.size > max_size) throw tooLarge(reader, max_size);
       if (file.size == capacity) {
-        if (file.size > max_size) throw tooLarge(reader, max_size);
         const std::size_t bigger = std::min(2 * capacity, max_size + 1);
         byte* grown = static_cast<byte*>(std::realloc(file.data.get(), bigger));
         if (grown == nullptr) throw std::bad_alloc();
@@ -85,11 +102,9 @@ bool readWholeFile(const std::string& name, const char* reader, std::size_t max_
       }
       const ssize_t n = ::read(in.fd, file.data.get() + file.size, capacity - file.size);
       if (n < 0) throw ReadFailure{""};
-      if (n == 0) break;
+      if (n == 0) return true;
       file.size += std::size_t(n);
     }
-    if (file.size > max_size) throw tooLarge(reader, max_size);
-    return true;
   } catch (const std::bad_alloc&) {
     std::cerr << reader << ": Error while allocating memory\n";
   } catch (const ReadFailure& failure) {
@@ -299,23 +314,64 @@ bool KR_Image::hasValidExtension(const std::string& file, const std::string& ext
 // pixel (a raw 24-bit row padded to four bytes, or run-length codes of one pixel each with an
 // end-of-line per row), and the end-of-bitmap code. PCX: header, palette and, for each of
 // three planes, at most two bytes per value on lines of up to one pad value past the width.
-std::size_t largestBmpFile() {
-  return BMP_HEADER_SIZE + BMP_PALETTE_SIZE + 4 * std::size_t(imagePixelLimit()) + 2;
+// Once the header is known, the same rule for the picture it claims, with TRAILING_SLACK bytes
+// for what writers leave after the data.
+namespace {
+
+const std::size_t TRAILING_SLACK = 4096;
+
+std::size_t largestBmpFile(std::size_t pixels) {
+  return BMP_HEADER_SIZE + BMP_PALETTE_SIZE + 4 * pixels + 2;
 }
-std::size_t largestPcxFile() {
-  return PCX_HEADER_SIZE + PCX_PALETTE_SIZE +
-         3 * 2 * (std::size_t(imagePixelLimit()) + std::size_t(KR_Image::MAX_SIDE));
+std::size_t largestPcxFile(std::size_t values) {
+  return PCX_HEADER_SIZE + PCX_PALETTE_SIZE + 2 * values;
 }
+
+// Pixels the size limits allow for a claimed width and height, or 0 when they allow none.
+std::size_t allowedPixels(long width, long height) {
+  if (width <= 0 || height <= 0 || width > KR_Image::MAX_SIDE || height > KR_Image::MAX_SIDE ||
+      width * height > imagePixelLimit())
+    return 0;
+  return std::size_t(width) * std::size_t(height);
+}
+
+std::size_t bmpForHeader(const byte* header) {
+  ByteCursor in(header, BMP_HEADER_SIZE);
+  const BmpHeader h = readBmpHeader(in);
+  const bool accepted = (h.bitsPerPixel == 24 && h.compression == 0) || h.bitsPerPixel == 8;
+  const std::size_t pixels = allowedPixels(h.columns, h.rows);
+  if (!accepted || pixels == 0) return 0;
+  return largestBmpFile(pixels) + TRAILING_SLACK;
+}
+
+std::size_t pcxForHeader(const byte* header) {
+  const auto u16 = [header](int at) { return long(header[at]) | long(header[at + 1]) << 8; };
+  const bool accepted = header[2] == 1 && header[3] == 8 && header[1] > 4 && header[0] == 10;
+  const long width = u16(8) + 1 - u16(4), height = u16(10) + 1 - u16(6);
+  if (!accepted || allowedPixels(width, height) == 0) return 0;
+  const std::size_t planes = header[65] == 3 ? 3 : 1;
+  return largestPcxFile(planes * std::size_t(u16(66)) * std::size_t(height)) + TRAILING_SLACK;
+}
+
+SizeLimit bmpLimit() {
+  return {largestBmpFile(std::size_t(imagePixelLimit())), BMP_HEADER_SIZE, bmpForHeader};
+}
+SizeLimit pcxLimit() {
+  return {largestPcxFile(3 * (std::size_t(imagePixelLimit()) + std::size_t(KR_Image::MAX_SIDE))),
+          PCX_HEADER_SIZE, pcxForHeader};
+}
+
+}  // namespace
 
 bool KR_Image::loadBMP(const std::string& file) {
   FileBytes bytes;
-  return readWholeFile(file, BMP_READER, largestBmpFile(), bytes) &&
+  return readWholeFile(file, BMP_READER, bmpLimit(), bytes) &&
          decodeBMP(bytes.data.get(), bytes.size);
 }
 
 bool KR_Image::loadPCX(const std::string& file) {
   FileBytes bytes;
-  return readWholeFile(file, PCX_READER, largestPcxFile(), bytes) &&
+  return readWholeFile(file, PCX_READER, pcxLimit(), bytes) &&
          decodePCX(bytes.data.get(), bytes.size);
 }
 
