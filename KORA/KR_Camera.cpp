@@ -49,6 +49,13 @@ void KR_Camera::loadMatrix() {
 void KR_Camera::setFrustumAndCamera(scalar _viewAngle, unsigned int width, unsigned int height,
                                     scalar _nearPlane, scalar _farPlane, const KR_Point3D& _eye,
                                     const KR_Point3D& _look, const KR_Vector3D& _up) {
+  // A window of no pixels (a reshape callback can pass one) has no aspect ratio: the
+  // projection, the frustum and the pick rays would all be NaN.
+  if (width == 0 || height == 0) {
+    std::cerr << "KR_Camera::setFrustumAndCamera: a window of " << width << " x " << height
+              << " pixels has no aspect ratio; the camera stays as it was" << std::endl;
+    return;
+  }
   viewAngle = _viewAngle;
   screen_width = width;
   screen_height = height;
@@ -69,7 +76,8 @@ void KR_Camera::setFrustumAndCamera(scalar _viewAngle, unsigned int width, unsig
 
   n = eye - look;
   u = up;
-  if (!u.crossProduct(n))
+  const bool crossed = u.crossProduct(n);
+  if (!crossed)
     std::cerr << "Unable to compute crossproduct, it's likely that vectors n and u are pointing "
                  "in the same direction"
               << std::endl;
@@ -77,6 +85,9 @@ void KR_Camera::setFrustumAndCamera(scalar _viewAngle, unsigned int width, unsig
   u.normalize();
   v = n;
   v.crossProduct(u);
+  // An up vector close to the view line leaves u with the float rounding of a short cross
+  // product: make the axes orthonormal again (a refused up vector keeps its degenerate basis).
+  if (crossed) orthonormalise();
 
   loadMatrix();
 
@@ -107,6 +118,24 @@ void KR_Camera::setRenderVolume() {
   glPopMatrix();
   state->modelview();
   normal_viewing_volume = true;
+}
+
+void KR_Camera::orthonormalise() {
+  // Gram-Schmidt in double, keeping the view line n: u loses its part along n, v = n x u.
+  const double nx = n.data[0], ny = n.data[1], nz = n.data[2];
+  const double nl = std::sqrt(nx * nx + ny * ny + nz * nz);
+  if (!(nl > 0) || !std::isfinite(nl)) return;
+  const double n0 = nx / nl, n1 = ny / nl, n2 = nz / nl;
+  const double along = u.data[0] * n0 + u.data[1] * n1 + u.data[2] * n2;
+  double u0 = u.data[0] - along * n0, u1 = u.data[1] - along * n1, u2 = u.data[2] - along * n2;
+  const double ul = std::sqrt(u0 * u0 + u1 * u1 + u2 * u2);
+  if (!(ul > 0) || !std::isfinite(ul)) return;
+  u0 /= ul;
+  u1 /= ul;
+  u2 /= ul;
+  n = KR_Vector3D(scalar(n0), scalar(n1), scalar(n2));
+  u = KR_Vector3D(scalar(u0), scalar(u1), scalar(u2));
+  v = KR_Vector3D(scalar(n1 * u2 - n2 * u1), scalar(n2 * u0 - n0 * u2), scalar(n0 * u1 - n1 * u0));
 }
 
 void KR_Camera::computeFrustum() {
@@ -198,6 +227,9 @@ void KR_Camera::rotate(scalar angleU, scalar angleV, scalar angleN) {
     u = t * c + v * s;
     v = t * (-s) + v * c;
   }
+  // Each turn rounds the axes a little shorter and less square; a million turns would shrink
+  // them by more than a percent.
+  if (angleU != 0 || angleV != 0 || angleN != 0) orthonormalise();
   loadMatrix();
   computeFrustum();
 }

@@ -25,9 +25,18 @@ class KR_Camera {
   // The one camera, created on first use and never destroyed.
   static KR_Camera* getInstance();
 
-  // Loads the perspective projection (pushing GL's projection matrix, which is left for the
-  // caller to pop), places the camera at _eye looking at _look with _up, loads the viewing
-  // matrix and computes the frustum. Reports on stderr when _up is parallel to the view line.
+  // Loads the perspective projection, places the camera at _eye looking at _look with _up,
+  // loads the viewing matrix and computes the frustum.
+  // - Every call pushes GL's projection matrix and leaves it pushed for the caller to pop
+  //   (glMatrixMode(GL_PROJECTION); glPopMatrix()). The stack is small (32 matrices on Mesa,
+  //   GL_MAX_PROJECTION_STACK_DEPTH; GL guarantees only 2), so calls without a pop (a reshape
+  //   callback on every resize) overflow it within some 40 calls: GL then refuses the push
+  //   (GL_STACK_OVERFLOW) and later projections overwrite the top one.
+  // - Leaves the model-view matrix current, as the tracker remembers it.
+  // - The axes come out orthonormal, also for an up vector within a degree of the view line.
+  //   An up vector parallel to the view line (within 0.014 degrees) is reported on stderr and
+  //   leaves a degenerate basis (u along up, v = n).
+  // - A width or height of 0 is refused with one line on stderr; nothing changes, GL included.
   void setFrustumAndCamera(scalar _viewAngle, unsigned int width, unsigned int height,
                            scalar _nearPlane, scalar _farPlane, const KR_Point3D& _eye,
                            const KR_Point3D& _look, const KR_Vector3D& _up);
@@ -56,7 +65,8 @@ class KR_Camera {
   void roll(scalar angle);
 
   // Turns by angleU about u, then angleV about v, then angleN about n (turns by exactly 0 are
-  // skipped); reloads the viewing matrix and recomputes the frustum. Accumulates.
+  // skipped), makes the axes orthonormal again after any turn (so that they do not shrink over
+  // many calls), reloads the viewing matrix and recomputes the frustum. Accumulates.
   void rotate(scalar angleU, scalar angleV, scalar angleN);
   // When fixed_object is set: rests the eye at the object's position + direction *
   // follow_distance, orbited by follow_angleX/Y about the object's own frame, aims at the
@@ -106,6 +116,8 @@ class KR_Camera {
 
   void computeFrustum();
   void loadMatrix();
+  // Makes n a unit vector, u the unit vector of its part at right angles to n and v = n x u.
+  void orthonormalise();
 
   KR_Point3D origin;
   KR_Vector3D u, v, n;

@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <memory>
 #include <new>
 
 namespace KORA {
@@ -13,13 +14,29 @@ static std::size_t pixelCount(int rows, int columns) {
   return static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
 }
 
+KR_RGBA* KR_Image::allocatePixels(std::size_t n, bool opaque_black) {
+  void* block = ::operator new[](n * sizeof(KR_RGBA), std::nothrow);
+  if (block == nullptr) return nullptr;
+  KR_RGBA* p = static_cast<KR_RGBA*>(block);
+  if (opaque_black) std::uninitialized_fill_n(p, n, KR_RGBA());
+  return p;
+}
+
+void KR_Image::releasePixels(KR_RGBA* p) { ::operator delete[](p); }
+
+KR_RGBA* KR_Image::opaqueBlack(std::size_t n) {
+  KR_RGBA* p = allocatePixels(n, true);
+  if (p == nullptr) throw std::bad_alloc();
+  return p;
+}
+
 KR_Image::KR_Image() : rasterpos_x(0), rasterpos_y(0), rows(0), columns(0), pixels(nullptr) {
   glPixelZoom(1.0f, -1.0f);
 }
 
 KR_Image::KR_Image(int width, int height)
     : rasterpos_x(0), rasterpos_y(0), rows(height), columns(width), pixels(nullptr) {
-  pixels = new KR_RGBA[pixelCount(rows, columns)];
+  pixels = opaqueBlack(pixelCount(rows, columns));
   glPixelZoom(1.0f, -1.0f);
 }
 
@@ -39,22 +56,22 @@ KR_Image::KR_Image(const KR_Image& image)
       pixels(nullptr) {
   // An image left without pixels by a failed allocation is copied as opaque black.
   const std::size_t n = pixelCount(rows, columns);
-  pixels = new KR_RGBA[n];
+  pixels = opaqueBlack(n);
   if (n != 0 && image.pixels != nullptr) std::copy(image.pixels, image.pixels + n, pixels);
 }
 
-KR_Image::~KR_Image() { delete[] pixels; }
+KR_Image::~KR_Image() { releasePixels(pixels); }
 
 KR_Image& KR_Image::operator=(const KR_Image& image) {
   if (this == &image) return *this;
   const std::size_t n = pixelCount(image.rows, image.columns);
-  KR_RGBA* fresh = new KR_RGBA[n];  // first: a failure leaves *this as it was
+  KR_RGBA* fresh = opaqueBlack(n);  // first: a failure leaves *this as it was
   if (n != 0 && image.pixels != nullptr) std::copy(image.pixels, image.pixels + n, fresh);
   rasterpos_x = image.rasterpos_x;
   rasterpos_y = image.rasterpos_y;
   rows = image.rows;
   columns = image.columns;
-  delete[] pixels;
+  releasePixels(pixels);
   pixels = fresh;
   return *this;
 }
@@ -74,14 +91,14 @@ void KR_Image::setTextureGL(GLuint* texture_id, GLint wrap_s, GLint wrap_t, GLin
 }
 
 bool KR_Image::readFromFrameBuffer(int x, int y, int width, int height) {
-  delete[] pixels;
+  releasePixels(pixels);
   pixels = nullptr;
   rows = height;
   columns = width;
   if (width < 0 || height < 0) return false;  // no such block; glReadPixels would refuse it
   // A width or height of 0 still gets an array of its own (empty) and the same GL calls,
   // which read nothing.
-  pixels = new (std::nothrow) KR_RGBA[pixelCount(rows, columns)];
+  pixels = allocatePixels(pixelCount(rows, columns), true);
   if (pixels == nullptr) return false;
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glReadPixels(x, y, columns, rows, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
@@ -128,12 +145,12 @@ KR_Image KR_Image::copy(int row, int column, int height, int width) const {
   const long bottom = std::min<long>(static_cast<long>(row) + height, pixels ? rows : 0);
   const long right = std::min<long>(static_cast<long>(column) + width, pixels ? columns : 0);
   if (bottom <= top || right <= left) {
-    block.pixels = new KR_RGBA[0];
+    block.pixels = opaqueBlack(0);
     return block;
   }
   block.rows = static_cast<int>(bottom - top);
   block.columns = static_cast<int>(right - left);
-  block.pixels = new KR_RGBA[pixelCount(block.rows, block.columns)];
+  block.pixels = opaqueBlack(pixelCount(block.rows, block.columns));
   for (int r = 0; r < block.rows; ++r) {
     const KR_RGBA* src = pixels + static_cast<std::size_t>(top + r) * columns + left;
     std::copy(src, src + block.columns, block.pixels + static_cast<std::size_t>(r) * block.columns);

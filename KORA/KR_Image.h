@@ -18,12 +18,29 @@
 //     line's end loses its excess.
 //
 // Damaged and hostile files never make a reader read outside the file or write outside the
-// raster. Each problem writes one line on the error stream and then either
+// raster, and the raster is allocated only after the header's claims were checked:
+// - A file is read up to the largest one the size limits allow (BMP: header, palette and four
+//   bytes per pixel of the pixel limit; PCX: header, palette and two bytes per value of three
+//   planes) and, once its header has come, the largest one that header's picture allows (the
+//   same rule for its own size, plus 4096 bytes for what writers leave after the data). A
+//   longer file, or an endless one (a pipe that never ends), fails with one line once it
+//   passes that size, without reading further; a regular file over the size limits fails
+//   without being read. A header the reader refuses anyway (a name linked to /dev/zero reads
+//   as a header of zeros) ends the reading at once, and the load fails as for that header.
+// - Raw BMP data (24-bit, or 8-bit uncompressed) must be as long as the header's width and
+//   height require before the raster is allocated, so a file of a few bytes that claims
+//   16384 x 16384 pixels fails at once. Run-length data (RLE8 BMP, PCX) can describe a large
+//   picture in a few bytes (an end-of-bitmap code leaves the rest black), so such a picture is
+//   allocated at its full size, up to the pixel limit, as the format allows.
+// - Memory: a load holds the whole file and the new raster at once, and an image that already
+//   holds a picture keeps it until the new one has loaded, so the peak is the file plus both
+//   rasters (up to 1 GiB each at the limit: 2 GiB from a file of about 1 KB of RLE data).
+// Each problem writes one line on the error stream and then either
 //   fails (result false, the image keeps its old contents):
 //     the file cannot be opened or read (an empty line), the format is not one of the above
-//     (an empty line), the file is shorter than its header, palette or raw pixel data, the
-//     width or height is 0 or less (a top-down BMP with a negative height included), or the
-//     size passes 32768 per side or 2^28 pixels;
+//     (an empty line), the file is longer than the limits allow, the file is shorter than its
+//     header, palette or raw pixel data, the width or height is 0 or less (a top-down BMP
+//     with a negative height included), or the size passes 32768 per side or 2^28 pixels;
 //   or fails with the new size and no pixels, when the raster cannot be allocated;
 //   or stops decoding (result true; what was decoded stays, the rest is opaque black):
 //     run-length data that ends before its end-of-bitmap code or last scan line, and BMP
@@ -112,7 +129,16 @@ class KR_Image {
   const KR_RGBA* data() const { return pixels; }
 
  protected:
-  KR_RGBA* pixels;  // new KR_RGBA[rows * columns], released with delete[]
+  KR_RGBA* pixels;  // rows * columns pixels from allocatePixels, released with releasePixels
+
+  // The one way rasters are made and released: storage for n pixels from operator new[]
+  // (null when there is no memory). With opaque_black every pixel is made opaque black;
+  // without, the caller constructs every pixel before anything reads it (the raw readers
+  // write each pixel once, so they skip a whole pass over the raster).
+  static KR_RGBA* allocatePixels(std::size_t n, bool opaque_black);
+  static void releasePixels(KR_RGBA* p);
+  // n opaque black pixels; throws std::bad_alloc when there is no memory.
+  static KR_RGBA* opaqueBlack(std::size_t n);
 
   bool hasValidExtension(const std::string& file, const std::string& extension) const;
   bool loadBMP(const std::string& file);
@@ -127,11 +153,16 @@ class KR_Image {
   struct NoGL {};
   explicit KR_Image(NoGL);
   void checkSize(long width, long height, const char* reader) const;
-  // A raster for a picture of width x height, opaque black. When there is no memory the old
+  // A raster for a picture of width x height, opaque black unless opaque_black is false (the
+  // reader then constructs every pixel). When there is no memory the old
   // raster is released, the image takes the new size and the reader fails.
-  std::unique_ptr<KR_RGBA[]> newRaster(int width, int height, const char* reader);
+  struct RasterDeleter {
+    void operator()(KR_RGBA* p) const { releasePixels(p); }
+  };
+  using Raster = std::unique_ptr<KR_RGBA[], RasterDeleter>;
+  Raster newRaster(int width, int height, const char* reader, bool opaque_black = true);
   // Puts a decoded raster in place of the old one.
-  void replaceRaster(std::unique_ptr<KR_RGBA[]> raster, int width, int height);
+  void replaceRaster(Raster raster, int width, int height);
 };
 
 }  // namespace KORA

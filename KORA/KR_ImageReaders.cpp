@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -35,15 +36,35 @@ struct ReadFailure {
   throw ReadFailure{std::string(reader) + ": " + problem};
 }
 
+ReadFailure tooLarge(const char* reader, std::size_t max_size) {
+  return ReadFailure{std::string(reader) + ": File is larger than the largest picture it may hold (" +
+                     std::to_string(max_size) + " bytes)"};
+}
+
 // A whole file in memory (left uninitialised past what was read).
 struct FileBytes {
-  std::unique_ptr<byte[]> data;
+  struct Free {
+    void operator()(byte* p) const { std::free(p); }
+  };
+  std::unique_ptr<byte, Free> data;
   std::size_t size = 0;
 };
 
-// Reads the whole file into `file`. On failure writes the reader's line (empty when the file
-// cannot be opened or read) and returns false.
-bool readWholeFile(const std::string& name, const char* reader, FileBytes& file) {
+// How long a file a reader takes: at most `most` bytes, and once its first header_size bytes
+// have come, at most forHeader(them). forHeader returns 0 for a header that the decoder will
+// refuse on its own (wrong format, impossible size): reading then stops there.
+struct SizeLimit {
+  std::size_t most;
+  std::size_t header_size;
+  std::size_t (*forHeader)(const byte* header);
+};
+
+// Reads the whole file into `file`, up to the limit: a longer file, or an endless one (a name
+// linked to /dev/zero, a pipe that never ends), fails with one line as soon as it passes the
+// limit, and a regular file over the limit is not read at all. On failure writes the reader's
+// line (empty when the file cannot be opened or read) and returns false.
+bool readWholeFile(const std::string& name, const char* reader, const SizeLimit& limit,
+                   FileBytes& file) {
   struct Descriptor {
     int fd;
     ~Descriptor() {
@@ -52,18 +73,32 @@ bool readWholeFile(const std::string& name, const char* reader, FileBytes& file)
   } in{::open(name.c_str(), O_RDONLY | O_CLOEXEC)};
   try {
     if (in.fd < 0) throw ReadFailure{""};
+    std::size_t max_size = limit.most;
+    bool header_seen = false;
     struct stat st;
+    const bool sized = ::fstat(in.fd, &st) == 0 && st.st_size > 0;
+    if (sized && std::uintmax_t(st.st_size) > max_size) throw tooLarge(reader, max_size);
     // One byte more than a regular file's size, so that one read takes it all and the next
-    // sees its end; files of unknown length (pipes, /proc) grow the buffer as they come.
-    std::size_t capacity =
-        ::fstat(in.fd, &st) == 0 && st.st_size > 0 ? std::size_t(st.st_size) + 1 : 4096;
-    file.data.reset(new byte[capacity]);
+    // sees its end; files of unknown length (pipes, devices, /proc) grow the buffer as they
+    // come, up to one byte past the limit.
+    std::size_t capacity = sized ? std::size_t(st.st_size) + 1 : 4096;
+    file.data.reset(static_cast<byte*>(std::malloc(capacity)));
+    if (file.data == nullptr) throw std::bad_alloc();
     for (;;) {
+      if (!header_seen && file.size >= limit.header_size) {
+        header_seen = true;
+        const std::size_t for_header = limit.forHeader(file.data.get());
+        if (for_header == 0) return true;  // the decoder refuses the header itself
+        max_size = std::min(max_size, for_header);
+      }
+      if (file.size > max_size) throw tooLarge(reader, max_size);
       if (file.size == capacity) {
-        std::unique_ptr<byte[]> bigger(new byte[2 * capacity]);
-        std::memcpy(bigger.get(), file.data.get(), file.size);
-        file.data = std::move(bigger);
-        capacity *= 2;
+        const std::size_t bigger = std::min(2 * capacity, max_size + 1);
+        byte* grown = static_cast<byte*>(std::realloc(file.data.get(), bigger));
+        if (grown == nullptr) throw std::bad_alloc();
+        file.data.release();
+        file.data.reset(grown);
+        capacity = bigger;
       }
       const ssize_t n = ::read(in.fd, file.data.get() + file.size, capacity - file.size);
       if (n < 0) throw ReadFailure{""};
@@ -94,6 +129,7 @@ class ByteCursor {
     return taken;
   }
   std::size_t remaining() const { return std::size_t(end - at); }
+  const byte* position() const { return at; }
   void skip(std::size_t n) { take(std::min(n, remaining())); }  // up to n bytes
 
   // One little-endian field; 0 past the end.
@@ -144,20 +180,29 @@ BmpHeader readBmpHeader(ByteCursor& in) {
   return header;
 }
 
-// Raw rows, bottom up, each `stride` bytes apart; the last row's pad bytes may be missing.
-void decodeBmpRaw(ByteCursor& in, KR_RGBA* raster, std::size_t width, std::size_t height,
+// Bytes of raw pixel data a width x height picture needs: every row but the last padded to a
+// multiple of four bytes (the last row's pad bytes may be missing).
+std::size_t bmpRawDataSize(std::size_t width, std::size_t height, unsigned bitsPerPixel) {
+  const std::size_t numberBytesInRow = (bitsPerPixel / 8) * width;
+  const std::size_t stride = (numberBytesInRow + 3) & ~std::size_t(3);
+  return (height - 1) * stride + numberBytesInRow;
+}
+
+// Raw rows, bottom up, each padded to a multiple of four bytes; `data` holds at least
+// bmpRawDataSize bytes (checked before the raster was allocated). Constructs every pixel of the
+// raster, which may come uninitialised.
+void decodeBmpRaw(const byte* data, KR_RGBA* raster, std::size_t width, std::size_t height,
                   unsigned bitsPerPixel, const KR_RGBA* lut) {
   const std::size_t numberBytesInRow = (bitsPerPixel / 8) * width;
   const std::size_t stride = (numberBytesInRow + 3) & ~std::size_t(3);
-  const byte* data = in.take((height - 1) * stride + numberBytesInRow);
-  if (data == nullptr) fail(BMP_READER, "File is shorter than its pixel data");
   for (std::size_t fr = 0; fr < height; ++fr) {
     const byte* src = data + fr * stride;
     KR_RGBA* dst = raster + (height - 1 - fr) * width;
     if (bitsPerPixel == 24) {
-      for (std::size_t c = 0; c < width; ++c, src += 3) dst[c] = opaque(src[2], src[1], src[0]);
+      for (std::size_t c = 0; c < width; ++c, src += 3)
+        new (dst + c) KR_RGBA(src[2], src[1], src[0], 255);
     } else {
-      for (std::size_t c = 0; c < width; ++c) dst[c] = lut[src[c]];
+      for (std::size_t c = 0; c < width; ++c) new (dst + c) KR_RGBA(lut[src[c]]);
     }
   }
 }
@@ -210,6 +255,31 @@ template <typename Store>
 inline bool decodePcxLine(ByteCursor& in, std::size_t bytesPerLine, std::size_t width,
                           Store store) {
   std::size_t count = 0;
+  // Every value costs one byte, or two for a run of at least one, so when 2 * bytesPerLine
+  // bytes remain the line is decoded straight from them and the cursor is checked once for
+  // the whole line. Only a run of length 0 (two bytes, no value) breaks that budget: it hands
+  // the rest of the line to the byte-by-byte loop below.
+  if (in.remaining() / 2 >= bytesPerLine) {
+    const byte* const start = in.position();
+    const byte* p = start;
+    while (count < bytesPerLine) {
+      const byte code = *p;
+      if ((code & 0xC0) != 0xC0) {
+        if (count < width) store(count, code);
+        ++count;
+        ++p;
+        continue;
+      }
+      const std::size_t run = code & 0x3F;
+      if (run == 0) break;
+      const byte value = p[1];
+      p += 2;
+      for (std::size_t col = count, end = std::min(count + run, width); col < end; ++col)
+        store(col, value);
+      count += run;
+    }
+    in.skip(std::size_t(p - start));
+  }
   while (count < bytesPerLine) {
     const byte* code = in.take(1);
     if (code == nullptr) return false;
@@ -240,14 +310,69 @@ bool KR_Image::hasValidExtension(const std::string& file, const std::string& ext
   return file.find("." + extension) != std::string::npos;
 }
 
+// The largest files the size limits allow. BMP: header, palette and at most four bytes per
+// pixel (a raw 24-bit row padded to four bytes, or run-length codes of one pixel each with an
+// end-of-line per row), and the end-of-bitmap code. PCX: header, palette and, for each of
+// three planes, at most two bytes per value on lines of up to one pad value past the width.
+// Once the header is known, the same rule for the picture it claims, with TRAILING_SLACK bytes
+// for what writers leave after the data.
+namespace {
+
+const std::size_t TRAILING_SLACK = 4096;
+
+std::size_t largestBmpFile(std::size_t pixels) {
+  return BMP_HEADER_SIZE + BMP_PALETTE_SIZE + 4 * pixels + 2;
+}
+std::size_t largestPcxFile(std::size_t values) {
+  return PCX_HEADER_SIZE + PCX_PALETTE_SIZE + 2 * values;
+}
+
+// Pixels the size limits allow for a claimed width and height, or 0 when they allow none.
+std::size_t allowedPixels(long width, long height) {
+  if (width <= 0 || height <= 0 || width > KR_Image::MAX_SIDE || height > KR_Image::MAX_SIDE ||
+      width * height > imagePixelLimit())
+    return 0;
+  return std::size_t(width) * std::size_t(height);
+}
+
+std::size_t bmpForHeader(const byte* header) {
+  ByteCursor in(header, BMP_HEADER_SIZE);
+  const BmpHeader h = readBmpHeader(in);
+  const bool accepted = (h.bitsPerPixel == 24 && h.compression == 0) || h.bitsPerPixel == 8;
+  const std::size_t pixels = allowedPixels(h.columns, h.rows);
+  if (!accepted || pixels == 0) return 0;
+  return largestBmpFile(pixels) + TRAILING_SLACK;
+}
+
+std::size_t pcxForHeader(const byte* header) {
+  const auto u16 = [header](int at) { return long(header[at]) | long(header[at + 1]) << 8; };
+  const bool accepted = header[2] == 1 && header[3] == 8 && header[1] > 4 && header[0] == 10;
+  const long width = u16(8) + 1 - u16(4), height = u16(10) + 1 - u16(6);
+  if (!accepted || allowedPixels(width, height) == 0) return 0;
+  const std::size_t planes = header[65] == 3 ? 3 : 1;
+  return largestPcxFile(planes * std::size_t(u16(66)) * std::size_t(height)) + TRAILING_SLACK;
+}
+
+SizeLimit bmpLimit() {
+  return {largestBmpFile(std::size_t(imagePixelLimit())), BMP_HEADER_SIZE, bmpForHeader};
+}
+SizeLimit pcxLimit() {
+  return {largestPcxFile(3 * (std::size_t(imagePixelLimit()) + std::size_t(KR_Image::MAX_SIDE))),
+          PCX_HEADER_SIZE, pcxForHeader};
+}
+
+}  // namespace
+
 bool KR_Image::loadBMP(const std::string& file) {
   FileBytes bytes;
-  return readWholeFile(file, BMP_READER, bytes) && decodeBMP(bytes.data.get(), bytes.size);
+  return readWholeFile(file, BMP_READER, bmpLimit(), bytes) &&
+         decodeBMP(bytes.data.get(), bytes.size);
 }
 
 bool KR_Image::loadPCX(const std::string& file) {
   FileBytes bytes;
-  return readWholeFile(file, PCX_READER, bytes) && decodePCX(bytes.data.get(), bytes.size);
+  return readWholeFile(file, PCX_READER, pcxLimit(), bytes) &&
+         decodePCX(bytes.data.get(), bytes.size);
 }
 
 long imagePixelLimit() { return pixel_limit; }
@@ -262,8 +387,9 @@ void KR_Image::checkSize(long width, long height, const char* reader) const {
                       " per side or " + std::to_string(pixel_limit) + " pixels"};
 }
 
-std::unique_ptr<KR_RGBA[]> KR_Image::newRaster(int width, int height, const char* reader) {
-  std::unique_ptr<KR_RGBA[]> raster(new (std::nothrow) KR_RGBA[std::size_t(width) * height]);
+KR_Image::Raster KR_Image::newRaster(int width, int height, const char* reader,
+                                     bool opaque_black) {
+  Raster raster(allocatePixels(std::size_t(width) * std::size_t(height), opaque_black));
   if (raster == nullptr) {
     replaceRaster(nullptr, width, height);
     fail(reader, "Unable to allocate memory for storage of image");
@@ -271,8 +397,8 @@ std::unique_ptr<KR_RGBA[]> KR_Image::newRaster(int width, int height, const char
   return raster;
 }
 
-void KR_Image::replaceRaster(std::unique_ptr<KR_RGBA[]> raster, int width, int height) {
-  delete[] pixels;
+void KR_Image::replaceRaster(Raster raster, int width, int height) {
+  releasePixels(pixels);
   pixels = raster.release();
   rows = height;
   columns = width;
@@ -293,10 +419,18 @@ bool KR_Image::decodeBMP(const byte* file, std::size_t size) {
       for (int i = 0; i < 256; ++i) lut[i] = opaque(pal[4 * i + 2], pal[4 * i + 1], pal[4 * i]);
     }
     const std::size_t width = std::size_t(header.columns);
-    std::unique_ptr<KR_RGBA[]> raster = newRaster(header.columns, header.rows, BMP_READER);
     if (bpp == 24 || header.compression == 0) {
-      decodeBmpRaw(in, raster.get(), width, std::size_t(header.rows), bpp, lut);
-    } else if (const char* stopped = decodeBmpRle(in, raster.get(), width, header.rows, lut)) {
+      // The data's length is checked against the header before the raster is allocated, so
+      // a short file claiming a huge picture costs nothing.
+      const byte* data = in.take(bmpRawDataSize(width, std::size_t(header.rows), bpp));
+      if (data == nullptr) fail(BMP_READER, "File is shorter than its pixel data");
+      Raster raster = newRaster(header.columns, header.rows, BMP_READER, false);
+      decodeBmpRaw(data, raster.get(), width, std::size_t(header.rows), bpp, lut);
+      replaceRaster(std::move(raster), header.columns, header.rows);
+      return true;
+    }
+    Raster raster = newRaster(header.columns, header.rows, BMP_READER);
+    if (const char* stopped = decodeBmpRle(in, raster.get(), width, header.rows, lut)) {
       std::cerr << BMP_READER << ": " << stopped << '\n';
     }
     replaceRaster(std::move(raster), header.columns, header.rows);
@@ -340,7 +474,7 @@ bool KR_Image::decodePCX(const byte* file, std::size_t size) {
       if (pal == nullptr) fail(PCX_READER, "File is shorter than its header and palette");
       for (int i = 0; i < 256; ++i) lut[i] = opaque(pal[3 * i], pal[3 * i + 1], pal[3 * i + 2]);
     }
-    std::unique_ptr<KR_RGBA[]> raster = newRaster(int(width), int(height), PCX_READER);
+    Raster raster = newRaster(int(width), int(height), PCX_READER);
 
     const std::size_t w = std::size_t(width);
     bool complete = true;

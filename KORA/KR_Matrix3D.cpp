@@ -229,6 +229,9 @@ scalar KR_Matrix3D::determinant() const {
 bool KR_Matrix3D::isNonSingular() const {
   if (!isHomogenous()) return false;
   const scalar det = determinant();
+  // A determinant that overflowed (a scale of 1e13 cubes to inf) says nothing about the
+  // matrix; it would pass the bounds and yield a zero "inverse".
+  if (!std::isfinite(det)) return false;
   return !(det > -0.0001 && det < 0.0001);
 }
 
@@ -255,7 +258,11 @@ bool KR_Matrix3D::inverse() {
   c[15] = d[0] * (d[5] * d[10] - d[6] * d[9]) - d[1] * (d[4] * d[10] - d[6] * d[8]) +
           d[2] * (d[4] * d[9] - d[5] * d[8]);
   const scalar f = 1 / (c[15] * d[15]);
-  for (int i = 0; i < 16; ++i) data[i] = c[i] * f;
+  for (int i = 0; i < 16; ++i) {
+    c[i] *= f;
+    if (!std::isfinite(c[i])) return false;  // a cofactor overflowed: no usable inverse
+  }
+  for (int i = 0; i < 16; ++i) data[i] = c[i];
   // det * (1 / det) can miss 1 by a rounding step; keep the inverse affine so that it can be
   // inverted again.
   data[15] = 1;

@@ -62,10 +62,12 @@ class KR_Matrix3D {
   bool isHomogenous() const;
   // The determinant; for a homogeneous matrix that of the upper-left 3x3 block.
   scalar determinant() const;
-  // True when inverse() would succeed: homogeneous, |determinant| at least 0.0001.
+  // True when the matrix is homogeneous and its determinant is finite with |determinant| at
+  // least 0.0001.
   bool isNonSingular() const;
   // Replaces an affine matrix by its inverse. False, and the matrix unchanged, when it is not
-  // homogeneous or its determinant lies strictly between -0.0001 and 0.0001.
+  // homogeneous, its determinant lies strictly between -0.0001 and 0.0001 or is not finite
+  // (overflowed), or an element of the inverse would not be finite.
   bool inverse();
 
   // Writes the four rows, tab-separated, and an empty line to std::cout.

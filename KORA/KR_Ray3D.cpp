@@ -37,15 +37,18 @@ float KR_Ray3D::sphere_intersection(const KR_Matrix3D& m) const {
   const scalar a = d * d;
   const scalar b = s * d;
   const scalar c = s * s - 1;
+  // A direction whose squared length is 0 (or underflows to 0) has no parameter t.
+  if (a == 0) return 0;
   const scalar discrim = b * b - a * c;
   if (discrim < 0) return 0;
   // The root and the two parameters are compared with the bound before any rounding to float:
   // a root just inside the bound must not round up past it.
   const double discRoot = std::sqrt(double(discrim));
   const double t1 = (-double(b) - discRoot) / double(a);
-  if (t1 > 0.0001) return float(t1);
+  // A root that does not fit in a float (a tiny direction) is no hit either.
+  if (t1 > 0.0001) return std::isfinite(float(t1)) ? float(t1) : 0;
   const double t2 = (-double(b) + discRoot) / double(a);
-  if (t2 > 0.0001) return float(t2);
+  if (t2 > 0.0001) return std::isfinite(float(t2)) ? float(t2) : 0;
   return 0;
 }
 

@@ -27,7 +27,9 @@ class KR_Ray3D {
   // One GL line from start to start + direction.
   void draw() const;
   // Parameter t of the first hit ahead of the start (t > 0.0001) with the unit sphere that m
-  // maps into the world, or 0 for a miss. A matrix that cannot be inverted is a miss.
+  // maps into the world, or 0 for a miss. A matrix that cannot be inverted is a miss, and so is
+  // a direction whose squared length is 0 in float (1e-24 and shorter) or a t that does not fit
+  // in a float.
   float sphere_intersection(const KR_Matrix3D& m) const;
 };
 

@@ -88,63 +88,76 @@ class KR_Vector3D {
   KR_Vector3D& operator*=(const KR_Matrix3D& m);
 
   // Replaces this vector by this x v and returns true, unless the two are parallel: then
-  // false and the vector is unchanged. Parallel means an angle within 0.00001 degrees of 0 or
-  // 180, or a product of exactly (0, 0, 0), which float rounding of the angle can hide (and
-  // which a zero-length operand also gives).
+  // false and the vector is unchanged. Parallel means |this x v| at most PARALLEL_SINE times
+  // |this| |v|, all in double so that no magnitude overflows or underflows; a vector of length
+  // 0 is parallel to everything.
   bool crossProduct(const KR_Vector3D& v) {
-    const scalar a = getDegreesBetween(v);
-    if ((a > -0.00001 && a < 0.00001) || (a > 179.99999 && a < 180.00001)) return false;
-    const scalar x = data[1] * v.data[2] - data[2] * v.data[1];
-    const scalar y = data[2] * v.data[0] - data[0] * v.data[2];
-    const scalar z = data[0] * v.data[1] - data[1] * v.data[0];
-    if (x == 0 && y == 0 && z == 0) return false;
-    data[0] = x;
-    data[1] = y;
-    data[2] = z;
+    const double ax = data[0], ay = data[1], az = data[2];
+    const double bx = v.data[0], by = v.data[1], bz = v.data[2];
+    const double x = ay * bz - az * by;
+    const double y = az * bx - ax * bz;
+    const double z = ax * by - ay * bx;
+    const double sine_bound = PARALLEL_SINE * norm(ax, ay, az) * norm(bx, by, bz);
+    if (!(norm(x, y, z) > sine_bound)) return false;
+    data[0] = scalar(x);
+    data[1] = scalar(y);
+    data[2] = scalar(z);
     return true;
   }
+  // The sine of the angle below which two vectors count as parallel: 2^-12, the sine of
+  // 0.014 degrees, the largest angle whose single-precision cosine rounds to exactly 1 (so two
+  // vectors 0.01 degrees apart are parallel, 1 degree apart are not). Rounding of float inputs
+  // leaves vectors meant to be parallel some 1e-7 apart, far inside it.
+  static constexpr double PARALLEL_SINE = 1.0 / 4096.0;
 
-  scalar length() const {
-    return std::sqrt(data[0] * data[0] + data[1] * data[1] + data[2] * data[2]);
-  }
+  // Length, computed in double so that it neither overflows nor underflows on the way.
+  scalar length() const { return scalar(norm(data[0], data[1], data[2])); }
 
-  // Divides x, y, z by the length and returns the length. A result of exactly (0, 0, 0)
-  // (the length overflowed) becomes (1, 1, 1), and so does a vector of length 0.
+  // Divides x, y, z by the length (in double) and returns the length. A vector of length 0
+  // becomes (1, 1, 1).
   scalar normalize() {
-    const scalar l = length();
+    const double l = norm(data[0], data[1], data[2]);
     if (l == 0) {
       data[0] = data[1] = data[2] = 1;
-      return l;
+      return 0;
     }
-    data[0] /= l;
-    data[1] /= l;
-    data[2] /= l;
+    data[0] = scalar(data[0] / l);
+    data[1] = scalar(data[1] / l);
+    data[2] = scalar(data[2] / l);
     if (data[0] == 0 && data[1] == 0 && data[2] == 0) data[0] = data[1] = data[2] = 1;
-    return l;
+    return scalar(l);
   }
 
-  // Angle between the two vectors in degrees, 0 to 180. The cosine is clamped to [-1, 1], which
-  // rounding can overstep, so only a vector of length 0 gives NaN.
+  // Angle between the two vectors in degrees, 0 to 180, computed in double at any magnitude.
+  // Only a vector of length 0 gives NaN.
   scalar getDegreesBetween(const KR_Vector3D& v) const {
     KR_Math::getInstance();
-    return std::acos(cosineWith(v)) * RADDEG;
+    return scalar(std::acos(cosineWith(v)) * double(RADDEG));
   }
   // The same angle in radians.
-  scalar getRadsBetween(const KR_Vector3D& v) const { return std::acos(cosineWith(v)); }
+  scalar getRadsBetween(const KR_Vector3D& v) const { return scalar(std::acos(cosineWith(v))); }
   // True when the two are at right angles: |cos angle| at most 0.000001.
   bool orthogonal(const KR_Vector3D& v) const {
-    return std::fabs(*this * v) <= 0.000001f * length() * v.length();
+    const double dot = double(data[0]) * v.data[0] + double(data[1]) * v.data[1] +
+                       double(data[2]) * v.data[2];
+    return std::fabs(dot) <= 0.000001 * norm(data[0], data[1], data[2]) *
+                                 norm(v.data[0], v.data[1], v.data[2]);
   }
 
   // Writes "(x, y, z)" and a newline to standard output.
   void print() const;
 
  private:
-  // Cosine of the angle between the two, clamped to [-1, 1]; NaN when one has length 0.
-  scalar cosineWith(const KR_Vector3D& v) const {
-    const scalar q = (*this * v) / (length() * v.length());
-    if (q > 1.0f) return 1.0f;
-    if (q < -1.0f) return -1.0f;
+  static double norm(double x, double y, double z) { return std::sqrt(x * x + y * y + z * z); }
+  // Cosine of the angle between the two in double, clamped to [-1, 1] (rounding can overstep
+  // it); NaN when one has length 0.
+  double cosineWith(const KR_Vector3D& v) const {
+    const double dot = double(data[0]) * v.data[0] + double(data[1]) * v.data[1] +
+                       double(data[2]) * v.data[2];
+    const double q =
+        dot / (norm(data[0], data[1], data[2]) * norm(v.data[0], v.data[1], v.data[2]));
+    if (q > 1.0) return 1.0;
+    if (q < -1.0) return -1.0;
     return q;
   }
 };

@@ -1,9 +1,12 @@
 // demo_scene.cpp - building and drawing the KORA demo's scene.
 #include "demo_scene.h"
 
+#include "KR_TerrainMesh.h"  // the same heights as the terrain, to keep the eye above them
+
 #include <GL/freeglut.h>
 #include <KORA/KR_GLState.h>
 #include <KORA/KR_TextureManager.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -36,12 +39,20 @@ const int ORBIT_STEP = 5;      // follow camera: degrees per key press
 
 // Distance fog in the sky's horizon colour hides the terrain's edge.
 const GLfloat HAZE[4] = {0.68f, 0.78f, 0.88f, 1.0f};
-// The terrain's vertex normals are (1, 1, 1) plus face normals that are (1, 1, 1) on flat
-// quads and otherwise (+-1, 0, 0): they range from (-3, 1, 1) to (5, 1, 1) in direction. A
-// light from high up, nearly without an x part, lights all of them (none turns black) and
-// flat ground brightest, so that the hills stand out against the plain.
-const GLfloat LIGHT_DIRECTION[4] = {0.1f, 1.0f, 0.35f, 0.0f};
+// Sunlight from high up and a little to the side. The terrain's normals follow its slopes, so
+// any light from above shades the hills smoothly.
+const GLfloat LIGHT_DIRECTION[4] = {0.3f, 1.0f, 0.2f, 0.0f};
 
+// The eye stays this far above the ground under it (the near plane is 0.5 away).
+const float EYE_CLEARANCE = 2.5f;
+
+// The haze over the sky box's horizon: the sky's pictures put a dark treeline right on the
+// horizon, above a band of its own pale colour, while the fogged plain ends some degrees below
+// the horizon. Drawn over the sky, haze that thins out upwards from the horizon (fully opaque
+// at and below it) lets the distant hills fade into the fog like the plain does.
+const float HAZE_TOP = 8.0f;      // degrees above the horizon where the haze has gone
+const float HAZE_RADIUS = 0.9f;   // inside the sky box, beyond the near plane
+const int HAZE_SEGMENTS = 48;
 KR_Material makeMaterial(float r, float g, float b) {
   KR_Material m;
   m.ambient = {{r * 0.3f, g * 0.3f, b * 0.3f, 1}};
@@ -53,10 +64,10 @@ KR_Material makeMaterial(float r, float g, float b) {
 
 }  // namespace
 
-DemoScene::DemoScene(KR_Init& _init, int _width, int _height)
+DemoScene::DemoScene(KR_Init& _init, int _width, int _height, unsigned seed)
     : init(_init), camera(KR_Camera::getInstance()), picked(-1), showRay(false), follow(true),
       paused(false), help(true), width(_width), height(_height), clock(0), lastTime(0), outskirts(0),
-      outskirtsTexture(0) {
+      outskirtsTexture(0), haze(0) {
   camera->setFrustumAndCamera(FIELD_OF_VIEW, unsigned(width), unsigned(height), NEAR_PLANE, FAR_PLANE,
                               KR_Point3D(0, 80, 160), KR_Point3D(0, 40, 0), KR_Vector3D(0, 1, 0));
   camera->follow_distance = 16.0f;
@@ -104,29 +115,150 @@ DemoScene::DemoScene(KR_Init& _init, int _width, int _height)
   glFogf(GL_FOG_START, 60.0f);
   glFogf(GL_FOG_END, 520.0f);
 
-  // Built after the switches above: the sky box's list turns off only what the tracker
-  // remembers as on.
+  // The sky box is drawn last, only where nothing else was drawn: depth-tested at the far
+  // plane. Its list turns off only what the tracker remembers as on, so it is built with the
+  // depth test remembered off; the list leaves the tracker remembering it on, and GL is made to
+  // agree.
+  state->disableDepthTest();
   sky.reset(new KR_SkyBox("sky_front.bmp", "sky_right.bmp", "sky_back.bmp", "sky_left.bmp", "sky_top.bmp",
                           "sky_bottom.bmp"));
+  glEnable(GL_DEPTH_TEST);
+  buildHaze();
+
+  // The heights come from random(): the same seed gives the terrain and the copy of its
+  // heights that keeps the eye above it.
+  srandom(seed);
+  {
+    KR_TerrainMesh mesh(TERRAIN_SIZE, TERRAIN_SIZE, TERRAIN_HILLS, TERRAIN_RESOLUTION, TERRAIN_SCALE);
+    heights.resize(size_t(TERRAIN_SIZE) * TERRAIN_SIZE);
+    for (int k = 0; k < TERRAIN_SIZE; ++k)
+      for (int l = 0; l < TERRAIN_SIZE; ++l) heights[size_t(k) * TERRAIN_SIZE + l] = mesh.at(k, l).point.data[1];
+  }
+  srandom(seed);
   terrain.reset(new KR_Terrain(TERRAIN_SIZE, TERRAIN_SIZE, TERRAIN_HILLS, TERRAIN_RESOLUTION, TERRAIN_SCALE));
   terrain->setMiddlePoint(KR_Point3D(0, 0, 0));
   buildOutskirts();
+  // One mip level per pixel instead of a blend of two: the same picture under the haze, and
+  // fewer texture reads for the many small, far quads.
+  glBindTexture(GL_TEXTURE_2D, outskirtsTexture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+}
+
+float DemoScene::groundHeight(float x, float z) const {
+  // Vertex (k, l) lies at x = k r - h, z = l r - h (r the spacing, h half of size * r).
+  const float half = float(TERRAIN_SIZE) * TERRAIN_RESOLUTION * 0.5f;
+  const float fk = (x + half) / TERRAIN_RESOLUTION, fl = (z + half) / TERRAIN_RESOLUTION;
+  if (!(fk >= 0 && fl >= 0 && fk <= float(TERRAIN_SIZE - 1) && fl <= float(TERRAIN_SIZE - 1))) return 0;
+  // The highest corner of the cell and of its neighbours: the near plane reaches a little
+  // beyond the eye's own cell.
+  const int k = int(fk), l = int(fl);
+  float highest = 0;
+  for (int i = std::max(0, k - 1); i <= std::min(TERRAIN_SIZE - 1, k + 2); ++i)
+    for (int j = std::max(0, l - 1); j <= std::min(TERRAIN_SIZE - 1, l + 2); ++j)
+      highest = std::max(highest, heights[size_t(i) * TERRAIN_SIZE + j]);
+  return highest;
+}
+
+void DemoScene::buildHaze() {
+  // Rings round the eye from HAZE_TOP degrees above the horizon down to straight below; the
+  // alpha grows from 0 at the top to 1 at the horizon.
+  const float elevations[] = {HAZE_TOP, 6.0f, 4.5f, 3.2f, 2.2f, 1.4f, 0.8f, 0.3f, 0.0f, -5.0f, -30.0f, -89.0f};
+  const int rings = int(sizeof elevations / sizeof elevations[0]);
+  haze = glGenLists(1);
+  glNewList(haze, GL_COMPILE);
+  for (int r = 0; r + 1 < rings; ++r) {
+    glBegin(GL_QUAD_STRIP);
+    for (int i = 0; i <= HAZE_SEGMENTS; ++i) {
+      const float a = 2.0f * float(M_PI) * float(i) / float(HAZE_SEGMENTS);
+      for (int e = r; e <= r + 1; ++e) {
+        const float el = elevations[e] * float(M_PI) / 180.0f;
+        const float above = std::max(0.0f, elevations[e]) / HAZE_TOP;
+        const float alpha = (1.0f - above) * (1.0f - above) * (1.0f - above);
+        glColor4f(HAZE[0], HAZE[1], HAZE[2], alpha);
+        glVertex3f(HAZE_RADIUS * std::cos(el) * std::cos(a), HAZE_RADIUS * std::sin(el),
+                   HAZE_RADIUS * std::cos(el) * std::sin(a));
+      }
+    }
+    glEnd();
+  }
+  glEndList();
+}
+
+void DemoScene::drawHaze() const {
+  KR_GLState* state = KR_GLState::getInstance();
+  state->disableLighting();
+  state->disableCulling();
+  glDepthMask(GL_FALSE);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glPushMatrix();
+  glTranslatef(camera->eye.data[0], camera->eye.data[1], camera->eye.data[2]);
+  glCallList(haze);
+  glPopMatrix();
+  glDepthMask(GL_TRUE);
+  state->enableCulling();
+  state->enableLighting();
+}
+
+void DemoScene::placeCamera(const KR_Point3D& eye, const KR_Point3D& look, const KR_Vector3D& up) {
+  KR_GLState::getInstance()->projection();
+  glPopMatrix();  // the projection that the last set-up pushed
+  KR_GLState::getInstance()->modelview();
+  camera->setFrustumAndCamera(FIELD_OF_VIEW, unsigned(width), unsigned(height), NEAR_PLANE, FAR_PLANE, eye,
+                              look, up);
+}
+
+void DemoScene::turnAboutWorldUp(float degrees) {
+  // Turning about the camera's own v would roll the horizon once the camera has pitched; a
+  // turn about the world's y axis keeps it level, as small engines' free cameras do.
+  const float a = degrees * float(M_PI) / 180.0f, c = std::cos(a), s = std::sin(a);
+  auto turn = [c, s](const KR_Vector3D& w) {
+    return KR_Vector3D(c * w.data[0] + s * w.data[2], w.data[1], -s * w.data[0] + c * w.data[2]);
+  };
+  const KR_Vector3D n = turn(camera->getN()), v = turn(camera->getV());
+  const KR_Point3D eye = camera->eye;
+  placeCamera(eye, KR_Point3D(eye.data[0] - n.data[0], eye.data[1] - n.data[1], eye.data[2] - n.data[2]), v);
+}
+
+void DemoScene::pitchWithin(float degrees) {
+  // The view line's elevation stays within straight up and straight down, so that the turn
+  // about the world's up axis never runs backwards.
+  const float up = std::asin(std::max(-1.0f, std::min(1.0f, -camera->getN().data[1]))) * 180.0f / float(M_PI);
+  const float to = std::max(-90.0f, std::min(90.0f, up + degrees));
+  if (to != up) camera->rotate(to - up, 0, 0);
+}
+
+void DemoScene::keepAboveGround() {
+  KR_Point3D& eye = camera->eye;
+  const float lowest = groundHeight(eye.data[0], eye.data[2]) + EYE_CLEARANCE;
+  if (eye.data[1] >= lowest) return;
+  if (!follow) {
+    eye.data[1] = lowest;
+    camera->rotate(0, 0, 0);  // reloads the viewing matrix from the raised eye
+    return;
+  }
+  // Orbiting below the ground: lift the eye and keep looking at the crystal.
+  const KR_Point3D lifted(eye.data[0], lowest, eye.data[2]);
+  const KR_Point3D target(crystal.getXPos(), crystal.getYPos(), crystal.getZPos());
+  KR_Vector3D up = camera->getV();
+  KR_Vector3D line = lifted - target;
+  if (!KR_Vector3D(up).crossProduct(line)) up = KR_Vector3D(0, 0, 1);
+  placeCamera(lifted, target, up);
 }
 
 void DemoScene::buildOutskirts() {
   // The terrain spans [-h, -h + (n - 1) r] on x and z (h half its extent, r its spacing), its
-  // flat ground lies at height 0 with the normal (1, 1, 1) that flat quads get, and it shows
+  // flat ground lies at height 0 with the normal (0, 1, 0) that flat quads get, and it shows
   // one whole texture per quad. The plain continues that ground outwards in tiles that leave
   // the terrain's square free; far out it vanishes in the fog, whose colour is the sky box's
   // at the horizon, so the landscape meets the sky without an edge.
   outskirtsTexture = GLuint(KR_TextureManager::getInstance()->getTexture("terrain.pcx", this, false));
   const float half = float(TERRAIN_SIZE) * TERRAIN_RESOLUTION * 0.5f;
   const int inside = int(float(TERRAIN_SIZE - 1) * TERRAIN_RESOLUTION / OUTSKIRT_TILE + 0.5f);
-  const float n = 1.0f / std::sqrt(3.0f);
   outskirts = glGenLists(1);
   glNewList(outskirts, GL_COMPILE);
   glColor4f(1, 1, 1, 1);
-  glNormal3f(n, n, n);
+  glNormal3f(0, 1, 0);
   glBegin(GL_QUADS);
   for (int i = -OUTSKIRT_REACH; i < inside + OUTSKIRT_REACH; ++i)
     for (int j = -OUTSKIRT_REACH; j < inside + OUTSKIRT_REACH; ++j) {
@@ -146,6 +278,25 @@ void DemoScene::buildOutskirts() {
       glVertex3f(x1, 0, z0);
     }
   glEnd();
+  // Where a hill reaches the terrain's edge, the edge stands above the plain: a wall from the
+  // edge down to the plain closes the gap through which the sky showed. Drawn from both sides.
+  glDisable(GL_CULL_FACE);
+  const int last = TERRAIN_SIZE - 1;
+  for (int side = 0; side < 4; ++side) {
+    glBegin(GL_QUAD_STRIP);
+    for (int i = 0; i <= last; ++i) {
+      const int k = side == 0 ? 0 : side == 1 ? last : i;
+      const int l = side < 2 ? i : (side == 2 ? 0 : last);
+      const float x = -half + float(k) * TERRAIN_RESOLUTION, z = -half + float(l) * TERRAIN_RESOLUTION;
+      const float h = heights[size_t(k) * TERRAIN_SIZE + l];
+      glTexCoord2f(float(i), h / TERRAIN_RESOLUTION);
+      glVertex3f(x, h, z);
+      glTexCoord2f(float(i), 0);
+      glVertex3f(x, 0, z);
+    }
+    glEnd();
+  }
+  glEnable(GL_CULL_FACE);
   glEndList();
 }
 
@@ -164,6 +315,7 @@ DemoScene::~DemoScene() {
   tm->removeTextures(terrain.get());
   tm->removeTextures(this);
   if (outskirts != 0) glDeleteLists(outskirts, 1);
+  if (haze != 0) glDeleteLists(haze, 1);
   camera->fixed_object = nullptr;
 }
 
@@ -173,13 +325,10 @@ void DemoScene::resize(int w, int h) {
   height = h;
   init.vSetViewPort(0, w, h, 0);
   // Set the camera up afresh for the new aspect ratio, keeping where it stands and looks.
-  KR_Vector3D n = camera->getN(), v = camera->getV();
-  KR_Point3D eye = camera->eye;
-  KR_Point3D look(eye.data[0] - n.data[0], eye.data[1] - n.data[1], eye.data[2] - n.data[2]);
-  KR_GLState::getInstance()->projection();
-  glPopMatrix();  // the projection that the last set-up pushed
-  KR_GLState::getInstance()->modelview();
-  camera->setFrustumAndCamera(FIELD_OF_VIEW, unsigned(w), unsigned(h), NEAR_PLANE, FAR_PLANE, eye, look, v);
+  const KR_Vector3D n = camera->getN();
+  const KR_Point3D eye = camera->eye;
+  placeCamera(eye, KR_Point3D(eye.data[0] - n.data[0], eye.data[1] - n.data[1], eye.data[2] - n.data[2]),
+              camera->getV());
 }
 
 void DemoScene::toggleFollow() {
@@ -232,10 +381,10 @@ void DemoScene::key(int code, bool special) {
   }
   if (special) {
     switch (code) {
-      case GLUT_KEY_LEFT: camera->rotate(0, TURN_STEP, 0); break;
-      case GLUT_KEY_RIGHT: camera->rotate(0, -TURN_STEP, 0); break;
-      case GLUT_KEY_UP: camera->rotate(TURN_STEP, 0, 0); break;
-      case GLUT_KEY_DOWN: camera->rotate(-TURN_STEP, 0, 0); break;
+      case GLUT_KEY_LEFT: turnAboutWorldUp(TURN_STEP); break;
+      case GLUT_KEY_RIGHT: turnAboutWorldUp(-TURN_STEP); break;
+      case GLUT_KEY_UP: pitchWithin(TURN_STEP); break;
+      case GLUT_KEY_DOWN: pitchWithin(-TURN_STEP); break;
       case GLUT_KEY_PAGE_UP: camera->slide(0, MOVE_STEP, 0); break;
       case GLUT_KEY_PAGE_DOWN: camera->slide(0, -MOVE_STEP, 0); break;
       default: break;
@@ -308,9 +457,8 @@ void DemoScene::frame(float time, float framesPerSecond) {
     camera->followObject();  // places the camera and loads the viewing matrix
   else
     camera->rotate(0, 0, 0);  // reloads the viewing matrix
+  keepAboveGround();
 
-  state->disableFog();
-  sky->drawSkyBox(camera->eye);  // leaves depth test, lighting and culling on
   lights();
   state->enableFog();
   ground.initMaterialGL();
@@ -319,6 +467,14 @@ void DemoScene::frame(float time, float framesPerSecond) {
   crystal.draw();
   drawSpheres();
   state->disableFog();
+
+  // The sky last, at the far plane, where nothing nearer was drawn: no pixel is filled twice.
+  glDepthRange(1.0, 1.0);
+  sky->drawSkyBox(camera->eye);  // leaves depth test, lighting and culling on
+  drawHaze();
+  glDepthRange(0.0, 1.0);
+  glDisable(GL_BLEND);  // the sky box's list leaves blending and the alpha test on
+  glDisable(GL_ALPHA_TEST);
 
   if (showRay) {
     state->disableLighting();
@@ -345,6 +501,79 @@ void DemoScene::shadePanel(int x0, int y0, int x1, int y1) {
   state->disableBlending();
 }
 
+DemoScene::Overlay DemoScene::layOutOverlay(float framesPerSecond) const {
+  static const char* const followHelp[] = {"space  free camera", "arrows orbit the crystal", "q e    roll",
+                                           "w s    nearer / farther", "0      reset the orbit"};
+  static const char* const freeHelp[] = {"space  follow the crystal", "arrows turn", "w s a d  move",
+                                         "PgUp PgDn  up / down", "q e    roll"};
+  static const char* const common[] = {"click  pick a sphere", "r      pick ray on / off",
+                                       "p      pause   h  help", "Esc    quit"};
+  // Shorter help for small windows.
+  static const char* const followShort[] = {"space free", "arrows orbit", "w s near/far"};
+  static const char* const freeShort[] = {"space follow", "arrows turn", "w s a d move"};
+  static const char* const commonShort[] = {"click pick", "h help  Esc quit"};
+
+  char rate[48], mode[64], pick[64];
+  std::snprintf(rate, sizeof rate, "KORA demo   %.1f fps", framesPerSecond);
+  std::snprintf(mode, sizeof mode, "camera: %s%s", follow ? "following the crystal" : "free",
+                paused ? "   (paused)" : "");
+  std::snprintf(pick, sizeof pick, "picked: the %s sphere", picked >= 0 ? spheres[picked].name : "");
+  char shortRate[32], shortMode[32], shortPick[32];
+  std::snprintf(shortRate, sizeof shortRate, "%.1f fps", framesPerSecond);
+  std::snprintf(shortMode, sizeof shortMode, "%s%s", follow ? "following" : "free", paused ? ", paused" : "");
+  std::snprintf(shortPick, sizeof shortPick, "picked: %s", picked >= 0 ? spheres[picked].name : "");
+
+  // From the roomiest layout to the tightest: the first whose panes fit the window is taken.
+  struct Style {
+    void* titleFont;
+    void* helpFont;
+    int margin, titleLine, helpLine;
+    bool shortText, shortHelp;
+  };
+  const Style styles[] = {{GLUT_BITMAP_9_BY_15, GLUT_BITMAP_HELVETICA_12, 12, 18, 16, false, false},
+                          {GLUT_BITMAP_8_BY_13, GLUT_BITMAP_HELVETICA_10, 8, 15, 12, false, false},
+                          {GLUT_BITMAP_HELVETICA_10, GLUT_BITMAP_HELVETICA_10, 5, 12, 11, true, false},
+                          {GLUT_BITMAP_HELVETICA_10, GLUT_BITMAP_HELVETICA_10, 5, 12, 11, true, true}};
+  Overlay o;
+  for (const Style& st : styles) {
+    o.titleFont = st.titleFont;
+    o.helpFont = st.helpFont;
+    o.margin = st.margin;
+    o.titleLine = st.titleLine;
+    o.helpLine = st.helpLine;
+    o.title.clear();
+    o.help.clear();
+    const int room = width - 2 * st.margin;
+    const std::string one = std::string(st.shortText ? shortRate : rate) + "   " + (st.shortText ? shortMode : mode);
+    if (textWidth(st.titleFont, one) <= room) {
+      o.title.push_back(one);
+    } else {
+      o.title.push_back(st.shortText ? shortRate : rate);
+      o.title.push_back(st.shortText ? shortMode : mode);
+    }
+    if (picked >= 0) o.title.push_back(st.shortText ? shortPick : pick);
+    if (help) {
+      if (st.shortHelp) {
+        for (const char* h : follow ? followShort : freeShort) o.help.push_back(h);
+        for (const char* h : commonShort) o.help.push_back(h);
+      } else {
+        for (const char* h : follow ? followHelp : freeHelp) o.help.push_back(h);
+        for (const char* h : common) o.help.push_back(h);
+      }
+    }
+    o.titleWidth = 0;
+    for (const std::string& t : o.title) o.titleWidth = std::max(o.titleWidth, textWidth(st.titleFont, t));
+    o.helpWidth = 0;
+    for (const std::string& h : o.help) o.helpWidth = std::max(o.helpWidth, textWidth(st.helpFont, h));
+    const int tall = int(o.title.size()) * st.titleLine + 6 +
+                     (o.help.empty() ? 0 : int(o.help.size()) * st.helpLine + 10);
+    if (o.titleWidth + 8 <= room && o.helpWidth + 12 <= room && tall + 2 * st.margin <= height) return o;
+  }
+  // Nothing fits (a window of a few dozen pixels): the title alone, clipped by the window.
+  o.help.clear();
+  return o;
+}
+
 void DemoScene::drawOverlay(float framesPerSecond) const {
   KR_GLState* state = KR_GLState::getInstance();
   state->disableLighting();
@@ -358,67 +587,38 @@ void DemoScene::drawOverlay(float framesPerSecond) const {
   glLoadIdentity();
 
   KR_Draw_2D d;
-  char line[128];
-  const int left = 12, lineHeight = 16;
-  void* const titleFont = GLUT_BITMAP_9_BY_15;
-  void* const helpFont = GLUT_BITMAP_HELVETICA_12;
+  const Overlay o = layOutOverlay(framesPerSecond);
+  const int left = o.margin;
 
-  // Title: frame rate and camera mode, on one line when it fits the window, else on two.
-  char rate[48], mode[64];
-  std::snprintf(rate, sizeof rate, "KORA demo   %.1f fps", framesPerSecond);
-  std::snprintf(mode, sizeof mode, "camera: %s%s", follow ? "following the crystal" : "free",
-                paused ? "   (paused)" : "");
-  std::vector<std::string> title;
-  std::snprintf(line, sizeof line, "%s   %s", rate, mode);
-  if (left + textWidth(titleFont, line) <= width - left) {
-    title.push_back(line);
-  } else {
-    title.push_back(rate);
-    title.push_back(mode);
-  }
-  if (picked >= 0) {
-    std::snprintf(line, sizeof line, "picked: the %s sphere", spheres[picked].name);
-    title.push_back(line);
-  }
-  int titleWidth = 0;
-  for (const std::string& t : title) titleWidth = std::max(titleWidth, textWidth(titleFont, t));
-  int y = height - 22;
-  shadePanel(left - 6, y + 17, left + titleWidth + 6, y - int(title.size() - 1) * (lineHeight + 2) - 6);
-  for (size_t i = 0; i < title.size(); ++i, y -= lineHeight + 2) {
-    const bool pickLine = picked >= 0 && i + 1 == title.size();
+  int y = height - o.margin - o.titleLine + 4;  // base line of the first title line
+  shadePanel(left - 4, height - o.margin + 4, left + o.titleWidth + 4,
+             y - int(o.title.size() - 1) * o.titleLine - 5);
+  for (size_t i = 0; i < o.title.size(); ++i, y -= o.titleLine) {
+    const bool pickLine = picked >= 0 && i + 1 == o.title.size();
     glColor3f(0.05f, 0.08f, 0.12f);
-    d.vDrawString(titleFont, title[i], left + 1, y - 1);  // shadow
+    d.vDrawString(o.titleFont, o.title[i], left + 1, y - 1);  // shadow
     if (pickLine)
       glColor3f(1.0f, 0.9f, 0.3f);
     else
       glColor3f(1.0f, 1.0f, 1.0f);
-    d.vDrawString(titleFont, title[i], left, y);
+    d.vDrawString(o.titleFont, o.title[i], left, y);
   }
 
-  if (help) {
-    static const char* const followHelp[] = {"space  free camera", "arrows orbit the crystal",
-                                             "q e    roll", "w s    nearer / farther",
-                                             "0      reset the orbit"};
-    static const char* const freeHelp[] = {"space  follow the crystal", "arrows turn",
-                                           "w s a d  move", "PgUp PgDn  up / down", "q e    roll"};
-    static const char* const common[] = {"click  pick a sphere", "r      pick ray on / off",
-                                         "p      pause   h  help", "Esc    quit"};
-    const char* const* modeLines = follow ? followHelp : freeHelp;
-    const int lines = 5 + 4;
-    int helpWidth = 0;
-    for (int i = 0; i < 5; ++i) helpWidth = std::max(helpWidth, textWidth(helpFont, modeLines[i]));
-    for (int i = 0; i < 4; ++i) helpWidth = std::max(helpWidth, textWidth(helpFont, common[i]));
-    const int boxTop = y + 8, boxBottom = y - lines * lineHeight - 6, boxRight = left + helpWidth + 10;
+  if (!o.help.empty()) {
+    const int boxTop = y + o.titleLine - 8, boxBottom = boxTop - int(o.help.size()) * o.helpLine - 8;
+    const int boxRight = left + o.helpWidth + 8;
     // A dark pane under the text keeps it readable over the bright haze and sky.
-    shadePanel(left - 6, boxTop, boxRight, boxBottom);
-    KR_Point2D frame[4] = {{float(left - 6), float(boxTop)}, {float(boxRight), float(boxTop)},
-                           {float(boxRight), float(boxBottom)}, {float(left - 6), float(boxBottom)}};
+    shadePanel(left - 4, boxTop, boxRight, boxBottom);
+    KR_Point2D frame[4] = {{float(left - 4), float(boxTop)}, {float(boxRight), float(boxTop)},
+                           {float(boxRight), float(boxBottom)}, {float(left - 4), float(boxBottom)}};
     glColor3f(0.85f, 0.9f, 1.0f);
     d.vDrawPolyLine(frame, 4, true);
     glColor3f(1.0f, 1.0f, 1.0f);
-    y -= lineHeight - 2;
-    for (int i = 0; i < 5; ++i, y -= lineHeight) d.vDrawString(helpFont, modeLines[i], left, y);
-    for (int i = 0; i < 4; ++i, y -= lineHeight) d.vDrawString(helpFont, common[i], left, y);
+    y = boxTop - o.helpLine + 1;
+    for (const std::string& h : o.help) {
+      d.vDrawString(o.helpFont, h, left, y);
+      y -= o.helpLine;
+    }
   }
   if (!follow) {
     // A cross-hair in the middle of the window for the free camera.

@@ -14,12 +14,14 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "crystal.h"
 
 class DemoScene {
 public:
-  DemoScene(KORA::KR_Init& init, int width, int height);
+  // The terrain's landscape is that of random()'s sequence after srandom(seed).
+  DemoScene(KORA::KR_Init& init, int width, int height, unsigned seed);
   ~DemoScene();
 
   // Advances the animation to `time` seconds and draws one frame (3D, then the overlay).
@@ -44,7 +46,18 @@ private:
     KORA::KR_Material material;
   };
 
+  // The overlay's text and fonts, chosen to fit the window: the title (frame rate, camera
+  // mode, picked sphere) and the key help when it is shown.
+  struct Overlay {
+    void* titleFont = nullptr;
+    void* helpFont = nullptr;
+    int margin = 0, titleLine = 0, helpLine = 0;
+    int titleWidth = 0, helpWidth = 0;
+    std::vector<std::string> title, help;
+  };
+
   void drawSpheres() const;
+  Overlay layOutOverlay(float framesPerSecond) const;
   void drawOverlay(float framesPerSecond) const;
   // Width in pixels of text in a GLUT bitmap font.
   static int textWidth(void* font, const std::string& text);
@@ -53,6 +66,19 @@ private:
   void lights() const;
   void buildOutskirts();
   void drawOutskirts() const;
+  void buildHaze();
+  void drawHaze() const;
+  // Height of the terrain round (x, z): the highest vertex of the cell under it and of its
+  // neighbours; 0 off the terrain.
+  float groundHeight(float x, float z) const;
+  // Raises the eye to EYE_CLEARANCE above the ground when it is lower (following: still
+  // looking at the crystal).
+  void keepAboveGround();
+  // Sets the camera up afresh (popping the projection the last set-up pushed).
+  void placeCamera(const KORA::KR_Point3D& eye, const KORA::KR_Point3D& look, const KORA::KR_Vector3D& up);
+  // Free camera: turns about the world's y axis; pitches, stopping at straight up or down.
+  void turnAboutWorldUp(float degrees);
+  void pitchWithin(float degrees);
 
   KORA::KR_Init& init;
   KORA::KR_Camera* camera;
@@ -72,6 +98,8 @@ private:
   float lastTime;
   GLuint outskirts;         // display list of the plain round the terrain
   GLuint outskirtsTexture;  // the terrain's ground texture, shared through the manager
+  GLuint haze;              // display list of the haze over the sky's horizon
+  std::vector<float> heights;  // the terrain's heights, row k (along x) by column l (along z)
 };
 
 #endif

@@ -366,7 +366,8 @@ int main(int argc, char** argv) {
   glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
   glutInitWindowSize(options.width, options.height);
   int window = glutCreateWindow("KORA demo");
-  scene.reset(new DemoScene(*init, options.width, options.height));
+  scene.reset(new DemoScene(*init, options.width, options.height,
+                            unsigned(options.seed >= 0 ? options.seed : DEFAULT_SEED)));
   if (options.free) scene->toggleFollow();
 
   glutDisplayFunc(display);

@@ -12,14 +12,25 @@ namespace KORA {
 
 namespace {
 
-// Face normal of a quad: the cross product of its two column-direction edges, normalised;
-// (1, 1, 1) when the edges are parallel.
+// Face normal of a quad: the cross product of the two edges that span it, the one along the
+// columns (+z) and the one along the rows (+x), normalised. Each spanning edge is the mean of
+// the quad's two edges in its direction, so all four corners count. With resolution r the
+// edges are (0, dy1, r) and (r, dy2, 0), whose product has y = r * r: every face normal
+// points up, however steep the quad, and a flat quad gives exactly (0, 1, 0). Edges of no
+// length (resolution 0) give (0, 1, 0) too.
 KR_Vector3D faceNormal(const KR_Quad& q) {
-  KR_Vector3D a = q.vertices[0]->point - q.vertices[3]->point;
-  KR_Vector3D b = q.vertices[2]->point - q.vertices[1]->point;
-  if (!a.crossProduct(b)) return KR_Vector3D(1.0f, 1.0f, 1.0f);
-  a.normalize();
-  return a;
+  const KR_Point3D& p0 = q.vertices[0]->point;  // (k + 1, l + 1)
+  const KR_Point3D& p1 = q.vertices[1]->point;  // (k, l + 1)
+  const KR_Point3D& p2 = q.vertices[2]->point;  // (k, l)
+  const KR_Point3D& p3 = q.vertices[3]->point;  // (k + 1, l)
+  const KR_Vector3D a = ((p1 - p2) + (p0 - p3)) * 0.5f;  // along the columns
+  const KR_Vector3D b = ((p3 - p2) + (p0 - p1)) * 0.5f;  // along the rows
+  KR_Vector3D n(a.data[1] * b.data[2] - a.data[2] * b.data[1],
+                a.data[2] * b.data[0] - a.data[0] * b.data[2],
+                a.data[0] * b.data[1] - a.data[1] * b.data[0]);
+  if (n.data[0] == 0 && n.data[1] == 0 && n.data[2] == 0) return KR_Vector3D(0.0f, 1.0f, 0.0f);
+  n.normalize();
+  return n;
 }
 
 [[noreturn]] void heightMapAllocationFailed() {
@@ -137,15 +148,21 @@ void KR_TerrainMesh::buildQuads() {
 void KR_TerrainMesh::computeVertexNormals() {
   // Quad (k', l') sits at index k' * (width - 1) + l' and uses the vertices (k', l'),
   // (k' + 1, l'), (k', l' + 1) and (k' + 1, l' + 1). So vertex (k, l) is used by the quads
-  // (k - 1, l - 1), (k - 1, l), (k, l - 1), (k, l) where they exist, which is also the order
-  // in which a scan of the list meets them.
-  const int quadColumns = width - 1;
-  for (int k = 0; k < height - 1; ++k)
-    for (int l = 0; l < width - 1; ++l) {
-      KR_Vector3D normal_sum(1.0f, 1.0f, 1.0f);
+  // (k - 1, l - 1), (k - 1, l), (k, l - 1), (k, l) that exist: one to four of them, also on
+  // the last row and column. The sum starts at zero, so flat ground keeps (0, 1, 0).
+  if (quads.empty()) return;
+  const int quadRows = height - 1, quadColumns = width - 1;
+  for (int k = 0; k < height; ++k)
+    for (int l = 0; l < width; ++l) {
+      KR_Vector3D normal_sum(0.0f, 0.0f, 0.0f);
       for (int qk = k - 1; qk <= k; ++qk)
         for (int ql = l - 1; ql <= l; ++ql)
-          if (qk >= 0 && ql >= 0) normal_sum += quads[size_t(qk) * quadColumns + ql].normal;
+          if (qk >= 0 && ql >= 0 && qk < quadRows && ql < quadColumns)
+            normal_sum += quads[size_t(qk) * quadColumns + ql].normal;
+      // Face normals all point up, so the sum cannot be 0; the guard keeps normalize's
+      // (1, 1, 1) out all the same.
+      if (normal_sum.data[0] == 0 && normal_sum.data[1] == 0 && normal_sum.data[2] == 0)
+        normal_sum = KR_Vector3D(0.0f, 1.0f, 0.0f);
       normal_sum.normalize();
       at(k, l).normal = normal_sum;
     }

@@ -41,8 +41,9 @@ class KR_TerrainMesh {
   // The quads row by row, columns ascending.
   const std::vector<KR_Quad>& quadList() const { return quads; }
 
-  // Vertex normals by summing, for each vertex, the face normals of the at most four quads
-  // that use it in list order: the same sums as a scan of the whole list, in linear time.
+  // Vertex normals for every vertex, the last row and column included: the sum, from zero, of
+  // the face normals of the one to four quads that use it, normalised. Flat ground gives
+  // (0, 1, 0). Linear time: each vertex looks only at its own quads.
   void computeVertexNormals();
 
   // Construction steps, public so that tests can stop after any of them.

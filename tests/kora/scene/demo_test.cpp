@@ -160,3 +160,59 @@ TEST_F(DemoRun, MissingTexturesAreOneLineAndStatusOne) {
   EXPECT_NE(lines[0].find("share/mirvo/TEXTURES/"), std::string::npos) << lines[0];
   EXPECT_NE(lines[0].find("terrain.pcx"), std::string::npos) << lines[0];
 }
+
+namespace {
+
+// "--press FROM:KEY" for `count` frames in a row.
+std::string presses(const std::string& key, int from, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += " --press " + std::to_string(from + i) + ":" + key;
+  return out;
+}
+
+// The lowest row (counted from the top) of column x that still shows the plain haze colour
+// of the fog and the sky's horizon, or -1.
+int lowestHazeRow(const mirvo_test::PngImage& p, int x) {
+  for (int y = p.height - 1; y >= 0; --y) {
+    const mirvo_test::Rgb& c = p.at(x, y);
+    if (std::abs(c.r - 173) <= 3 && std::abs(c.g - 199) <= 3 && std::abs(c.b - 224) <= 3) return y;
+  }
+  return -1;
+}
+
+}  // namespace
+
+// The free camera turned about its own up axis: after pitching 60 degrees up, a turn of 45
+// degrees rolled the horizon by some 35 degrees. Turning about the world's up axis, then
+// pitching back down, leaves it level.
+TEST_F(DemoRun, FreeCameraTurnsKeepTheHorizonLevel) {
+  const std::string png = dir + "/level.png";
+  ASSERT_EQ(runDemo("--size 320x240 --frames 70 --free --press 1:h" + presses("up", 2, 20) +
+                    presses("left", 22, 15) + presses("down", 37, 20) + " --capture " + png),
+            0);
+  const mirvo_test::PngImage p = mirvo_test::readPng(png);
+  const int left = lowestHazeRow(p, 40), right = lowestHazeRow(p, 280);
+  ASSERT_GE(left, 0);
+  ASSERT_GE(right, 0);
+  EXPECT_LE(std::abs(left - right), 3) << "haze ends at row " << left << " on the left, " << right
+                                       << " on the right";
+}
+
+// Flying down as far as the keys go: the eye stops above the ground, which stays in view (from
+// below, the ground's back faces are culled and the sky's green floor showed through).
+TEST_F(DemoRun, FreeCameraCannotFlyBelowTheGround) {
+  const std::string png = dir + "/low.png";
+  ASSERT_EQ(runDemo("--size 320x240 --frames 90 --free --press 1:h" + presses("up", 2, 5) +
+                    presses("pgdn", 7, 60) + presses("down", 67, 10) + " --capture " + png),
+            0);
+  const mirvo_test::PngImage p = mirvo_test::readPng(png);
+  // Looking 29 degrees down from just above the ground: the lower half is lit, textured ground
+  // (many colours), not the few smooth shades of the sky box's bottom face.
+  std::set<int> colours;
+  for (int y = p.height / 2; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x) {
+      const mirvo_test::Rgb& c = p.at(x, y);
+      colours.insert(c.r << 16 | c.g << 8 | c.b);
+    }
+  EXPECT_GT(colours.size(), 2000u);
+}

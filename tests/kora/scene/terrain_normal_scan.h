@@ -7,10 +7,10 @@
 #include "KR_TerrainMesh.h"
 
 inline void computeVertexNormalsByScan(KORA::KR_TerrainMesh& mesh) {
-  for (int k = 0; k < mesh.rowCount() - 1; ++k)
-    for (int l = 0; l < mesh.columnCount() - 1; ++l) {
+  for (int k = 0; k < mesh.rowCount(); ++k)
+    for (int l = 0; l < mesh.columnCount(); ++l) {
       KORA::KR_Vertex* vertex = &mesh.at(k, l);
-      KORA::KR_Vector3D normal_sum(1.0f, 1.0f, 1.0f);
+      KORA::KR_Vector3D normal_sum(0.0f, 0.0f, 0.0f);
       bool used = false;
       for (const KORA::KR_Quad& q : mesh.quadList())
         if (q.vertices[0] == vertex || q.vertices[1] == vertex || q.vertices[2] == vertex ||

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "KR_GLState.h"
@@ -23,7 +24,6 @@ using namespace KORA;
 
 namespace {
 
-const float INV_SQRT3 = 0.57735026f;  // (1, 1, 1) normalised
 
 // The documented hill rule over the whole grid, row k, column l, with the same random() calls.
 std::vector<float> referenceHills(int width, int height, int hills) {
@@ -126,30 +126,27 @@ TEST(TerrainHeights, HeightsAreSquaredAfterNormalisingThenScaled) {
 
 // --- quads and normals ---------------------------------------------------------------------
 
-TEST(TerrainNormals, FlatGridHasUnitDiagonalNormals) {
-  KR_TerrainMesh m(3, 3, 0, 1.0f, 5);
-  ASSERT_EQ(m.quadList().size(), 4u);
-  for (const KR_Quad& q : m.quadList()) {
-    EXPECT_EQ(q.normal.data[0], 1.0f);  // antiparallel edges: (1, 1, 1), not normalised
-    EXPECT_EQ(q.normal.data[1], 1.0f);
-    EXPECT_EQ(q.normal.data[2], 1.0f);
-  }
-  for (int k = 0; k < 2; ++k)
-    for (int l = 0; l < 2; ++l)
-      for (int c = 0; c < 3; ++c) EXPECT_FLOAT_EQ(m.at(k, l).normal.data[c], INV_SQRT3);
-}
-
-TEST(TerrainNormals, LastRowAndColumnKeepZeroNormals) {
+TEST(TerrainNormals, FlatGridFacesStraightUpEverywhere) {
+  // Flat ground gave (1, 1, 1) faces and diagonal vertex normals, and the last row and column
+  // kept (0, 0, 0).
   KR_TerrainMesh m(4, 3, 0, 1.0f, 5);
-  for (int l = 0; l < 4; ++l)
-    for (int c = 0; c < 4; ++c) EXPECT_EQ(m.at(2, l).normal.data[c], 0.0f);
+  ASSERT_EQ(m.quadList().size(), 6u);
+  for (const KR_Quad& q : m.quadList()) {
+    EXPECT_EQ(q.normal.data[0], 0.0f);
+    EXPECT_EQ(q.normal.data[1], 1.0f);
+    EXPECT_EQ(q.normal.data[2], 0.0f);
+  }
   for (int k = 0; k < 3; ++k)
-    for (int c = 0; c < 4; ++c) EXPECT_EQ(m.at(k, 3).normal.data[c], 0.0f);
+    for (int l = 0; l < 4; ++l) {
+      EXPECT_EQ(m.at(k, l).normal.data[0], 0.0f) << k << "," << l;
+      EXPECT_EQ(m.at(k, l).normal.data[1], 1.0f) << k << "," << l;
+      EXPECT_EQ(m.at(k, l).normal.data[2], 0.0f) << k << "," << l;
+    }
 }
 
-TEST(TerrainNormals, QuadCornersAndTheMinusXFaceNormal) {
+TEST(TerrainNormals, QuadCornersAndTheNormalOfARaisedCorner) {
   KR_TerrainMesh m(2, 2, 0, 1.0f, 1);
-  m.at(1, 1).point.data[1] = 1;  // corner (k + 1, l + 1) one above (k + 1, l)
+  m.at(1, 1).point.data[1] = 1;  // corner (k + 1, l + 1) one above the other three
   m.buildQuads();
   ASSERT_EQ(m.quadList().size(), 1u);
   const KR_Quad& q = m.quadList()[0];
@@ -157,20 +154,25 @@ TEST(TerrainNormals, QuadCornersAndTheMinusXFaceNormal) {
   EXPECT_EQ(q.vertices[1], &m.at(0, 1));
   EXPECT_EQ(q.vertices[2], &m.at(0, 0));
   EXPECT_EQ(q.vertices[3], &m.at(1, 0));
-  EXPECT_FLOAT_EQ(q.normal.data[0], -1.0f);
-  EXPECT_FLOAT_EQ(q.normal.data[1], 0.0f);
-  EXPECT_FLOAT_EQ(q.normal.data[2], 0.0f);
+  // Spanning edges (0, 0.5, 1) along the columns and (1, 0.5, 0) along the rows: their product
+  // (-0.5, 1, -0.5) leans away from the raised corner, towards -x and -z.
+  const float s6 = std::sqrt(6.0f);
+  EXPECT_FLOAT_EQ(q.normal.data[0], -1.0f / s6);
+  EXPECT_FLOAT_EQ(q.normal.data[1], 2.0f / s6);
+  EXPECT_FLOAT_EQ(q.normal.data[2], -1.0f / s6);
 }
 
-TEST(TerrainNormals, VertexNormalsSumFromOneOneOne) {
+TEST(TerrainNormals, VertexNormalsSumFromZero) {
+  // A single quad: every corner's sum is that quad's normal alone. Starting the sum at
+  // (1, 1, 1) tilted it towards the diagonal.
   KR_TerrainMesh m(2, 2, 0, 1.0f, 1);
   m.at(1, 1).point.data[1] = 1;
   m.buildQuads();
   m.computeVertexNormals();
-  // (1, 1, 1) + (-1, 0, 0) = (0, 1, 1), normalised.
-  EXPECT_FLOAT_EQ(m.at(0, 0).normal.data[0], 0.0f);
-  EXPECT_FLOAT_EQ(m.at(0, 0).normal.data[1], std::sqrt(0.5f));
-  EXPECT_FLOAT_EQ(m.at(0, 0).normal.data[2], std::sqrt(0.5f));
+  const KR_Vector3D& face = m.quadList()[0].normal;
+  for (int k = 0; k < 2; ++k)
+    for (int l = 0; l < 2; ++l)
+      for (int c = 0; c < 3; ++c) EXPECT_FLOAT_EQ(m.at(k, l).normal.data[c], face.data[c]);
 }
 
 TEST(TerrainNormals, OneRowOrOneColumnMakesNoQuads) {
@@ -211,27 +213,24 @@ bool anyNaN(const std::vector<float>& v) {
   return false;
 }
 
-// On slopes the two edges of a quad are often exactly opposite while their float angle rounds
-// short of 180 degrees; such a quad must get the parallel fallback (1, 1, 1), never NaN.
-TEST(TerrainNormals, NoNormalIsNaNOverManySeedsAndSizes) {
+// Hills of many sizes and seeds: no NaN anywhere, and every normal a unit vector pointing up.
+TEST(TerrainNormals, NoNormalIsNaNOrPointsDownOverManySeedsAndSizes) {
   for (int size = 33; size <= 129; size += 16)
     for (unsigned seed = 1; seed <= 12; ++seed) {
       srandom(seed);
       KR_TerrainMesh mesh(size, size, 60, 5.0f, 40);
-      int fallbacks = 0;
-      for (const KR_Quad& q : mesh.quadList()) {
-        ASSERT_FALSE(std::isnan(q.normal.data[0]) || std::isnan(q.normal.data[1]) ||
-                     std::isnan(q.normal.data[2]))
-            << size << " x " << size << " seed " << seed;
-        if (q.normal.data[0] == 1.0f && q.normal.data[1] == 1.0f && q.normal.data[2] == 1.0f) ++fallbacks;
+      for (const KR_Quad& q : mesh.quadList())
+        ASSERT_GT(q.normal.data[1], 0.0f) << size << " x " << size << " seed " << seed;
+      const std::vector<float> n = normals(mesh);
+      ASSERT_FALSE(anyNaN(n)) << size << " x " << size << " seed " << seed;
+      for (size_t i = 0; i < n.size(); i += 4) {
+        ASSERT_GT(n[i + 1], 0.0f) << size << " x " << size << " seed " << seed;
+        ASSERT_NEAR(n[i] * n[i] + n[i + 1] * n[i + 1] + n[i + 2] * n[i + 2], 1.0f, 1e-5f);
       }
-      ASSERT_FALSE(anyNaN(normals(mesh))) << size << " x " << size << " seed " << seed;
-      // These terrains do have exactly parallel edges: the fallback is what was taken.
-      EXPECT_GT(fallbacks, 0) << size << " x " << size << " seed " << seed;
     }
 }
 
-TEST(TerrainNormals, LinearTimeNormalsEqualTheScanWhereEdgesAreParallel) {
+TEST(TerrainNormals, LinearTimeNormalsEqualTheScanOnLargeHillyGrids) {
   const int sizes[] = {33, 49, 97};
   for (int size : sizes)
     for (unsigned seed = 1; seed <= (size == 97 ? 1u : 3u); ++seed) {
@@ -245,6 +244,55 @@ TEST(TerrainNormals, LinearTimeNormalsEqualTheScanWhereEdgesAreParallel) {
       EXPECT_FALSE(anyNaN(b));
       EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(float))) << size << " seed " << seed;
     }
+}
+
+// --- lighting ------------------------------------------------------------------------------
+
+// The demo's terrain (97 x 97, 60 hills, 5 apart, up to 40 high) lit from (0.3, 1, 0.2). Face
+// normals built from two edges along the columns could only be (1, 1, 1) or +-x, so slopes
+// went pitch black under such a light and the last row and column had no normal at all.
+TEST(TerrainLighting, HillsLitFromAnOrdinaryLightHaveNoNormalPointingDownOrAway) {
+  const double light[3] = {0.3 / std::sqrt(1.13), 1.0 / std::sqrt(1.13), 0.2 / std::sqrt(1.13)};
+  for (unsigned seed : {1u, 2u, 3u}) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    srandom(seed);
+    KR_TerrainMesh mesh(97, 97, 60, 5.0f, 40);
+    int slopes = 0;
+    for (const KR_Quad& q : mesh.quadList()) {
+      // The spanning edges, worked out here in double: the mean of the two edges along the
+      // columns (+z) and the mean of the two along the rows (+x).
+      double a[3], b[3];
+      for (int c = 0; c < 3; ++c) {
+        const double p0 = q.vertices[0]->point.data[c], p1 = q.vertices[1]->point.data[c];
+        const double p2 = q.vertices[2]->point.data[c], p3 = q.vertices[3]->point.data[c];
+        a[c] = ((p1 - p2) + (p0 - p3)) / 2;
+        b[c] = ((p3 - p2) + (p0 - p1)) / 2;
+      }
+      const double x = a[1] * b[2] - a[2] * b[1], y = a[2] * b[0] - a[0] * b[2],
+                   z = a[0] * b[1] - a[1] * b[0];
+      const double l = std::sqrt(x * x + y * y + z * z);
+      const double nl = std::sqrt(double(q.normal.data[0]) * q.normal.data[0] +
+                                  double(q.normal.data[1]) * q.normal.data[1] +
+                                  double(q.normal.data[2]) * q.normal.data[2]);
+      const double cosine =
+          (x * q.normal.data[0] + y * q.normal.data[1] + z * q.normal.data[2]) / (l * nl);
+      ASSERT_GT(cosine, std::cos(1.0 * M_PI / 180.0)) << "quad at " << q.vertices[2]->point.data[0];
+      if (std::fabs(x) + std::fabs(z) > 1e-3 * l) ++slopes;
+    }
+    EXPECT_GT(slopes, 1000);  // the hills are really there
+    double darkest = 1;
+    for (int k = 0; k < mesh.rowCount(); ++k)
+      for (int l = 0; l < mesh.columnCount(); ++l) {
+        const KR_Vector3D& n = mesh.at(k, l).normal;
+        ASSERT_GT(n.data[1], 0.0f) << k << "," << l;  // no normal points down
+        ASSERT_NEAR(n.data[0] * n.data[0] + n.data[1] * n.data[1] + n.data[2] * n.data[2], 1.0f,
+                    1e-5f)
+            << k << "," << l;  // the last row and column included
+        darkest = std::min(darkest, n.data[0] * light[0] + n.data[1] * light[1] + n.data[2] * light[2]);
+      }
+    // Every vertex faces the light: no pitch-black patch anywhere.
+    EXPECT_GT(darkest, 0.2);
+  }
 }
 
 // --- unsound sizes -------------------------------------------------------------------------
@@ -347,11 +395,11 @@ TEST_F(TerrainGL, ListDrawsEveryQuadCornerInOrder) {
   }
   EXPECT_EQ(list[21].name, "glEnd");
   EXPECT_EQ(list[23 + 4 * 3 + 3].str(), "glVertex3fv(1, 0, 2)");  // second quad, last corner
-  // The last row (k = 1) and last column (l = 2) are drawn with zero normals.
-  EXPECT_EQ(list[7].str(), "glNormal3fv(0, 0, 0)");  // (1, 0)
-  ASSERT_EQ(list[11].name, "glNormal3fv");  // (0, 0): interior, (1, 1, 1) twice, normalised
-  for (int c = 0; c < 3; ++c) EXPECT_NEAR(list[11].args[c], INV_SQRT3, 1e-6);
-  EXPECT_EQ(list[23 + 4 * 2 + 3 - 1].str(), "glNormal3fv(0, 0, 0)");  // (0, 2)
+  // Flat ground: every corner, the last row (k = 1) and last column (l = 2) included, is
+  // drawn with the normal (0, 1, 0).
+  EXPECT_EQ(list[7].str(), "glNormal3fv(0, 1, 0)");   // (1, 0)
+  EXPECT_EQ(list[11].str(), "glNormal3fv(0, 1, 0)");  // (0, 0)
+  EXPECT_EQ(list[23 + 4 * 2 + 3 - 1].str(), "glNormal3fv(0, 1, 0)");  // (0, 2)
   size_t n = list.size();
   EXPECT_EQ(list[n - 3].str(), "glDisable(GL_TEXTURE_2D)");
   EXPECT_EQ(list[n - 2].str(), "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, 0)");
