@@ -4,6 +4,9 @@
 
 #include "mirvo.h"
 
+#include <cstddef>
+#include <string>
+
 #define MIRVO_API extern "C" __attribute__((visibility("default")))
 
 // Environment-driven automation (MIRVO_FRAMES, MIRVO_CAPTURE, MIRVO_NOWAIT), read once.
@@ -20,5 +23,11 @@ int mirvo_write_png(SDL_Surface *s, const char *path);
 // Reads and writes one pixel of any depth (1 to 4 bytes per pixel); no bounds checks.
 Uint32 mirvo_get_pixel(const SDL_Surface *s, int x, int y);
 void mirvo_put_pixel(SDL_Surface *s, int x, int y, Uint32 value);
+
+// A text that a message repeats (a font path, a reason), fit for one terminal line:
+// control bytes written as \xNN, and cut after max_bytes with "...".
+std::string mirvo_printable(const char *text, size_t max_bytes);
+// How much of a repeated text a message shows.
+const size_t MESSAGE_TEXT_BYTES = 200;
 
 #endif
