@@ -381,6 +381,13 @@ F0R_EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
         frei0r_free_instance(inst);
         return nullptr;
     }
+    /* The effects write whole 32-bit pixels with a zero alpha byte: the surface layer
+     * keeps a filter's input alpha in every pixel written, and makes a source's opaque
+     * (a source clears the whole frame every frame). */
+    if (FX->plugin_type == F0R_PLUGIN_TYPE_FILTER)
+        inst->surface->keep_bits = RGBA_A;
+    else
+        inst->surface->force_bits = RGBA_A;
     for (int i = 0; i < FX->nparams; i++)
         if (FX->params[i].type != MIRVO_PARAM_TEXT)
             inst->values[i].number = frei0r_default(&FX->params[i]);
@@ -470,13 +477,17 @@ F0R_EXPORT void f0r_update(f0r_instance_t instance, double time, const uint32_t 
     if (!inst || !outframe)
         return;
     const bool filter = FX->plugin_type == F0R_PLUGIN_TYPE_FILTER && inframe;
-    /* Kept in locals: the loops below write through pointers that could alias *inst. */
+    /* Kept in locals: the copy below writes through pointers that could alias *inst. */
     const size_t width = inst->width, height = inst->height, pitch = inst->pitch;
 
     inst->surface->pixels = outframe;
-    if (filter && inframe != outframe)
-        for (size_t y = 0; y < height; y++)
-            memcpy(frei0r_row(outframe, pitch, y), frei0r_row(inframe, pitch, y), width * 4);
+    if (filter && inframe != outframe) {
+        if (pitch == width * 4)
+            memcpy(outframe, inframe, pitch * height);
+        else
+            for (size_t y = 0; y < height; y++)
+                memcpy(frei0r_row(outframe, pitch, y), frei0r_row(inframe, pitch, y), width * 4);
+    }
 
     if (inst->changed) {
         std::lock_guard<std::mutex> hold(frei0r_lock);
@@ -497,22 +508,7 @@ F0R_EXPORT void f0r_update(f0r_instance_t instance, double time, const uint32_t 
             if (inst->fx)
                 FX->draw(inst->fx);
         }
-    } else if (!filter) {
-        for (size_t y = 0; y < height; y++) /* not startable: black */
-            memset(frei0r_row(outframe, pitch, y), 0, width * 4);
     }
-
-    /* The effects write whole 32-bit pixels with a zero alpha byte: a source is opaque,
-     * a filter keeps its input's alpha. */
-    for (size_t y = 0; y < height; y++) {
-        uint32_t *const out = frei0r_row(outframe, pitch, y);
-        if (filter) {
-            const uint32_t *const in = frei0r_row(inframe, pitch, y);
-            for (size_t x = 0; x < width; x++)
-                out[x] = (out[x] & ~RGBA_A) | (in[x] & RGBA_A);
-        } else {
-            for (size_t x = 0; x < width; x++)
-                out[x] |= RGBA_A;
-        }
-    }
+    if (!inst->fx && !filter)
+        SDL_FillRect(inst->surface, nullptr, 0); /* not startable: opaque black */
 }

@@ -66,6 +66,10 @@ typedef struct SDL_Surface {
     int pitch; /* bytes from one row to the next (SDL 1.2 keeps 16 bits; a host's frame may need more) */
     void *pixels;
     SDL_Rect clip_rect; /* always the whole surface here */
+    /* This layer's own, for a host's frame: every pixel written to the surface keeps the
+     * bits of keep_bits it had (a filter keeps its input's alpha) and gets the bits of
+     * force_bits set (a source's pixels are opaque). 0 and 0 for any other surface. */
+    Uint32 keep_bits, force_bits;
 } SDL_Surface;
 
 #define SDL_SWSURFACE 0x00000000u
