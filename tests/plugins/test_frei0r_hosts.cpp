@@ -10,8 +10,14 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 using mirvo_test::PngImage;
 using mirvo_test::readPng;

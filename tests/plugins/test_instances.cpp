@@ -3,7 +3,10 @@
 // they run.
 #include "effect_harness.h"
 
-#include <functional>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
 
 using namespace fx_test;
 

@@ -9,6 +9,9 @@
 
 #include <dlfcn.h>
 
+#include <string>
+#include <vector>
+
 using namespace fx_test;
 
 namespace {

@@ -7,6 +7,9 @@
 #include <dlfcn.h>
 
 #include <random>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 using namespace fx_test;
 
