@@ -6,12 +6,40 @@
  * `name_LTX_is_filter`; libltdl's lt_dlsym finds them under the plain entry names.
  * The host calls one init form, then draw once per frame, then free. A finished effect
  * calls the restart callback (when not null) instead of drawing. After a failed init
- * the module prints a message, and draw and free do nothing.
+ * the module prints a message, and draw and free do nothing. These five entry points
+ * drive one default instance of the effect.
+ *
+ * Instances. A module also serves any number of independent instances of its effect at
+ * once (a video editor makes one per clip), each holding all of the effect's state, made
+ * and freed any number of times in one process:
+ *
+ *   NAME_LTX_make_instance(s, restart, host_data, argument_list, why, why_size)
+ *       starts a new instance on surface s with the parameters of argument_list (read as
+ *       init reads them; strings are kept, not copied, and must outlive the instance).
+ *       A finished instance calls restart(host_data), when restart is not null, instead
+ *       of drawing. Returns null when it cannot start, with the reason in `why` (one
+ *       line, at most why_size bytes); it prints nothing.
+ *   NAME_LTX_draw_instance(fx)
+ *       draws one frame of the instance onto its surface.
+ *   NAME_LTX_set_instance_parameter(fx, index, value, why, why_size)
+ *       changes parameter `index` (the catalogue's order); value points at a variable of
+ *       the parameter's type, as a node's data does. A number takes effect with the next
+ *       frame (a scroller's wave, rate, sizes and colours change as it runs); a text,
+ *       font, character list or glyph size starts the scroller again with it. Returns 1;
+ *       0 when the instance could not start again (it then draws nothing until a later
+ *       change starts it; the reason is in `why`) or for an unknown index.
+ *   NAME_LTX_free_instance(fx)
+ *       releases the instance; null is allowed.
+ *
+ * The instance entry points touch the module's scroller table and the data-file lookup:
+ * a host that uses instances from several threads calls make, set and free under one
+ * lock; drawing different instances needs none.
  */
 #ifndef MIRVO_EFFECT_H
 #define MIRVO_EFFECT_H
 
 #include <stdarg.h>
+#include <stddef.h>
 #include <SDL.h>
 
 #include "mirvo.h"
@@ -34,8 +62,22 @@ typedef void (*mirvo_draw_effect_fn)(void);
 typedef void (*mirvo_free_effect_fn)(void);
 typedef Uint8 (*mirvo_is_filter_fn)(void);
 
-/* Declares the five entry points of module `module` with C linkage, exported: the
- * module's own source and every host that links a module in use this one line. */
+/* One instance of an effect: opaque to hosts. */
+typedef struct mirvo_instance mirvo_instance;
+/* Called by a finished instance with the host's pointer; may be null. */
+typedef void (*mirvo_instance_restart_fn)(void *host_data);
+
+typedef mirvo_instance *(*mirvo_make_instance_fn)(SDL_Surface *s, mirvo_instance_restart_fn restart,
+                                                  void *host_data, MIRVO_NODE *argument_list,
+                                                  char *why, size_t why_size);
+typedef void (*mirvo_draw_instance_fn)(mirvo_instance *fx);
+typedef int (*mirvo_set_instance_parameter_fn)(mirvo_instance *fx, int index, const void *value,
+                                               char *why, size_t why_size);
+typedef void (*mirvo_free_instance_fn)(mirvo_instance *fx);
+
+/* Declares the entry points of module `module` (the five and the instance ones) with C
+ * linkage, exported: the module's own source and every host that links a module in use
+ * this one line. */
 #define MIRVO_EFFECT_ENTRY_POINTS(module)                                                    \
     MIRVO_EFFECT_API void module##_LTX_init_effect(SDL_Surface *s, mirvo_restart_fn restart,  \
                                                    MIRVO_NODE *argument_list);               \
@@ -44,7 +86,15 @@ typedef Uint8 (*mirvo_is_filter_fn)(void);
                                                           va_list parameters);               \
     MIRVO_EFFECT_API void module##_LTX_draw_effect(void);                                     \
     MIRVO_EFFECT_API void module##_LTX_free_effect(void);                                     \
-    MIRVO_EFFECT_API Uint8 module##_LTX_is_filter(void)
+    MIRVO_EFFECT_API Uint8 module##_LTX_is_filter(void);                                      \
+    MIRVO_EFFECT_API mirvo_instance *module##_LTX_make_instance(                               \
+        SDL_Surface *s, mirvo_instance_restart_fn restart, void *host_data,                  \
+        MIRVO_NODE *argument_list, char *why, size_t why_size);                              \
+    MIRVO_EFFECT_API void module##_LTX_draw_instance(mirvo_instance *fx);                      \
+    MIRVO_EFFECT_API int module##_LTX_set_instance_parameter(mirvo_instance *fx, int index,    \
+                                                             const void *value, char *why,   \
+                                                             size_t why_size);               \
+    MIRVO_EFFECT_API void module##_LTX_free_instance(mirvo_instance *fx)
 
 /*
  * A module's parameter catalogue: one record per parameter, in the order init reads

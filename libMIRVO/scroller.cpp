@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -33,6 +34,28 @@ scroller *live_scroller(Uint8 id)
 
 }  // namespace
 
+std::string mirvo_printable(const char *text, size_t max_bytes)
+{
+    std::string out;
+    if (!text)
+        return "(none)";
+    for (const char *p = text; *p; ++p) {
+        if (out.size() >= max_bytes) {
+            out += "...";
+            break;
+        }
+        const unsigned char c = (unsigned char)*p;
+        if (c < 0x20 || c == 0x7f) {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            out += escaped;
+        } else {
+            out += (char)c;
+        }
+    }
+    return out;
+}
+
 MIRVO_API Uint8 MIRVO_add_scroller(const char *text, const char *font, const char *characters,
                                    Uint8 character_width, Uint8 character_height)
 {
@@ -46,12 +69,16 @@ MIRVO_API Uint8 MIRVO_add_scroller(const char *text, const char *font, const cha
     const char *looked = NULL;
     const char *file = MIRVO_find_data(font, &looked);
     if (!file) {
-        fprintf(stderr, "MIRVO: cannot find font %s (looked in %s)\n", font, looked);
+        fprintf(stderr, "MIRVO: cannot find font %s (looked in %s)\n",
+                mirvo_printable(font, MESSAGE_TEXT_BYTES).c_str(),
+                mirvo_printable(looked, 3 * MESSAGE_TEXT_BYTES).c_str());
         return 255;
     }
     SDL_Surface *image = IMG_Load(file);
     if (!image) {
-        fprintf(stderr, "MIRVO: cannot load font %s: %s\n", font, IMG_GetError());
+        fprintf(stderr, "MIRVO: cannot load font %s: %s\n",
+                mirvo_printable(font, MESSAGE_TEXT_BYTES).c_str(),
+                mirvo_printable(IMG_GetError(), MESSAGE_TEXT_BYTES).c_str());
         return 255;
     }
     SDL_SetColorKey(image, SDL_SRCCOLORKEY, SDL_MapRGB(image->format, 0, 0, 0));

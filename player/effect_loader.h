@@ -16,6 +16,11 @@ struct mirvo_effect_module {
     mirvo_draw_effect_fn draw_effect = nullptr;
     mirvo_free_effect_fn free_effect = nullptr;
     mirvo_is_filter_fn is_filter = nullptr;
+    // Instances (null when the module has none).
+    mirvo_make_instance_fn make_instance = nullptr;
+    mirvo_draw_instance_fn draw_instance = nullptr;
+    mirvo_set_instance_parameter_fn set_instance_parameter = nullptr;
+    mirvo_free_instance_fn free_instance = nullptr;
 };
 
 // The folders searched, in order: `extra` (e.g. a --module-dir option), the

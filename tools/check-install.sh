@@ -65,7 +65,7 @@ if [ -s "$run/kora.err" ]; then
   exit 1
 fi
 test -s "$run/kora.png"
-# The installed frei0r modules under ffmpeg: they find libMIRVO and the font from their place.
+# The installed frei0r modules under ffmpeg: they find the font from their place.
 FREI0R_PATH="$prefix/lib/frei0r-1" "$top/tools/frei0r-frame.sh" "$run/wavetext.png"
 
 # 4. No installed file names the build or the source tree.

@@ -28,165 +28,229 @@ constexpr int ENTRY_DUE = 20;             /* a letter may enter once the displac
 constexpr int DISPLACEMENT_STEP = 2;
 constexpr int MAX_LETTERS = 255;          /* the pool size is a byte */
 
+/* Parameter indices, in the catalogue's order. */
+enum {
+    JUMP_TEXT, JUMP_FONT, JUMP_CHARACTERS, JUMP_CHARACTER_WIDTH, JUMP_CHARACTER_HEIGHT,
+    JUMP_WIDTH, JUMP_HEIGHT
+};
+
 struct LETTER {
     short xpos;        /* left edge on the target; negative while leaving */
     Uint16 sin_index;  /* position in the bounce table */
     Uint16 font_pos;   /* x of the glyph in the font image */
 };
 
-static SDL_Surface *_jump_surface = nullptr; /* null: not usable */
-static short _jump_aSin[BOUNCE_ENTRIES];
-static LETTER *_jump_letters = nullptr;
-static Uint8 _jump_nletters = 0;
-static Uint16 _jump_displacement = 0;
-static Uint16 _jump_width = 0;
-static Uint16 _jump_height = 0;
-static SDL_Rect _jump_frect, _jump_srect;
-static char _jump_scroll_id = char(255);
-static mirvo_restart_fn _jump_restart = nullptr;
+/* One instance: all of the effect's state. */
+struct bouncetext_effect {
+    SDL_Surface *_jump_surface; /* null: not usable */
+    short _jump_aSin[BOUNCE_ENTRIES];
+    LETTER *_jump_letters;
+    Uint8 _jump_nletters;
+    Uint16 _jump_displacement;
+    Uint16 _jump_width;
+    Uint16 _jump_height;
+    SDL_Rect _jump_frect, _jump_srect;
+    char _jump_scroll_id;
+    mirvo_instance_restart_fn _jump_restart;
+    void *_jump_host;           /* handed to _jump_restart */
+    SDL_Surface *_jump_target;  /* the surface it was started on, kept when a start fails */
+    /* The parameters as given (the strings are the host's, not copied). */
+    const char *_jump_text, *_jump_font, *_jump_characters;
+    Uint8 _jump_character_width, _jump_character_height;
+};
 
-/* Parameters as read by either init form. */
-static const char *jump_text, *jump_font, *jump_characters;
-static Uint8 jump_character_width, jump_character_height;
+/* The instance behind the five entry points, and the restart callback they were given. */
+static bouncetext_effect bouncetext_default = {nullptr, {}, nullptr, 0, 0, 0, 0, {}, {}, char(255),
+                                               nullptr, nullptr, nullptr, nullptr, nullptr,
+                                               nullptr, 0, 0};
+static mirvo_restart_fn bouncetext_default_restart = nullptr;
 
-/* Gives up the scroller of a failed init and says so, with the reason when there is one. */
-static void jump_fail(const char *why)
+static void bouncetext_call_default_restart(void *)
 {
-    if (Uint8(_jump_scroll_id) != 255)
-        MIRVO_free_scroller(Uint8(_jump_scroll_id));
-    _jump_scroll_id = char(255);
-    if (why)
-        printf("Error, initiating jumping scroller: %s\n", why);
-    else
-        puts("Error, initiating jumping scroller");
+    if (bouncetext_default_restart)
+        bouncetext_default_restart();
 }
 
-/* The one body behind both init forms: the parameters are already read. */
-static void jump_start(SDL_Surface *s, mirvo_restart_fn restart)
+/* Releases what a start made; the instance is then not usable until started again. */
+static void jump_release(bouncetext_effect *fx)
 {
-    /* A host may initialise again without freeing first: release what the last
-     * init made, so no scroller id or surface is lost. */
-    bouncetext_LTX_free_effect();
-    _jump_surface = nullptr;
-    _jump_letters = nullptr;
-    _jump_nletters = 0;
-    _jump_scroll_id = char(255);
-    _jump_restart = restart;
+    free(fx->_jump_letters);
+    if (Uint8(fx->_jump_scroll_id) != 255)
+        MIRVO_free_scroller(Uint8(fx->_jump_scroll_id));
+    fx->_jump_letters = nullptr;
+    fx->_jump_nletters = 0;
+    fx->_jump_surface = nullptr;
+    fx->_jump_scroll_id = char(255);
+}
 
-    if (jump_character_width == 0) {
-        jump_fail("the character width is 0");
-        return;
-    }
-    if (!s) {
-        jump_fail("no target surface");
-        return;
-    }
-    _jump_scroll_id = char(MIRVO_add_scroller(jump_text, jump_font, jump_characters,
-                                              jump_character_width, jump_character_height));
-    /* char is signed here: compare the id as the unsigned byte it is. */
-    if (Uint8(_jump_scroll_id) == 255) {
-        jump_fail(nullptr);
-        return;
-    }
-
-    /* Bounce table: angles 0 to 179 each twice (slow), then 180 to 359 once (quick). */
-    const int centery = _jump_height / 2;
+/* Bounce table: angles 0 to 179 each twice (slow), then 180 to 359 once (quick). */
+static void jump_build_table(bouncetext_effect *fx)
+{
+    const int centery = fx->_jump_height / 2;
     for (int j = 0; j < BOUNCE_ENTRIES; j++) {
         const int angle = j < SLOW_ENTRIES ? j / 2 : j - 180;
         const float a = float(angle * DEGREE_STEP);
-        _jump_aSin[j] = short(centery - int(std::trunc(centery * std::sin(double(a)))));
+        fx->_jump_aSin[j] = short(centery - int(std::trunc(centery * std::sin(double(a)))));
     }
+}
 
-    int pool = _jump_width / jump_character_width;
+/* Sizes the letter pool for the area's width: letters already on the move keep their
+ * places, new records are free. False when out of memory (the pool is then unchanged). */
+static bool jump_size_pool(bouncetext_effect *fx)
+{
+    int pool = fx->_jump_width / fx->_jump_character_width;
     if (pool > MAX_LETTERS)
         pool = MAX_LETTERS;
+    if (pool == fx->_jump_nletters)
+        return true;
+    LETTER *letters = nullptr;
     if (pool > 0) {
-        _jump_letters = static_cast<LETTER *>(malloc(size_t(pool) * sizeof(LETTER)));
-        if (!_jump_letters) {
-            jump_fail("out of memory");
-            return;
-        }
+        letters = static_cast<LETTER *>(malloc(size_t(pool) * sizeof(LETTER)));
+        if (!letters)
+            return false;
         for (int j = 0; j < pool; j++) {
-            _jump_letters[j].xpos = short(-jump_character_width); /* free */
-            _jump_letters[j].sin_index = 0;
-            _jump_letters[j].font_pos = 0;
+            if (j < fx->_jump_nletters) {
+                letters[j] = fx->_jump_letters[j];
+            } else {
+                letters[j].xpos = short(-fx->_jump_character_width); /* free */
+                letters[j].sin_index = 0;
+                letters[j].font_pos = 0;
+            }
         }
     }
-    _jump_nletters = Uint8(pool);
+    free(fx->_jump_letters);
+    fx->_jump_letters = letters;
+    fx->_jump_nletters = Uint8(pool);
+    return true;
+}
 
-    _jump_displacement = 0;
-    _jump_frect.x = 0;
-    _jump_frect.y = 0;
-    _jump_frect.w = 0;
-    _jump_frect.h = MIRVO_get_character_height(Uint8(_jump_scroll_id));
-    _jump_srect.x = 0;
-    _jump_srect.y = 0;
-    _jump_srect.w = MIRVO_get_character_width(Uint8(_jump_scroll_id));
-    _jump_srect.h = _jump_frect.h;
-    _jump_surface = s;
+/*
+ * Starts the instance on s with its parameters: a new scroller, table and pool. Returns
+ * null, or why it cannot start (the instance is then not usable).
+ */
+static const char *jump_start(bouncetext_effect *fx, SDL_Surface *s)
+{
+    /* A host may initialise again without freeing first: release what the last start
+     * made, so no scroller id or pool is lost. */
+    jump_release(fx);
+    fx->_jump_target = s;
+
+    if (fx->_jump_character_width == 0)
+        return "the character width is 0";
+    if (!s)
+        return "no target surface";
+    fx->_jump_scroll_id = char(MIRVO_add_scroller(fx->_jump_text, fx->_jump_font,
+                                                  fx->_jump_characters,
+                                                  fx->_jump_character_width,
+                                                  fx->_jump_character_height));
+    /* char is signed here: compare the id as the unsigned byte it is. */
+    if (Uint8(fx->_jump_scroll_id) == 255)
+        return "";
+
+    jump_build_table(fx);
+    if (!jump_size_pool(fx)) {
+        jump_release(fx);
+        return "out of memory";
+    }
+
+    const Uint8 id = Uint8(fx->_jump_scroll_id);
+    fx->_jump_displacement = 0;
+    fx->_jump_frect.x = 0;
+    fx->_jump_frect.y = 0;
+    fx->_jump_frect.w = 0;
+    fx->_jump_frect.h = MIRVO_get_character_height(id);
+    fx->_jump_srect.x = 0;
+    fx->_jump_srect.y = 0;
+    fx->_jump_srect.w = MIRVO_get_character_width(id);
+    fx->_jump_srect.h = fx->_jump_frect.h;
+    fx->_jump_surface = s;
+    return nullptr;
+}
+
+/* The default instance's start: a failure prints the effect's message, with the reason
+ * when there is one. */
+static void jump_start_default(SDL_Surface *s, mirvo_restart_fn restart)
+{
+    bouncetext_effect *const fx = &bouncetext_default;
+    bouncetext_default_restart = restart;
+    fx->_jump_restart = bouncetext_call_default_restart;
+    fx->_jump_host = nullptr;
+    const char *const why = jump_start(fx, s);
+    if (why && *why)
+        printf("Error, initiating jumping scroller: %s\n", why);
+    else if (why)
+        puts("Error, initiating jumping scroller");
+}
+
+static void jump_read(bouncetext_effect *fx, MIRVO_NODE *argument_list)
+{
+    fx->_jump_text = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_jump_font = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_jump_characters = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_jump_character_width = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_jump_character_height = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_jump_width = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_jump_height = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
 }
 
 MIRVO_EFFECT_API void bouncetext_LTX_init_effect(SDL_Surface *s, mirvo_restart_fn restart,
                                                  MIRVO_NODE *argument_list)
 {
-    jump_text = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    jump_font = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    jump_characters = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    jump_character_width = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    jump_character_height = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    _jump_width = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
-    _jump_height = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
-    jump_start(s, restart);
+    jump_read(&bouncetext_default, argument_list);
+    jump_start_default(s, restart);
 }
 
 MIRVO_EFFECT_API void bouncetext_LTX_init_effect_valist(SDL_Surface *s, mirvo_restart_fn restart,
                                                         va_list parameters)
 {
-    jump_text = va_arg(parameters, const char *);
-    jump_font = va_arg(parameters, const char *);
-    jump_characters = va_arg(parameters, const char *);
-    jump_character_width = Uint8(va_arg(parameters, int));
-    jump_character_height = Uint8(va_arg(parameters, int));
-    _jump_width = Uint16(va_arg(parameters, int));
-    _jump_height = Uint16(va_arg(parameters, int));
-    jump_start(s, restart);
+    bouncetext_effect *const fx = &bouncetext_default;
+    fx->_jump_text = va_arg(parameters, const char *);
+    fx->_jump_font = va_arg(parameters, const char *);
+    fx->_jump_characters = va_arg(parameters, const char *);
+    fx->_jump_character_width = Uint8(va_arg(parameters, int));
+    fx->_jump_character_height = Uint8(va_arg(parameters, int));
+    fx->_jump_width = Uint16(va_arg(parameters, int));
+    fx->_jump_height = Uint16(va_arg(parameters, int));
+    jump_start_default(s, restart);
 }
 
-MIRVO_EFFECT_API void bouncetext_LTX_draw_effect(void)
+static void jump_draw(bouncetext_effect *fx)
 {
-    SDL_Surface *const s = _jump_surface;
+    SDL_Surface *const s = fx->_jump_surface;
     if (!s)
         return; /* init failed or the effect was freed */
-    const Uint8 id = Uint8(_jump_scroll_id);
+    const Uint8 id = Uint8(fx->_jump_scroll_id);
     const int cw = MIRVO_get_character_width(id);
+    LETTER *const letters = fx->_jump_letters;
+    const int nletters = fx->_jump_nletters;
 
     /* Entry: the first free letter takes the next character, one letter per check. */
-    if (_jump_displacement > ENTRY_DUE) {
-        for (int i = 0; i < _jump_nletters; i++) {
-            LETTER *const l = &_jump_letters[i];
+    if (fx->_jump_displacement > ENTRY_DUE) {
+        for (int i = 0; i < nletters; i++) {
+            LETTER *const l = &letters[i];
             if (l->xpos < -cw) {
                 const SDL_Rect *const r = MIRVO_get_font_char(id);
-                l->xpos = short(_jump_width);
+                l->xpos = short(fx->_jump_width);
                 l->sin_index = 0;
                 l->font_pos = r ? Uint16(r->x) : 0;
                 break;
             }
         }
-        _jump_displacement = 0;
+        fx->_jump_displacement = 0;
     }
 
-    if (MIRVO_scroller_ready(id) && _jump_restart) {
-        _jump_restart();
+    if (MIRVO_scroller_ready(id) && fx->_jump_restart) {
+        fx->_jump_restart(fx->_jump_host);
         return;
     }
 
-    _jump_displacement = Uint16(_jump_displacement + DISPLACEMENT_STEP);
+    fx->_jump_displacement = Uint16(fx->_jump_displacement + DISPLACEMENT_STEP);
 
     SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
 
     /* Move and draw every letter on the area. */
-    for (int i = 0; i < _jump_nletters; i++) {
-        LETTER *const l = &_jump_letters[i];
+    for (int i = 0; i < nletters; i++) {
+        LETTER *const l = &letters[i];
         /* A free letter drifts on but must not wrap round to the right-hand side. */
         if (l->xpos >= SHRT_MIN + LETTER_STEP)
             l->xpos = short(l->xpos - LETTER_STEP);
@@ -194,32 +258,123 @@ MIRVO_EFFECT_API void bouncetext_LTX_draw_effect(void)
             continue;
         l->sin_index = Uint16((l->sin_index + BOUNCE_STEP) % BOUNCE_ENTRIES);
         if (l->xpos >= 0) {
-            _jump_frect.x = Sint16(l->font_pos - 1);
-            _jump_frect.w = Uint16(cw);
-            _jump_srect.x = l->xpos;
+            fx->_jump_frect.x = Sint16(l->font_pos - 1);
+            fx->_jump_frect.w = Uint16(cw);
+            fx->_jump_srect.x = l->xpos;
         } else { /* leaving on the left: cut off the glyph's left -xpos columns */
-            _jump_frect.x = Sint16(l->font_pos - 1 - l->xpos);
-            _jump_frect.w = Uint16(cw + l->xpos);
-            _jump_srect.x = 0;
+            fx->_jump_frect.x = Sint16(l->font_pos - 1 - l->xpos);
+            fx->_jump_frect.w = Uint16(cw + l->xpos);
+            fx->_jump_srect.x = 0;
         }
-        _jump_srect.y = _jump_aSin[l->sin_index];
-        MIRVO_draw_font_char(id, &_jump_frect, s, &_jump_srect);
+        fx->_jump_srect.y = fx->_jump_aSin[l->sin_index];
+        MIRVO_draw_font_char(id, &fx->_jump_frect, s, &fx->_jump_srect);
     }
+}
+
+MIRVO_EFFECT_API void bouncetext_LTX_draw_effect(void)
+{
+    jump_draw(&bouncetext_default);
 }
 
 MIRVO_EFFECT_API void bouncetext_LTX_free_effect(void)
 {
-    if (!_jump_surface)
-        return;
-    free(_jump_letters);
-    MIRVO_free_scroller(Uint8(_jump_scroll_id));
-    _jump_letters = nullptr;
-    _jump_nletters = 0;
-    _jump_surface = nullptr;
-    _jump_scroll_id = char(255);
+    jump_release(&bouncetext_default);
 }
 
 MIRVO_EFFECT_API Uint8 bouncetext_LTX_is_filter(void)
 {
     return 0;
+}
+
+/* ---- instances ---------------------------------------------------------------------- */
+
+static bouncetext_effect *bouncetext_of(mirvo_instance *fx)
+{
+    return reinterpret_cast<bouncetext_effect *>(fx);
+}
+
+/* The reason of a failed start as one line in why. */
+static void jump_why(const char *failed, char *why, size_t why_size)
+{
+    snprintf(why, why_size, "%s",
+             *failed ? failed : "the scroller could not be made (its font unreadable, or 255 "
+                                "scrollers in use)");
+}
+
+MIRVO_EFFECT_API mirvo_instance *bouncetext_LTX_make_instance(SDL_Surface *s,
+                                                              mirvo_instance_restart_fn restart,
+                                                              void *host_data,
+                                                              MIRVO_NODE *argument_list,
+                                                              char *why, size_t why_size)
+{
+    bouncetext_effect *const fx =
+        static_cast<bouncetext_effect *>(calloc(1, sizeof(bouncetext_effect)));
+    if (!fx) {
+        snprintf(why, why_size, "out of memory");
+        return nullptr;
+    }
+    fx->_jump_scroll_id = char(255);
+    fx->_jump_restart = restart;
+    fx->_jump_host = host_data;
+    jump_read(fx, argument_list);
+    const char *const failed = jump_start(fx, s);
+    if (failed) {
+        jump_why(failed, why, why_size);
+        free(fx);
+        return nullptr;
+    }
+    return reinterpret_cast<mirvo_instance *>(fx);
+}
+
+MIRVO_EFFECT_API void bouncetext_LTX_draw_instance(mirvo_instance *fx)
+{
+    if (fx)
+        jump_draw(bouncetext_of(fx));
+}
+
+/* The area's width resizes the letter pool (letters on the move go on) and the height
+ * rebuilds the bounce table; the text, font and glyph size start the scroller again. */
+MIRVO_EFFECT_API int bouncetext_LTX_set_instance_parameter(mirvo_instance *instance, int index,
+                                                           const void *value, char *why,
+                                                           size_t why_size)
+{
+    bouncetext_effect *const fx = bouncetext_of(instance);
+    if (!fx || !value) {
+        snprintf(why, why_size, "no instance or no value");
+        return 0;
+    }
+    switch (index) {
+    case JUMP_WIDTH:
+        fx->_jump_width = *static_cast<const Uint16 *>(value);
+        if (fx->_jump_surface && !jump_size_pool(fx)) {
+            snprintf(why, why_size, "out of memory for %d letters",
+                     fx->_jump_width / fx->_jump_character_width);
+            return 0;
+        }
+        return 1;
+    case JUMP_HEIGHT:
+        fx->_jump_height = *static_cast<const Uint16 *>(value);
+        jump_build_table(fx);
+        return 1;
+    case JUMP_TEXT: fx->_jump_text = *static_cast<char *const *>(value); break;
+    case JUMP_FONT: fx->_jump_font = *static_cast<char *const *>(value); break;
+    case JUMP_CHARACTERS: fx->_jump_characters = *static_cast<char *const *>(value); break;
+    case JUMP_CHARACTER_WIDTH: fx->_jump_character_width = *static_cast<const Uint8 *>(value); break;
+    case JUMP_CHARACTER_HEIGHT: fx->_jump_character_height = *static_cast<const Uint8 *>(value); break;
+    default:
+        snprintf(why, why_size, "no parameter %d", index);
+        return 0;
+    }
+    const char *const failed = jump_start(fx, fx->_jump_target);
+    if (failed)
+        jump_why(failed, why, why_size);
+    return failed ? 0 : 1;
+}
+
+MIRVO_EFFECT_API void bouncetext_LTX_free_instance(mirvo_instance *fx)
+{
+    if (!fx)
+        return;
+    jump_release(bouncetext_of(fx));
+    free(bouncetext_of(fx));
 }

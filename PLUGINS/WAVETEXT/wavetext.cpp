@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 
 #include "mirvo.h"
 #include "mirvo_effect.h"
@@ -21,21 +22,45 @@ constexpr double DEGREE_STEP = 0.0174532; /* one degree, as the tables have alwa
 constexpr int SCROLL_STEP = 2;            /* pixels the strip moves per frame */
 constexpr int GLYPH_DUE = 30;             /* a glyph is drawn once the displacement passes this */
 constexpr int PHASE_STEP = 6;             /* wave positions the phase moves per frame */
+constexpr int MAX_SURFACE_WIDTH = 16383;  /* SDL 1.2's widest surface (its pitch is 16 bits) */
 
-static SDL_Surface *_sine_surface = nullptr; /* null: not usable */
-static SDL_Surface *_sine_scroll_surface = nullptr;
-static short _sine_aSin[SINE_ENTRIES];
-static Uint16 _sine_sine_index = 0;
-static Uint16 _sine_displacement = 0;
-static Uint8 _sine_pixels = 1;
-static char _sine_scroll_id = char(255);
-static mirvo_restart_fn _sine_restart = nullptr;
-static SDL_Rect _sine_srect, _sine_frect, _sine_srect2, _sine_drect;
+/* Parameter indices, in the catalogue's order. */
+enum {
+    SINE_TEXT, SINE_FONT, SINE_CHARACTERS, SINE_CHARACTER_WIDTH, SINE_CHARACTER_HEIGHT,
+    SINE_AMPLITUDE, SINE_SLICE_WIDTH
+};
 
-/* Parameters as read by either init form. */
-static const char *sine_text, *sine_font, *sine_characters;
-static Uint8 sine_character_width, sine_character_height, sine_slice_width;
-static Uint16 sine_amplitude;
+/* One instance: all of the effect's state. */
+struct wavetext_effect {
+    SDL_Surface *_sine_surface; /* null: not usable */
+    SDL_Surface *_sine_scroll_surface;
+    short _sine_aSin[SINE_ENTRIES];
+    Uint16 _sine_sine_index;
+    Uint16 _sine_displacement;
+    Uint8 _sine_pixels;
+    char _sine_scroll_id;
+    mirvo_instance_restart_fn _sine_restart;
+    void *_sine_host; /* handed to _sine_restart */
+    SDL_Rect _sine_srect, _sine_frect, _sine_srect2, _sine_drect;
+    SDL_Surface *_sine_target; /* the surface it was started on, kept when a start fails */
+    /* The parameters as given (the strings are the host's, not copied). */
+    const char *_sine_text, *_sine_font, *_sine_characters;
+    Uint8 _sine_character_width, _sine_character_height;
+    Uint16 _sine_amplitude;
+    Uint8 _sine_slice_width;
+};
+
+/* The instance behind the five entry points, and the restart callback they were given. */
+static wavetext_effect wavetext_default = {nullptr, nullptr, {}, 0, 0, 1, char(255), nullptr,
+                                           nullptr, {}, {}, {}, {}, nullptr, nullptr, nullptr,
+                                           nullptr, 0, 0, 0, 0};
+static mirvo_restart_fn wavetext_default_restart = nullptr;
+
+static void wavetext_call_default_restart(void *)
+{
+    if (wavetext_default_restart)
+        wavetext_default_restart();
+}
 
 static void sine_set_rect(SDL_Rect *r, int x, int y, int w, int h)
 {
@@ -45,139 +70,271 @@ static void sine_set_rect(SDL_Rect *r, int x, int y, int w, int h)
     r->h = Uint16(h);
 }
 
-/* Gives up the scroller of a failed init and says so. */
-static void sine_fail(void)
+/* Releases what a start made; the instance is then not usable until started again. */
+static void sine_release(wavetext_effect *fx)
 {
-    if (Uint8(_sine_scroll_id) != 255)
-        MIRVO_free_scroller(Uint8(_sine_scroll_id));
-    _sine_scroll_id = char(255);
-    puts("Error, initiating sine scroller");
+    if (fx->_sine_scroll_surface)
+        SDL_FreeSurface(fx->_sine_scroll_surface);
+    if (Uint8(fx->_sine_scroll_id) != 255)
+        MIRVO_free_scroller(Uint8(fx->_sine_scroll_id));
+    fx->_sine_scroll_surface = nullptr;
+    fx->_sine_surface = nullptr;
+    fx->_sine_scroll_id = char(255);
 }
 
-/* The one body behind both init forms: the parameters are already read. */
-static void sine_start(SDL_Surface *s, mirvo_restart_fn restart)
+/* Entry i: the top edge of a slice at wave position i, swinging about the middle row. */
+static void sine_build_table(wavetext_effect *fx, int target_height)
 {
-    /* A host may initialise again without freeing first: release what the last
-     * init made, so no scroller id or surface is lost. */
-    wavetext_LTX_free_effect();
-    _sine_surface = nullptr;
-    _sine_scroll_surface = nullptr;
-    _sine_sine_index = 0;
-    _sine_restart = restart;
-    /* A slice width of 0 would never move the slice loop on. */
-    _sine_pixels = sine_slice_width ? sine_slice_width : 1;
-
-    _sine_scroll_id = char(MIRVO_add_scroller(sine_text, sine_font, sine_characters,
-                                              sine_character_width, sine_character_height));
-    /* char is signed here: compare the id as the unsigned byte it is. */
-    if (Uint8(_sine_scroll_id) == 255 || !s) {
-        sine_fail();
-        return;
-    }
-
-    const int strip_width = s->w + sine_character_width;
-    sine_set_rect(&_sine_srect, SCROLL_STEP, 0, strip_width, sine_character_height);
-    sine_set_rect(&_sine_frect, s->w, 0, sine_character_width, sine_character_height);
-    sine_set_rect(&_sine_srect2, 0, 0, _sine_pixels, sine_character_height);
-    sine_set_rect(&_sine_drect, 0, 0, _sine_pixels, sine_character_height);
-
-    const int centery = s->h / 2;
+    const int centery = target_height / 2;
     for (int i = 0; i < SINE_ENTRIES; i++) {
         const float a = float(i * DEGREE_STEP);
-        _sine_aSin[i] = short(centery + int(std::trunc(sine_amplitude * std::sin(double(a)))));
+        fx->_sine_aSin[i] = short(centery + int(std::trunc(fx->_sine_amplitude * std::sin(double(a)))));
     }
+}
+
+/* The slices' width: 0 would never move the slice loop on. */
+static void sine_set_slices(wavetext_effect *fx)
+{
+    fx->_sine_pixels = fx->_sine_slice_width ? fx->_sine_slice_width : 1;
+    fx->_sine_srect2.w = fx->_sine_pixels;
+    fx->_sine_drect.w = fx->_sine_pixels;
+}
+
+/*
+ * Starts the instance on s with its parameters: a new scroller, strip and table. Returns
+ * null, or why it cannot start (the instance is then not usable).
+ */
+static const char *sine_start(wavetext_effect *fx, SDL_Surface *s, char *why, size_t why_size)
+{
+    /* A host may initialise again without freeing first: release what the last start
+     * made, so no scroller id or surface is lost. */
+    sine_release(fx);
+    fx->_sine_sine_index = 0;
+    fx->_sine_displacement = 0;
+    fx->_sine_target = s;
+
+    if (!s)
+        return "no target surface";
+    const int strip_width = s->w + fx->_sine_character_width;
+    if (strip_width > MAX_SURFACE_WIDTH) {
+        snprintf(why, why_size,
+                 "the text strip would be %d pixels wide (the frame's %d and a character's %d), "
+                 "more than SDL's limit of 16,383",
+                 strip_width, s->w, fx->_sine_character_width);
+        return why;
+    }
+    fx->_sine_scroll_id = char(MIRVO_add_scroller(fx->_sine_text, fx->_sine_font,
+                                                  fx->_sine_characters,
+                                                  fx->_sine_character_width,
+                                                  fx->_sine_character_height));
+    /* char is signed here: compare the id as the unsigned byte it is. */
+    if (Uint8(fx->_sine_scroll_id) == 255)
+        return "the scroller could not be made (its font unreadable, or 255 scrollers in use)";
+
+    sine_set_rect(&fx->_sine_srect, SCROLL_STEP, 0, strip_width, fx->_sine_character_height);
+    sine_set_rect(&fx->_sine_frect, s->w, 0, fx->_sine_character_width, fx->_sine_character_height);
+    sine_set_rect(&fx->_sine_srect2, 0, 0, 0, fx->_sine_character_height);
+    sine_set_rect(&fx->_sine_drect, 0, 0, 0, fx->_sine_character_height);
+    sine_set_slices(fx);
+    sine_build_table(fx, s->h);
 
     SDL_Surface *const temporary = SDL_CreateRGBSurface(
-        s->flags, strip_width, sine_character_height, s->format->BitsPerPixel, s->format->Rmask,
-        s->format->Gmask, s->format->Bmask, s->format->Amask);
+        s->flags, strip_width, fx->_sine_character_height, s->format->BitsPerPixel,
+        s->format->Rmask, s->format->Gmask, s->format->Bmask, s->format->Amask);
     if (temporary) {
-        _sine_scroll_surface = SDL_ConvertSurface(temporary, s->format, s->flags);
+        fx->_sine_scroll_surface = SDL_ConvertSurface(temporary, s->format, s->flags);
         SDL_FreeSurface(temporary);
     }
-    if (!_sine_scroll_surface) {
-        sine_fail();
-        return;
+    if (!fx->_sine_scroll_surface) {
+        sine_release(fx);
+        return "out of memory for the text strip";
     }
-    _sine_surface = s;
-    _sine_displacement = 0;
+    /* The strip starts black. A new surface's pixels are 0, but what colour 0 is in a new
+     * palette differs between SDLs (classic SDL 1.2: black; sdl12-compat: white). */
+    if (fx->_sine_scroll_surface->format->palette)
+        SDL_FillRect(fx->_sine_scroll_surface, nullptr,
+                     SDL_MapRGB(fx->_sine_scroll_surface->format, 0, 0, 0));
+    fx->_sine_surface = s;
+    return nullptr;
+}
+
+/* The default instance's start: a failure prints the effect's message. */
+static void sine_start_default(SDL_Surface *s, mirvo_restart_fn restart)
+{
+    wavetext_effect *const fx = &wavetext_default;
+    wavetext_default_restart = restart;
+    fx->_sine_restart = wavetext_call_default_restart;
+    fx->_sine_host = nullptr;
+    char why[200];
+    if (sine_start(fx, s, why, sizeof why))
+        puts("Error, initiating sine scroller");
+}
+
+static void sine_read(wavetext_effect *fx, MIRVO_NODE *argument_list)
+{
+    fx->_sine_text = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_sine_font = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_sine_characters = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_sine_character_width = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_sine_character_height = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_sine_amplitude = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_sine_slice_width = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
 }
 
 MIRVO_EFFECT_API void wavetext_LTX_init_effect(SDL_Surface *s, mirvo_restart_fn restart,
                                                MIRVO_NODE *argument_list)
 {
-    sine_text = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    sine_font = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    sine_characters = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    sine_character_width = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    sine_character_height = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    sine_amplitude = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
-    sine_slice_width = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    sine_start(s, restart);
+    sine_read(&wavetext_default, argument_list);
+    sine_start_default(s, restart);
 }
 
 MIRVO_EFFECT_API void wavetext_LTX_init_effect_valist(SDL_Surface *s, mirvo_restart_fn restart,
                                                       va_list parameters)
 {
-    sine_text = va_arg(parameters, const char *);
-    sine_font = va_arg(parameters, const char *);
-    sine_characters = va_arg(parameters, const char *);
-    sine_character_width = Uint8(va_arg(parameters, int));
-    sine_character_height = Uint8(va_arg(parameters, int));
-    sine_amplitude = Uint16(va_arg(parameters, int));
-    sine_slice_width = Uint8(va_arg(parameters, int));
-    sine_start(s, restart);
+    wavetext_effect *const fx = &wavetext_default;
+    fx->_sine_text = va_arg(parameters, const char *);
+    fx->_sine_font = va_arg(parameters, const char *);
+    fx->_sine_characters = va_arg(parameters, const char *);
+    fx->_sine_character_width = Uint8(va_arg(parameters, int));
+    fx->_sine_character_height = Uint8(va_arg(parameters, int));
+    fx->_sine_amplitude = Uint16(va_arg(parameters, int));
+    fx->_sine_slice_width = Uint8(va_arg(parameters, int));
+    sine_start_default(s, restart);
 }
 
-MIRVO_EFFECT_API void wavetext_LTX_draw_effect(void)
+static void sine_draw(wavetext_effect *fx)
 {
-    SDL_Surface *const s = _sine_surface;
+    SDL_Surface *const s = fx->_sine_surface;
     if (!s)
         return; /* init failed or the effect was freed */
-    const Uint8 id = Uint8(_sine_scroll_id);
+    const Uint8 id = Uint8(fx->_sine_scroll_id);
+    SDL_Surface *const strip = fx->_sine_scroll_surface;
 
     /* Scroll: the strip moves SCROLL_STEP pixels left over itself. */
     SDL_Rect origin;
     sine_set_rect(&origin, 0, 0, 0, 0);
-    SDL_BlitSurface(_sine_scroll_surface, &_sine_srect, _sine_scroll_surface, &origin);
+    SDL_BlitSurface(strip, &fx->_sine_srect, strip, &origin);
 
-    _sine_displacement = Uint16(_sine_displacement + SCROLL_STEP);
-    if (_sine_displacement > GLYPH_DUE) {
+    fx->_sine_displacement = Uint16(fx->_sine_displacement + SCROLL_STEP);
+    if (fx->_sine_displacement > GLYPH_DUE) {
         SDL_Rect *const glyph = MIRVO_get_font_char(id);
         if (glyph)
-            MIRVO_draw_font_char(id, glyph, _sine_scroll_surface, &_sine_frect);
-        _sine_displacement = 0;
+            MIRVO_draw_font_char(id, glyph, strip, &fx->_sine_frect);
+        fx->_sine_displacement = 0;
     }
 
-    if (MIRVO_scroller_ready(id) && _sine_restart) {
-        _sine_restart();
+    if (MIRVO_scroller_ready(id) && fx->_sine_restart) {
+        fx->_sine_restart(fx->_sine_host);
         return;
     }
 
     SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
 
     /* Place: one slice of the strip per step, at the wave's height for its x. */
-    for (int x = 0; x < s->w; x += _sine_pixels) {
-        _sine_srect2.x = Sint16(x);
-        _sine_drect.x = Sint16(x);
-        _sine_drect.y = _sine_aSin[(x + _sine_sine_index) % SINE_ENTRIES];
-        SDL_BlitSurface(_sine_scroll_surface, &_sine_srect2, s, &_sine_drect);
+    const int step = fx->_sine_pixels;
+    for (int x = 0; x < s->w; x += step) {
+        fx->_sine_srect2.x = Sint16(x);
+        fx->_sine_drect.x = Sint16(x);
+        fx->_sine_drect.y = fx->_sine_aSin[(x + fx->_sine_sine_index) % SINE_ENTRIES];
+        SDL_BlitSurface(strip, &fx->_sine_srect2, s, &fx->_sine_drect);
     }
 
-    _sine_sine_index = Uint16((_sine_sine_index + PHASE_STEP) % SINE_ENTRIES);
+    fx->_sine_sine_index = Uint16((fx->_sine_sine_index + PHASE_STEP) % SINE_ENTRIES);
+}
+
+MIRVO_EFFECT_API void wavetext_LTX_draw_effect(void)
+{
+    sine_draw(&wavetext_default);
 }
 
 MIRVO_EFFECT_API void wavetext_LTX_free_effect(void)
 {
-    if (!_sine_surface)
-        return;
-    SDL_FreeSurface(_sine_scroll_surface);
-    MIRVO_free_scroller(Uint8(_sine_scroll_id));
-    _sine_scroll_surface = nullptr;
-    _sine_surface = nullptr;
-    _sine_scroll_id = char(255);
+    sine_release(&wavetext_default);
 }
 
 MIRVO_EFFECT_API Uint8 wavetext_LTX_is_filter(void)
 {
     return 0;
+}
+
+/* ---- instances ---------------------------------------------------------------------- */
+
+static wavetext_effect *wavetext_of(mirvo_instance *fx)
+{
+    return reinterpret_cast<wavetext_effect *>(fx);
+}
+
+MIRVO_EFFECT_API mirvo_instance *wavetext_LTX_make_instance(SDL_Surface *s,
+                                                            mirvo_instance_restart_fn restart,
+                                                            void *host_data,
+                                                            MIRVO_NODE *argument_list, char *why,
+                                                            size_t why_size)
+{
+    wavetext_effect *const fx = static_cast<wavetext_effect *>(calloc(1, sizeof(wavetext_effect)));
+    if (!fx) {
+        snprintf(why, why_size, "out of memory");
+        return nullptr;
+    }
+    fx->_sine_scroll_id = char(255);
+    fx->_sine_restart = restart;
+    fx->_sine_host = host_data;
+    sine_read(fx, argument_list);
+    const char *const failed = sine_start(fx, s, why, why_size);
+    if (failed) {
+        if (failed != why)
+            snprintf(why, why_size, "%s", failed);
+        free(fx);
+        return nullptr;
+    }
+    return reinterpret_cast<mirvo_instance *>(fx);
+}
+
+MIRVO_EFFECT_API void wavetext_LTX_draw_instance(mirvo_instance *fx)
+{
+    if (fx)
+        sine_draw(wavetext_of(fx));
+}
+
+/* The amplitude rebuilds the wave's table and the slice width cuts the next frame's
+ * slices; the text, font and glyph size start the scroller (and its strip) again. */
+MIRVO_EFFECT_API int wavetext_LTX_set_instance_parameter(mirvo_instance *instance, int index,
+                                                         const void *value, char *why,
+                                                         size_t why_size)
+{
+    wavetext_effect *const fx = wavetext_of(instance);
+    if (!fx || !value) {
+        snprintf(why, why_size, "no instance or no value");
+        return 0;
+    }
+    switch (index) {
+    case SINE_AMPLITUDE:
+        fx->_sine_amplitude = *static_cast<const Uint16 *>(value);
+        if (fx->_sine_surface)
+            sine_build_table(fx, fx->_sine_surface->h);
+        return 1;
+    case SINE_SLICE_WIDTH:
+        fx->_sine_slice_width = *static_cast<const Uint8 *>(value);
+        sine_set_slices(fx);
+        return 1;
+    case SINE_TEXT: fx->_sine_text = *static_cast<char *const *>(value); break;
+    case SINE_FONT: fx->_sine_font = *static_cast<char *const *>(value); break;
+    case SINE_CHARACTERS: fx->_sine_characters = *static_cast<char *const *>(value); break;
+    case SINE_CHARACTER_WIDTH: fx->_sine_character_width = *static_cast<const Uint8 *>(value); break;
+    case SINE_CHARACTER_HEIGHT: fx->_sine_character_height = *static_cast<const Uint8 *>(value); break;
+    default:
+        snprintf(why, why_size, "no parameter %d", index);
+        return 0;
+    }
+    const char *const failed = sine_start(fx, fx->_sine_target, why, why_size);
+    if (failed && failed != why)
+        snprintf(why, why_size, "%s", failed);
+    return failed ? 0 : 1;
+}
+
+MIRVO_EFFECT_API void wavetext_LTX_free_instance(mirvo_instance *fx)
+{
+    if (!fx)
+        return;
+    sine_release(wavetext_of(fx));
+    free(wavetext_of(fx));
 }

@@ -1,0 +1,465 @@
+// The frei0r modules in the hosts that video editors are built on, used as editors use
+// them: clips in sequence in a melt project, keyframed parameters, melt's own profile,
+// effects added and removed many times through MLT's Python bindings, two instances in
+// one ffmpeg graph, and a module that fails while ffmpeg writes video to its stdout.
+#include "effect_harness.h"
+#include "png_image.h"
+
+#include <dlfcn.h>
+#include <frei0r.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+using mirvo_test::PngImage;
+using mirvo_test::readPng;
+using namespace fx_test;
+
+namespace {
+
+std::string findProgram(const char *name)
+{
+    const char *path = getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+#ifdef MIRVO_SANITIZED
+#define SKIP_UNDER_SANITIZERS() GTEST_SKIP() << "the hosts cannot load modules built with the sanitizers"
+#else
+#define SKIP_UNDER_SANITIZERS() (void)0
+#endif
+#define NEED_PROGRAM(name)                                                                     \
+    if (findProgram(name).empty())                                                             \
+    GTEST_SKIP() << name " is not installed"
+
+const std::vector<std::pair<std::string, std::string>> HOST_ENV{{"FREI0R_PATH", FREI0R_DIR}};
+
+mirvo_test::ProgramResult player(const std::vector<std::string> &args, int frames,
+                                 const std::string &dir)
+{
+    std::vector<std::string> argv{MIRVO_PLAY, "--headless"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return mirvo_test::runProgram(
+        argv, PLAYER_SOURCE_DIR,
+        {{"MIRVO_FRAMES", std::to_string(frames)}, {"MIRVO_CAPTURE", dir}, {"MIRVO_NOWAIT", "1"}});
+}
+
+std::string numbered(const std::string &dir, const char *prefix, int k)
+{
+    char name[40];
+    snprintf(name, sizeof name, "/%s%06d.png", prefix, k);
+    return dir + name;
+}
+
+// melt renders `args` (producers, filters, a project file) to dir/fNNNNNN.png at
+// width x height; no size: melt's own profile. Every frame is rendered, in order, on one
+// thread (real_time=0): by default melt drops frames when the machine is busy, and
+// with several threads the frames of an effect that moves on each frame could be drawn
+// out of order. melt also fails on its own, with or without these modules, more often
+// the busier the machine: it stalls, its consumer gone and the main thread waiting for
+// ever, or it ends with status 0 having written no frame at all (measured with
+// `melt color:black` alone, three at a time: 4 stalls and 9 empty renders in 90 runs).
+// So each run gets two minutes, and a run that stalled or wrote fewer than `frames`
+// frames is tried again, at most twice.
+mirvo_test::ProgramResult melt(const std::vector<std::string> &args, const std::string &dir,
+                               int frames, int width = 0, int height = 0)
+{
+    std::vector<std::string> argv{findProgram("timeout"), "-k", "5", "120", findProgram("melt")};
+    argv.insert(argv.end(), args.begin(), args.end());
+    argv.push_back("-consumer");
+    argv.push_back("avformat:" + dir + "/f%06d.png");
+    argv.push_back("vcodec=png");
+    argv.push_back("real_time=0");
+    if (width) {
+        argv.push_back("width=" + std::to_string(width));
+        argv.push_back("height=" + std::to_string(height));
+    }
+    const int TIMED_OUT = 124, TRIES = 3;
+    mirvo_test::ProgramResult r;
+    for (int attempt = 1; attempt <= TRIES; ++attempt) {
+        r = mirvo_test::runProgram(argv, PLAYER_SOURCE_DIR, HOST_ENV);
+        std::vector<std::string> written = mirvo_test::listFiles(dir, ".png");
+        if ((r.status != TIMED_OUT && r.status != 0) || (int)written.size() >= frames)
+            break;
+        std::fprintf(stderr, "melt %s after %zu of %d frames%s\n",
+                     r.status == TIMED_OUT ? "stalled" : "ended", written.size(), frames,
+                     attempt < TRIES ? "; running it again" : "");
+        for (const std::string &f : written)
+            remove(f.c_str());
+    }
+    return r;
+}
+
+// Frames first..last of a host (`prefix`NNNNNN.png, from `host_first` on) equal the
+// player's frame-NNNNNN.png from `player_first` on, pixel for pixel.
+void expectPlayersFrames(const std::string &host, const char *prefix, int host_first,
+                         const std::string &player_dir, int player_first, int count, int step,
+                         const std::string &label)
+{
+    for (int k = 0; k < count; k += step) {
+        PngImage a = readPng(numbered(host, prefix, host_first + k));
+        PngImage b = readPng(numbered(player_dir, "frame-", player_first + k));
+        ASSERT_GT(a.width, 0) << label << " frame " << host_first + k;
+        ASSERT_TRUE(a == b) << label << " frame " << host_first + k;
+    }
+}
+
+// One frei0r module opened in this process, as a host opens it.
+struct Module {
+    void *handle = nullptr;
+    f0r_instance_t (*construct)(unsigned int, unsigned int) = nullptr;
+    void (*destruct)(f0r_instance_t) = nullptr;
+    void (*set_param_value)(f0r_instance_t, f0r_param_t, int) = nullptr;
+    void (*update)(f0r_instance_t, double, const uint32_t *, uint32_t *) = nullptr;
+
+    explicit Module(const std::string &name)
+    {
+        handle = dlopen((std::string(FREI0R_DIR) + "/" + name + ".so").c_str(), RTLD_NOW | RTLD_LOCAL);
+        EXPECT_NE(handle, nullptr) << dlerror();
+        if (!handle)
+            return;
+        construct = reinterpret_cast<decltype(construct)>(dlsym(handle, "f0r_construct"));
+        destruct = reinterpret_cast<decltype(destruct)>(dlsym(handle, "f0r_destruct"));
+        set_param_value = reinterpret_cast<decltype(set_param_value)>(dlsym(handle, "f0r_set_param_value"));
+        update = reinterpret_cast<decltype(update)>(dlsym(handle, "f0r_update"));
+    }
+    ~Module()
+    {
+        if (handle)
+            dlclose(handle);
+    }
+    void number(f0r_instance_t i, int index, double v) { set_param_value(i, &v, index); }
+    void text(f0r_instance_t i, int index, const char *s) { set_param_value(i, &s, index); }
+};
+
+// The RGB of frame pixels (frei0r's R, G, B, A bytes) as a picture.
+PngImage pictureOf(const std::vector<uint32_t> &frame, int w, int h)
+{
+    PngImage p;
+    p.width = w;
+    p.height = h;
+    for (uint32_t v : frame) {
+        Uint8 b[4];
+        memcpy(b, &v, 4);
+        p.pixels.push_back({b[0], b[1], b[2]});
+    }
+    return p;
+}
+
+bool allBlack(const PngImage &p)
+{
+    for (const mirvo_test::Rgb &c : p.pixels)
+        if (c != mirvo_test::Rgb{0, 0, 0})
+            return false;
+    return true;
+}
+
+// MLT's value of a keyframed number "0=A;LAST=B" at position k: linear.
+double keyframed(double a, double b, int last, int k)
+{
+    return a + (b - a) * k / last;
+}
+
+}  // namespace
+
+// A project of two clips one after the other: each clip's effect starts with the clip.
+TEST(Frei0rInEditors, TwoClipsInSequenceInAMeltProjectEachEqualThePlayer)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("melt");
+    std::string mt = mirvo_test::makeTempDir("mltproject");
+    std::string project = mt + "/project.mlt";
+    std::ofstream(project) << R"(<?xml version="1.0" encoding="utf-8"?>
+<mlt>
+  <producer id="wave" in="0" out="59">
+    <property name="mlt_service">frei0r.wavetext</property>
+    <property name="text">HELLO WORLD</property>
+    <property name="amplitude">80</property>
+    <property name="slice_width">3</property>
+  </producer>
+  <producer id="bounce" in="0" out="59">
+    <property name="mlt_service">frei0r.bouncetext</property>
+    <property name="text">JUMP AROUND</property>
+    <property name="height">150</property>
+  </producer>
+  <playlist id="clips">
+    <entry producer="wave" in="0" out="59"/>
+    <entry producer="bounce" in="0" out="59"/>
+  </playlist>
+</mlt>
+)";
+    mirvo_test::ProgramResult r = melt({project}, mt, 120, 640, 480);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string wave = mirvo_test::makeTempDir("plwave"), bounce = mirvo_test::makeTempDir("plbounce");
+    ASSERT_EQ(player({"--exact-text", "wavetext", "HELLO WORLD", "amplitude=80", "slice_width=3"}, 60, wave).status, 0);
+    ASSERT_EQ(player({"--exact-text", "bouncetext", "JUMP AROUND", "height=150"}, 60, bounce).status, 0);
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", 1, wave, 1, 60, 3, "first clip"));
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", 61, bounce, 1, 60, 3, "second clip"));
+}
+
+// Keyframed numbers move the effect frame by frame without starting it again: melt's
+// frames equal the module's in this process with MLT's interpolated value set before
+// each frame, and are not the frames of the unanimated value.
+TEST(Frei0rInEditors, KeyframedAmplitudeAndHeightAnimateInMelt)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("melt");
+    const int W = 320, H = 240, LAST = 149;
+    struct Case {
+        const char *module, *text, *animated;
+        int index;       // the animated parameter's
+        double from, to;
+    };
+    for (const Case &c : {Case{"wavetext", "HELLO WORLD", "amplitude", 5, 50, 150},
+                          Case{"bouncetext", "JUMP AROUND AGAIN", "height", 6, 60, 200}}) {
+        std::string mt = mirvo_test::makeTempDir("mltkeys");
+        char keys[80];
+        snprintf(keys, sizeof keys, "%s=0=%g;%d=%g", c.animated, c.from, LAST, c.to);
+        mirvo_test::ProgramResult r = melt({std::string("frei0r.") + c.module,
+                                            std::string("text=") + c.text, keys,
+                                            "out=" + std::to_string(LAST)},
+                                           mt, LAST + 1, W, H);
+        ASSERT_EQ(r.status, 0) << r.err;
+
+        Module m(c.module);
+        ASSERT_NE(m.update, nullptr);
+        f0r_instance_t animated = m.construct(W, H), fixed = m.construct(W, H);
+        const std::string font = std::string(PLAYER_SOURCE_DIR) + "/../GFX/font.pcx";
+        for (f0r_instance_t i : {animated, fixed}) {
+            m.text(i, 0, c.text);
+            m.text(i, 1, font.c_str());
+            m.number(i, c.index, c.from);
+        }
+        std::vector<uint32_t> frame((size_t)W * H), plain((size_t)W * H);
+        int differ = 0;
+        for (int k = 0; k <= LAST; ++k) {
+            m.number(animated, c.index, keyframed(c.from, c.to, LAST, k));
+            m.update(animated, k / 25.0, nullptr, frame.data());
+            m.update(fixed, k / 25.0, nullptr, plain.data());
+            if (k % 10 != 9)
+                continue;
+            PngImage got = readPng(numbered(mt, "f", k + 1));
+            ASSERT_TRUE(got == pictureOf(frame, W, H)) << c.module << " frame " << k + 1;
+            if (k > 40) {
+                EXPECT_FALSE(allBlack(got)) << c.module << " frame " << k + 1;
+                differ += !(got == pictureOf(plain, W, H));
+            }
+        }
+        EXPECT_GT(differ, 5) << c.module << ": the keyframes changed nothing";
+        m.destruct(animated);
+        m.destruct(fixed);
+    }
+}
+
+// A keyframed colour: each frame's fill (the rectangle shrinking to the centre covers the
+// centre every frame) has the red of its position.
+TEST(Frei0rInEditors, KeyframedColourAnimatesInMelt)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("melt");
+    std::string mt = mirvo_test::makeTempDir("mltred");
+    ASSERT_EQ(melt({"color:black", "out=29", "-filter", "frei0r.boxflood", "direction=0", "rate=2",
+                    "red=0=0;29=255", "green=40", "blue=0"},
+                   mt, 30, 320, 240)
+                  .status,
+              0);
+    for (int k = 1; k <= 30; ++k) {
+        PngImage p = readPng(numbered(mt, "f", k));
+        ASSERT_EQ(p.width, 320) << "frame " << k;
+        const int red = (int)std::floor(keyframed(0, 255, 29, k - 1) + 0.5);
+        EXPECT_EQ(p.at(160, 120), (mirvo_test::Rgb{(uint8_t)red, 40, 0})) << "frame " << k;
+    }
+}
+
+// melt with no size and no -profile detects its profile first (720 x 576), with an
+// instance of its own that it never frees; the render's instance still draws.
+TEST(Frei0rInEditors, MeltWithItsOwnProfileDrawsThePlayersFrames)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("melt");
+    std::string mt = mirvo_test::makeTempDir("mltprofile"), pl = mirvo_test::makeTempDir("plprofile");
+    mirvo_test::ProgramResult r =
+        melt({"frei0r.wavetext", "text=HELLO", "amplitude=80", "slice_width=3", "out=59"}, mt, 60);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(readPng(numbered(mt, "f", 1)).width, 720);
+    ASSERT_EQ(player({"--exact-text", "-W", "720", "-H", "576", "wavetext", "HELLO", "amplitude=80",
+                      "slice_width=3"},
+                     60, pl)
+                  .status,
+              0);
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", 20, pl, 20, 40, 5, "720x576"));
+}
+
+namespace {
+
+struct Cycles {
+    long rss_start = -1, rss_end = -1, maps_start = -1, maps_end = -1;
+    std::string err;
+    int status = -1;
+};
+
+// Runs frei0r_cycles.py: RSS and mapped files after `warmup` cycles and after `cycles`.
+Cycles runCycles(const char *service, int cycles, int warmup)
+{
+    mirvo_test::ProgramResult r = mirvo_test::runProgram(
+        {"/usr/bin/python3", FREI0R_CYCLES_SCRIPT, service, std::to_string(cycles),
+         std::to_string(warmup)},
+        PLAYER_SOURCE_DIR, HOST_ENV);
+    Cycles c;
+    c.status = r.status;
+    c.err = r.err;
+    std::istringstream lines(r.out);
+    long cycle = 0;
+    lines >> cycle >> c.rss_start >> c.maps_start >> cycle >> c.rss_end >> c.maps_end;
+    std::fprintf(stderr, "%s: after %d cycles RSS %ld kB, %ld mappings; after %d: %ld kB, %ld\n",
+                 service, warmup, c.rss_start, c.maps_start, cycles, c.rss_end, c.maps_end);
+    return c;
+}
+
+bool mltPython()
+{
+    return access("/usr/bin/python3", X_OK) == 0 &&
+           mirvo_test::runProgram({"/usr/bin/python3", "-c", "import mlt7"}, "/").status == 0;
+}
+
+}  // namespace
+
+// An effect added to a clip, drawn and removed 1,000 times in one process: memory and
+// mapped files stay flat. A module that stayed loaded or kept an instance each time
+// would grow by its instance (over 100 kB: a frame's worth of state and the font) or by
+// its mappings every cycle.
+TEST(Frei0rInEditors, AThousandAddAndRemoveCyclesThroughMltsPythonBindingsStayFlat)
+{
+    SKIP_UNDER_SANITIZERS();
+    if (!mltPython())
+        GTEST_SKIP() << "python3-mlt is not installed";
+    Cycles c = runCycles("boxflood", 1000, 100);
+    ASSERT_EQ(c.status, 0) << c.err;
+    EXPECT_EQ(c.err.find("boxflood:"), std::string::npos) << c.err;
+    ASSERT_GT(c.rss_start, 0);
+    EXPECT_LT(c.rss_end - c.rss_start, 8 * 1024) << "kB over 900 cycles";
+    EXPECT_LE(c.maps_end - c.maps_start, 2) << "mappings over 900 cycles";
+}
+
+// MLT 7.12 never destroys a frei0r source's instance (it keeps them for the process), so
+// a source's memory grows with MLT; its mapped files must not, and each new source starts.
+TEST(Frei0rInEditors, SourcesMadeAgainAndAgainThroughMltsPythonBindingsAllStart)
+{
+    SKIP_UNDER_SANITIZERS();
+    if (!mltPython())
+        GTEST_SKIP() << "python3-mlt is not installed";
+    for (const char *source : {"wavetext", "bouncetext"}) {
+        Cycles c = runCycles(source, 200, 20);
+        ASSERT_EQ(c.status, 0) << c.err;
+        EXPECT_EQ(c.err.find(std::string(source) + ":"), std::string::npos) << c.err;
+        EXPECT_LE(c.maps_end - c.maps_start, 2) << source << ": mappings over 180 cycles";
+    }
+}
+
+// Two wavetext sources side by side in one ffmpeg graph: each half is that source's own
+// player frames.
+TEST(Frei0rInEditors, TwoInstancesInOneFfmpegGraphEachEqualThePlayer)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("ffmpeg");
+    std::string ff = mirvo_test::makeTempDir("fftwo"), a = mirvo_test::makeTempDir("pla"),
+                b = mirvo_test::makeTempDir("plb");
+    const std::string left = "frei0r_src=size=320x240:framerate=50:filter_name=wavetext:"
+                             "filter_params=HELLO|||16|32|40|1",
+                      right = "frei0r_src=size=320x240:framerate=50:filter_name=wavetext:"
+                              "filter_params=WORLD|||16|32|90|4";
+    mirvo_test::ProgramResult r = mirvo_test::runProgram(
+        {findProgram("ffmpeg"), "-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i", left,
+         "-f", "lavfi", "-i", right, "-filter_complex", "[0][1]hstack", "-frames:v", "60",
+         "-pix_fmt", "rgb24", ff + "/f%06d.png"},
+        PLAYER_SOURCE_DIR, HOST_ENV);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(player({"--exact-text", "-W", "320", "-H", "240", "wavetext", "HELLO", "amplitude=40",
+                      "slice_width=1"},
+                     60, a)
+                  .status,
+              0);
+    ASSERT_EQ(player({"--exact-text", "-W", "320", "-H", "240", "wavetext", "WORLD", "amplitude=90",
+                      "slice_width=4"},
+                     60, b)
+                  .status,
+              0);
+    for (int k = 20; k <= 60; k += 8) {
+        PngImage both = readPng(numbered(ff, "f", k)), pa = readPng(numbered(a, "frame-", k)),
+                 pb = readPng(numbered(b, "frame-", k));
+        ASSERT_EQ(both.width, 640);
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) {
+                ASSERT_EQ(both.at(x, y), pa.at(x, y)) << "left, frame " << k << " at " << x << "," << y;
+                ASSERT_EQ(both.at(320 + x, y), pb.at(x, y)) << "right, frame " << k << " at " << x << "," << y;
+            }
+    }
+}
+
+// ffmpeg writes raw video to its standard output while a module cannot start (its text
+// strip would be wider than SDL allows): the stream holds exactly the frames, black and
+// opaque, and the reason is one line on stderr.
+TEST(Frei0rInEditors, FailingEffectLeavesAVideoStreamOnStdoutWhole)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("ffmpeg");
+    const int W = 16380, H = 4, FRAMES = 3;
+    mirvo_test::ProgramResult r = mirvo_test::runProgram(
+        {findProgram("ffmpeg"), "-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
+         "frei0r_src=size=" + std::to_string(W) + "x" + std::to_string(H) +
+             ":framerate=25:filter_name=wavetext:filter_params=HELLO",
+         "-frames:v", std::to_string(FRAMES), "-pix_fmt", "rgba", "-f", "rawvideo", "-"},
+        PLAYER_SOURCE_DIR, HOST_ENV);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.out.size(), (size_t)W * H * 4 * FRAMES);
+    for (size_t i = 0; i < r.out.size(); i += 4)
+        ASSERT_EQ(r.out.compare(i, 4, std::string("\0\0\0\xff", 4)), 0) << "byte " << i;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find("wavetext: cannot start: the text strip would be 16396 pixels wide"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("16,383"), std::string::npos) << r.err;
+}
+
+// A font path as long as a file name can be, with an escape sequence in it, is repeated
+// in the message cut short and with its control bytes written out.
+TEST(Frei0rInEditors, FontPathInAMessageIsCutAndEscaped)
+{
+    Module m("bouncetext");
+    ASSERT_NE(m.update, nullptr);
+    f0r_instance_t inst = m.construct(32, 32);
+    std::string font = "/nonexistent/\x1b[2J" + std::string(100000, 'x') + ".pcx";
+    m.text(inst, 1, font.c_str());
+    std::vector<uint32_t> frame(32 * 32);
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    m.update(inst, 0, nullptr, frame.data());
+    std::string out = ::testing::internal::GetCapturedStdout();
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err.substr(0, 300);
+    EXPECT_LT(err.size(), 2000u);
+    EXPECT_EQ(err.find('\x1b'), std::string::npos);
+    EXPECT_NE(err.find("/nonexistent/\\x1b[2Jxxx"), std::string::npos) << err.substr(0, 300);
+    EXPECT_NE(err.find("..."), std::string::npos);
+    m.destruct(inst);
+}
