@@ -7,6 +7,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "camera_fixture.h"
 #include "stderr_capture.h"
