@@ -37,7 +37,8 @@ struct ReadFailure {
 }
 
 ReadFailure tooLarge(const char* reader, std::size_t max_size) {
-  return ReadFailure{std::string(reader) + ": File is larger than the largest picture it may hold (" +
+  return ReadFailure{std::string(reader) +
+                     ": File is larger than the largest picture it may hold (" +
                      std::to_string(max_size) + " bytes)"};
 }
 
@@ -387,8 +388,7 @@ void KR_Image::checkSize(long width, long height, const char* reader) const {
                       " per side or " + std::to_string(pixel_limit) + " pixels"};
 }
 
-KR_Image::Raster KR_Image::newRaster(int width, int height, const char* reader,
-                                     bool opaque_black) {
+KR_Image::Raster KR_Image::newRaster(int width, int height, const char* reader, bool opaque_black) {
   Raster raster(allocatePixels(std::size_t(width) * std::size_t(height), opaque_black));
   if (raster == nullptr) {
     replaceRaster(nullptr, width, height);

@@ -138,10 +138,10 @@ class KR_Vector3D {
   scalar getRadsBetween(const KR_Vector3D& v) const { return scalar(std::acos(cosineWith(v))); }
   // True when the two are at right angles: |cos angle| at most 0.000001.
   bool orthogonal(const KR_Vector3D& v) const {
-    const double dot = double(data[0]) * v.data[0] + double(data[1]) * v.data[1] +
-                       double(data[2]) * v.data[2];
-    return std::fabs(dot) <= 0.000001 * norm(data[0], data[1], data[2]) *
-                                 norm(v.data[0], v.data[1], v.data[2]);
+    const double dot =
+        double(data[0]) * v.data[0] + double(data[1]) * v.data[1] + double(data[2]) * v.data[2];
+    return std::fabs(dot) <=
+           0.000001 * norm(data[0], data[1], data[2]) * norm(v.data[0], v.data[1], v.data[2]);
   }
 
   // Writes "(x, y, z)" and a newline to standard output.
@@ -152,8 +152,8 @@ class KR_Vector3D {
   // Cosine of the angle between the two in double, clamped to [-1, 1] (rounding can overstep
   // it); NaN when one has length 0.
   double cosineWith(const KR_Vector3D& v) const {
-    const double dot = double(data[0]) * v.data[0] + double(data[1]) * v.data[1] +
-                       double(data[2]) * v.data[2];
+    const double dot =
+        double(data[0]) * v.data[0] + double(data[1]) * v.data[1] + double(data[2]) * v.data[2];
     const double q =
         dot / (norm(data[0], data[1], data[2]) * norm(v.data[0], v.data[1], v.data[2]));
     if (q > 1.0) return 1.0;

@@ -19,10 +19,10 @@ namespace {
 // points up, however steep the quad, and a flat quad gives exactly (0, 1, 0). Edges of no
 // length (resolution 0) give (0, 1, 0) too.
 KR_Vector3D faceNormal(const KR_Quad& q) {
-  const KR_Point3D& p0 = q.vertices[0]->point;  // (k + 1, l + 1)
-  const KR_Point3D& p1 = q.vertices[1]->point;  // (k, l + 1)
-  const KR_Point3D& p2 = q.vertices[2]->point;  // (k, l)
-  const KR_Point3D& p3 = q.vertices[3]->point;  // (k + 1, l)
+  const KR_Point3D& p0 = q.vertices[0]->point;           // (k + 1, l + 1)
+  const KR_Point3D& p1 = q.vertices[1]->point;           // (k, l + 1)
+  const KR_Point3D& p2 = q.vertices[2]->point;           // (k, l)
+  const KR_Point3D& p3 = q.vertices[3]->point;           // (k + 1, l)
   const KR_Vector3D a = ((p1 - p2) + (p0 - p3)) * 0.5f;  // along the columns
   const KR_Vector3D b = ((p3 - p2) + (p0 - p1)) * 0.5f;  // along the rows
   KR_Vector3D n(a.data[1] * b.data[2] - a.data[2] * b.data[1],

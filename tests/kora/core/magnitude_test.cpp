@@ -7,6 +7,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "camera_fixture.h"
 #include "stderr_capture.h"
@@ -36,8 +37,7 @@ TEST(MagnitudeAngle, HugeAndUnitVectorOfTheSameDirectionAreZeroDegreesApart) {
 
 TEST(MagnitudeAngle, TinyVectorsGiveTheirAngle) {
   // The float squares of 1e-25 underflow to 0: the angle came out NaN.
-  EXPECT_NEAR(KR_Vector3D(1e-25f, 0, 0).getDegreesBetween(KR_Vector3D(0, 1e-25f, 0)), 90.0f,
-              1e-4f);
+  EXPECT_NEAR(KR_Vector3D(1e-25f, 0, 0).getDegreesBetween(KR_Vector3D(0, 1e-25f, 0)), 90.0f, 1e-4f);
   EXPECT_NEAR(KR_Vector3D(3e-25f, 4e-25f, 0).length(), 5e-25f, 1e-30f);
 }
 
@@ -79,8 +79,10 @@ TEST(CrossProductParallelTest, VectorsParallelWithinFloatRoundingAreRefused) {
                         float(a.data[1] * k * (1 + wobble(random))),
                         float(a.data[2] * k * (1 + wobble(random))));
     KR_Vector3D c = a;
-    if (c.crossProduct(b)) ++accepted;
-    else EXPECT_TRUE(c.data[0] == a.data[0] && c.data[1] == a.data[1] && c.data[2] == a.data[2]);
+    if (c.crossProduct(b))
+      ++accepted;
+    else
+      EXPECT_TRUE(c.data[0] == a.data[0] && c.data[1] == a.data[1] && c.data[2] == a.data[2]);
   }
   EXPECT_EQ(accepted, 0);
 }
@@ -112,7 +114,7 @@ TEST(CrossProductParallelTest, HugeAndTinyPerpendicularVectorsAreNotParallel) {
   EXPECT_GT(a.data[2], 0.0f);
   KR_Vector3D b(1e20f, 0, 0);
   EXPECT_FALSE(b.crossProduct(KR_Vector3D(1, 0, 0)));  // same direction, any lengths
-  KR_Vector3D zero;  // a zero vector is parallel to everything
+  KR_Vector3D zero;                                    // a zero vector is parallel to everything
   EXPECT_FALSE(zero.crossProduct(KR_Vector3D(1, 2, 3)));
 }
 
@@ -142,8 +144,9 @@ TEST(MagnitudeSphere, DirectionWhoseSquareUnderflowsIsAMiss) {
   EXPECT_EQ(KR_Ray3D(KR_Point3D(0, 0, -5), KR_Vector3D(0, 0, 0)).sphere_intersection(KR_Matrix3D()),
             0.0f);
   // An ordinary direction still hits.
-  EXPECT_FLOAT_EQ(KR_Ray3D(KR_Point3D(0, 0, -5), KR_Vector3D(0, 0, 1)).sphere_intersection(KR_Matrix3D()),
-                  4.0f);
+  EXPECT_FLOAT_EQ(
+      KR_Ray3D(KR_Point3D(0, 0, -5), KR_Vector3D(0, 0, 1)).sphere_intersection(KR_Matrix3D()),
+      4.0f);
 }
 
 // ---- the camera -------------------------------------------------------------------------------

@@ -34,7 +34,8 @@ class StderrCapture {
     ::close(saved);
     std::rewind(file);
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+      text.append(buffer, n);
     std::fclose(file);
     file = nullptr;
     return text;

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include <csignal>
 #include <sys/stat.h>
+#include <csignal>
 
 #include "KR_ImageLimits.h"
 #include "image_files.h"
@@ -51,7 +51,6 @@ class HostileFiles : public ::testing::Test {
   }
   void TearDown() override { KORA::setImagePixelLimit(KR_Image::MAX_PIXELS); }
 };
-
 
 // ---- headers that claim more than the file holds ----------------------------------------------
 
@@ -111,7 +110,9 @@ TEST_F(HostileFiles, RegularFileOverTheLimitFailsWithoutBeingRead) {
   file.resize(17465, 0);  // one byte over the largest BMP
   KR_Image image(1, 1);
   EXPECT_FALSE(load(image, dir.write("long.bmp", file)));
-  EXPECT_EQ(err, "KR_Image::loadBMP: File is larger than the largest picture it may hold (17464 bytes)\n");
+  EXPECT_EQ(
+      err,
+      "KR_Image::loadBMP: File is larger than the largest picture it may hold (17464 bytes)\n");
   file.resize(17464);  // at the limit: read and decoded (64 x 64 fits in 4096 pixels)
   EXPECT_TRUE(load(image, dir.write("limit.bmp", file))) << err;
   EXPECT_EQ(image.columns, 64);
@@ -172,7 +173,9 @@ TEST_F(HostileFiles, EndlessPipeStopsAtTheSizeLimitsWhateverTheHeaderClaims) {
   KR_Image image(1, 1);
   EXPECT_FALSE(load(image, fifo));
   feeder.join();
-  EXPECT_EQ(err, "KR_Image::loadBMP: File is larger than the largest picture it may hold (17464 bytes)\n");
+  EXPECT_EQ(
+      err,
+      "KR_Image::loadBMP: File is larger than the largest picture it may hold (17464 bytes)\n");
 }
 
 }  // namespace
