@@ -44,7 +44,9 @@ for name in boxflood wavetext-b8; do
   fi
   pixels "$work/debian12/$name" >"$work/$name.12"
   pixels "$work/debian13/$name" >"$work/$name.13"
-  first=$(paste -d' ' "$work/$name.12" "$work/$name.13" | awk '$1 != $2 { print NR; exit }')
+  # (awk reads both files itself: a pipe that it leaves early would fail under pipefail)
+  first=$(awk 'NR == FNR { a[FNR] = $0; next } a[FNR] != $0 { print FNR; exit }' \
+    "$work/$name.12" "$work/$name.13")
   n12=$(wc -l <"$work/$name.12") n13=$(wc -l <"$work/$name.13")
   if [ -n "$first" ] || [ "$n12" -ne "$n13" ]; then
     echo "ci-trixie: $name: Debian 13 draws other frames than Debian 12 (first: frame ${first:-$((n12 < n13 ? n12 + 1 : n13 + 1))}; $n12 and $n13 frames)" >&2
