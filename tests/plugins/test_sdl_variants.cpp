@@ -3,12 +3,13 @@
 // SDL 1.2 keeps the clipped x and y, sdl12-compat writes (0, 0, 0, 0)) and the palette of
 // a new 8-bit surface (classic: all black; sdl12-compat: all white). This program stands
 // in for SDL's SDL_FillRect and SDL_CreateRGBSurface (it exports its own, which the
-// modules then call) and can make them behave as sdl12-compat does; the frames must not
-// change, and Debian 12's (classic SDL's) frames are the reference.
+// modules then call) and makes them behave as the one or the other does, whichever SDL it
+// runs on; the frames must not change, and Debian 12's (classic SDL's) are the reference.
 #include "effect_harness.h"
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -16,14 +17,31 @@ using namespace fx_test;
 
 namespace {
 
-bool compat = false;      // behave as sdl12-compat
+enum class Behaviour { native, classic, compat };
+Behaviour behaviour = Behaviour::native;
 long fill_calls = 0;      // calls that reached the stand-in
-long new_paletted = 0;    // 8-bit surfaces made while `compat`
+long new_paletted = 0;    // 8-bit surfaces made while acting as sdl12-compat
 
-struct CompatMode {
-    CompatMode() { compat = true; }
-    ~CompatMode() { compat = false; }
+// Acts as classic SDL 1.2 or as sdl12-compat while it lives.
+struct ActAs {
+    explicit ActAs(Behaviour b) { behaviour = b; }
+    ~ActAs() { behaviour = Behaviour::native; }
 };
+struct CompatMode : ActAs {
+    CompatMode() : ActAs(Behaviour::compat) {}
+};
+struct ClassicMode : ActAs {
+    ClassicMode() : ActAs(Behaviour::classic) {}
+};
+
+// Classic SDL 1.2's write-back: the rectangle cut to the surface, an empty one keeping
+// its cut x and y.
+SDL_Rect classicClip(const SDL_Rect &r, const SDL_Surface *s)
+{
+    const int x0 = std::max<int>(r.x, 0), x1 = std::min<int>(r.x + r.w, s->w);
+    const int y0 = std::max<int>(r.y, 0), y1 = std::min<int>(r.y + r.h, s->h);
+    return SDL_Rect{(Sint16)x0, (Sint16)y0, (Uint16)std::max(x1 - x0, 0), (Uint16)std::max(y1 - y0, 0)};
+}
 
 }  // namespace
 
@@ -32,9 +50,15 @@ extern "C" int SDL_FillRect(SDL_Surface *dst, SDL_Rect *dstrect, Uint32 color)
     using fill_fn = int (*)(SDL_Surface *, SDL_Rect *, Uint32);
     static const fill_fn real = reinterpret_cast<fill_fn>(dlsym(RTLD_NEXT, "SDL_FillRect"));
     ++fill_calls;
+    const SDL_Rect given = dstrect ? *dstrect : SDL_Rect{0, 0, 0, 0};
     const int result = real(dst, dstrect, color);
-    if (compat && dstrect && (dstrect->w == 0 || dstrect->h == 0))
-        *dstrect = SDL_Rect{0, 0, 0, 0};
+    if (dstrect && behaviour == Behaviour::classic)
+        *dstrect = classicClip(given, dst);
+    if (dstrect && behaviour == Behaviour::compat) {
+        *dstrect = classicClip(given, dst);
+        if (dstrect->w == 0 || dstrect->h == 0)
+            *dstrect = SDL_Rect{0, 0, 0, 0};
+    }
     return result;
 }
 
@@ -45,10 +69,11 @@ extern "C" SDL_Surface *SDL_CreateRGBSurface(Uint32 flags, int width, int height
     static const create_fn real =
         reinterpret_cast<create_fn>(dlsym(RTLD_NEXT, "SDL_CreateRGBSurface"));
     SDL_Surface *s = real(flags, width, height, depth, Rmask, Gmask, Bmask, Amask);
-    if (compat && s && s->format->palette) {
-        ++new_paletted;
+    if (behaviour != Behaviour::native && s && s->format->palette) {
+        const Uint8 v = behaviour == Behaviour::compat ? 255 : 0;
+        new_paletted += behaviour == Behaviour::compat;
         for (int i = 0; i < s->format->palette->ncolors; ++i)
-            s->format->palette->colors[i] = SDL_Color{255, 255, 255, 0};
+            s->format->palette->colors[i] = SDL_Color{v, v, v, 0};
     }
     return s;
 }
@@ -107,22 +132,31 @@ std::vector<std::vector<Uint8>> wavetextFrames8(const std::string &font, int fra
 
 }  // namespace
 
-TEST(SdlVariants, StandInsActLikeSdl12CompatAndReachTheModules)
+TEST(SdlVariants, StandInsActAsEitherSdlAndReachTheModules)
 {
     SurfacePtr s = makeTarget(16, 16);
-    SDL_Rect empty{5, 6, 0, 3};
-    SDL_FillRect(s.get(), &empty, 0);
-    EXPECT_EQ(empty.x, 5);  // classic SDL 1.2
+    {
+        ClassicMode on;
+        SDL_Rect empty{5, 6, 0, 3}, across{-4, 10, 30, 30};
+        SDL_FillRect(s.get(), &empty, 0);
+        SDL_FillRect(s.get(), &across, 0);
+        EXPECT_EQ(empty.x, 5);
+        EXPECT_EQ(empty.y, 6);
+        EXPECT_EQ(across.x, 0);
+        EXPECT_EQ(across.w, 16);
+        EXPECT_EQ(across.h, 6);
+        SurfacePtr p(SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 4, 8, 0, 0, 0, 0));
+        EXPECT_EQ(p->format->palette->colors[0].r, 0);
+    }
     {
         CompatMode on;
+        SDL_Rect empty{5, 6, 0, 3};
         SDL_FillRect(s.get(), &empty, 0);
         EXPECT_EQ(empty.x, 0);
         EXPECT_EQ(empty.y, 0);
         SurfacePtr p(SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 4, 8, 0, 0, 0, 0));
         EXPECT_EQ(p->format->palette->colors[0].r, 255);
     }
-    SurfacePtr p(SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 4, 8, 0, 0, 0, 0));
-    EXPECT_EQ(p->format->palette->colors[0].r, 0);
     fill_calls = 0;
     boxfloodFrames({"0", "2", "255", "0", "0"});
     EXPECT_GT(fill_calls, 100);  // the module's fills go through the stand-in
@@ -134,8 +168,11 @@ TEST(SdlVariants, StandInsActLikeSdl12CompatAndReachTheModules)
 TEST(SdlVariants, BoxfloodGrowsFromTheCentreUnderBothFillWriteBacks)
 {
     for (const char *rate : {"4", "2", "6"}) {
-        std::vector<SurfacePtr> classic = boxfloodFrames({"1", rate, "255", "0", "0"});
-        std::vector<SurfacePtr> other;
+        std::vector<SurfacePtr> classic, other;
+        {
+            ClassicMode on;
+            classic = boxfloodFrames({"1", rate, "255", "0", "0"});
+        }
         {
             CompatMode on;
             other = boxfloodFrames({"1", rate, "255", "0", "0"});
@@ -160,9 +197,12 @@ TEST(SdlVariants, BoxfloodGrowsFromTheCentreUnderBothFillWriteBacks)
 TEST(SdlVariants, WavetextBandAt8BitsIsBlackWhateverANewPaletteHolds)
 {
     std::string font = makeFont(16, 32, 16, true);
-    std::vector<std::vector<Uint8>> classic = wavetextFrames8(font, 70);
+    std::vector<std::vector<Uint8>> classic, other;
+    {
+        ClassicMode on;
+        classic = wavetextFrames8(font, 70);
+    }
     new_paletted = 0;
-    std::vector<std::vector<Uint8>> other;
     {
         CompatMode on;
         other = wavetextFrames8(font, 70);
