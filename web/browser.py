@@ -7,6 +7,8 @@ nothing but Python's standard library (the websocket framing is written out here
       OUT/NAME/frame-NNNNNN.png (WORDS as on mirvo-play's command line)
   browser.py SITE rate SECONDS [WORDS]
       frames the page's main loop draws per second of its own clock over SECONDS
+  browser.py SITE cost FRAMES WORDS
+      milliseconds the page spends on one frame (drawn and put on the canvas), stepped
   browser.py SITE screenshot OUT.png [WORDS]
       a picture of the whole page after two seconds of play
 
@@ -242,6 +244,16 @@ def rate(site, seconds, words):
         server.shutdown()
 
 
+def cost(site, count, words):
+    server, page = open_page(site, paused=True)
+    try:
+        page.evaluate(f"mirvo.cost({json.dumps(words.split())}, 50)")  # compiled and warm
+        return page.evaluate(f"mirvo.cost({json.dumps(words.split())}, {count})")
+    finally:
+        page.close()
+        server.shutdown()
+
+
 def screenshot(site, out, words):
     server, page = open_page(site, words)
     try:
@@ -267,6 +279,8 @@ def main(argv):
             frames(site, rest[0], int(rest[1]), exact, jobs)
         elif what == "rate" and rest:
             print(f"{rate(site, float(rest[0]), ' '.join(rest[1:]) or None):.2f}")
+        elif what == "cost" and len(rest) >= 2:
+            print(f"{cost(site, int(rest[0]), ' '.join(rest[1:])):.3f}")
         elif what == "screenshot" and rest:
             screenshot(site, rest[0], " ".join(rest[1:]) or None)
         else:

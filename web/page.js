@@ -17,12 +17,14 @@
   const drawn = { count: 0, times: [] };
   let stepping = false;
 
+  let image = null;
   function present(pixels, width, height) {
-    if (canvas.width !== width || canvas.height !== height) {
+    if (!image || image.width !== width || image.height !== height) {
       canvas.width = width;
       canvas.height = height;
+      image = context.createImageData(width, height);
     }
-    const image = new ImageData(new Uint8ClampedArray(pixels), width, height);
+    image.data.set(pixels);
     context.putImageData(image, 0, 0);
     if (!stepping) {
       drawn.count++;
@@ -239,6 +241,19 @@
         const c0 = drawn.count, t0 = performance.now();
         await new Promise(r => setTimeout(r, ms));
         return (drawn.count - c0) * 1000 / (performance.now() - t0);
+      },
+      // Milliseconds one frame costs the page (drawing and putting it on the canvas), over
+      // `frames` stepped frames of `words`.
+      cost(words, frames) {
+        setPaused(true);
+        if (!play(words, false)) throw new Error(call('web_error', 'string', [], []));
+        stepping = true;
+        const t0 = performance.now();
+        for (let i = 0; i < frames; i++) call('web_frame', null, [], []);
+        const ms = (performance.now() - t0) / frames;
+        stepping = false;
+        setPaused(false);
+        return ms;
       },
       play: play,
       setParam: setParam,

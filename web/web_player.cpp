@@ -328,6 +328,15 @@ const uint8_t *rgba()
     the.rgba.resize(size_t(w) * size_t(h) * 4);
     uint8_t *out = the.rgba.data();
     const SDL_PixelFormat *f = screen->format;
+    // An 8-bit screen goes through its palette, looked up once per frame.
+    uint8_t palette[256][4] = {};
+    if (f->BytesPerPixel == 1 && f->palette)
+        for (int i = 0; i < f->palette->ncolors && i < 256; ++i) {
+            palette[i][0] = f->palette->colors[i].r;
+            palette[i][1] = f->palette->colors[i].g;
+            palette[i][2] = f->palette->colors[i].b;
+            palette[i][3] = 255;
+        }
     for (int y = 0; y < h; ++y) {
         const uint8_t *row = static_cast<const uint8_t *>(screen->pixels) + y * screen->pitch;
         if (f->BytesPerPixel == 4 && f->Rmask == 0xff0000 && f->Gmask == 0xff00 && f->Bmask == 0xff) {
@@ -339,6 +348,11 @@ const uint8_t *rgba()
                 out[2] = uint8_t(p);
                 out[3] = 255;
             }
+            continue;
+        }
+        if (f->BytesPerPixel == 1) {
+            for (int x = 0; x < w; ++x, out += 4)
+                memcpy(out, &palette[row[x]], 4);
             continue;
         }
         for (int x = 0; x < w; ++x, out += 4) {
