@@ -10,7 +10,7 @@ nothing but Python's standard library (the websocket framing is written out here
   browser.py SITE cost FRAMES WORDS
       milliseconds the page spends on one frame (drawn and put on the canvas), stepped
   browser.py SITE screenshot OUT.png [WORDS]
-      a picture of the whole page after two seconds of play
+      a picture of the page (1280 x 720) after four seconds of play
 
 SITE is the folder tools/web.sh built (index.html, page.js, mirvo-web.js, mirvo-web.wasm);
 it is served on 127.0.0.1 at a free port for the run. Exit status 0, or 1 with a message.
@@ -38,7 +38,7 @@ CHROMIUM_FLAGS = [
     # A page in a background tab would be throttled; this one must keep its 50 frames.
     "--disable-background-timer-throttling", "--disable-renderer-backgrounding",
     "--disable-backgrounding-occluded-windows",
-    "--remote-debugging-port=0", "--remote-allow-origins=*", "--window-size=900,760",
+    "--remote-debugging-port=0", "--remote-allow-origins=*", "--window-size=1280,720",
 ]
 START_SECONDS = 60
 
@@ -254,10 +254,10 @@ def cost(site, count, words):
         server.shutdown()
 
 
-def screenshot(site, out, words):
+def screenshot(site, out, words, seconds=4):
     server, page = open_page(site, words)
     try:
-        time.sleep(2)
+        time.sleep(seconds)
         shot = page.command("Page.captureScreenshot", format="png")
         with open(out, "wb") as f:
             f.write(base64.b64decode(shot["data"]))

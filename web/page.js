@@ -110,6 +110,12 @@
       input.dataset.param = p.name;
       input.addEventListener('change', () => setParam(entryIndex, p.name, input.value));
       label.append(input);
+      if (input.type === 'range') {
+        const shown = document.createElement('output');
+        shown.textContent = input.value;
+        input.addEventListener('input', () => { shown.textContent = input.value; });
+        label.append(shown);
+      }
       return label;
     }
 
