@@ -27,20 +27,36 @@ namespace {
 
 uint32_t page_clock_ms = 0;
 
-// The five entry points of an effect linked into this program.
+// The entry points of an effect linked into this program. Effects that serve instances
+// (mirvo_effect.h declares NAME_LTX_make_instance; the build then defines
+// MIRVO_WEB_INSTANCES) are played as one instance each, and a changed number reaches the
+// running instance through its parameter entry point; otherwise the module's one default
+// effect is played through the five entry points and starts again with a changed value.
 struct linked_effect {
     const char *name;
     mirvo_init_effect_fn init;
     mirvo_draw_effect_fn draw;
     mirvo_free_effect_fn free;
+#ifdef MIRVO_WEB_INSTANCES
+    mirvo_make_instance_fn make_instance;
+    mirvo_draw_instance_fn draw_instance;
+    mirvo_set_instance_parameter_fn set_instance_parameter;
+    mirvo_free_instance_fn free_instance;
+#endif
 };
 
-const linked_effect LINKED[] = {
-    {"boxflood", boxflood_LTX_init_effect, boxflood_LTX_draw_effect, boxflood_LTX_free_effect},
-    {"wavetext", wavetext_LTX_init_effect, wavetext_LTX_draw_effect, wavetext_LTX_free_effect},
-    {"bouncetext", bouncetext_LTX_init_effect, bouncetext_LTX_draw_effect,
-     bouncetext_LTX_free_effect},
-};
+#ifdef MIRVO_WEB_INSTANCES
+#define MIRVO_WEB_LINKED(module)                                                             \
+    {#module, module##_LTX_init_effect, module##_LTX_draw_effect, module##_LTX_free_effect,  \
+     module##_LTX_make_instance, module##_LTX_draw_instance,                               \
+     module##_LTX_set_instance_parameter, module##_LTX_free_instance}
+#else
+#define MIRVO_WEB_LINKED(module)                                                             \
+    {#module, module##_LTX_init_effect, module##_LTX_draw_effect, module##_LTX_free_effect}
+#endif
+
+const linked_effect LINKED[] = {MIRVO_WEB_LINKED(boxflood), MIRVO_WEB_LINKED(wavetext),
+                                MIRVO_WEB_LINKED(bouncetext)};
 
 const linked_effect *find_linked(const std::string &name)
 {
@@ -54,6 +70,9 @@ struct entry {
     std::vector<std::string> words;  // as given (parameter words after the name)
     effect_setup setup;              // parsed, padded unless exact_text
     const linked_effect *effect = nullptr;
+#ifdef MIRVO_WEB_INSTANCES
+    mirvo_instance *instance = nullptr;
+#endif
 };
 
 enum class program { none, rasterwave, effects };
@@ -78,6 +97,13 @@ void on_restart(void)
 {
     restart_requested = true;
 }
+
+#ifdef MIRVO_WEB_INSTANCES
+void on_instance_restart(void *)
+{
+    restart_requested = true;
+}
+#endif
 
 // A scroller effect whose font cannot be read would stay uninitialised: refuse it first,
 // as mirvo-play does.
@@ -114,8 +140,15 @@ bool parse_entry(entry &e, std::string &error)
 
 void stop_effect()
 {
-    if (the.effect_live)
-        the.sequence[the.current].effect->free();
+    entry &e = the.sequence[the.current];
+    if (the.effect_live) {
+#ifdef MIRVO_WEB_INSTANCES
+        e.effect->free_instance(e.instance);
+        e.instance = nullptr;
+#else
+        e.effect->free();
+#endif
+    }
     the.effect_live = false;
 }
 
@@ -123,9 +156,32 @@ void start_effect()
 {
     entry &e = the.sequence[the.current];
     restart_requested = false;
+#ifdef MIRVO_WEB_INSTANCES
+    char why[256] = "";
+    e.instance = e.effect->make_instance(screen, on_instance_restart, nullptr,
+                                         e.setup.argument_list(), why, sizeof why);
+    // The parameters were checked before; one that still fails is said on the console and
+    // the effect counts as finished, so the sequence goes on.
+    if (!e.instance) {
+        fprintf(stderr, "%s: %s\n", e.setup.module.c_str(), why);
+        restart_requested = true;
+    }
+#else
     e.effect->init(screen, on_restart, e.setup.argument_list());
+#endif
     the.effect_live = true;
     the.frames_of_current = 0;
+}
+
+void draw_effect()
+{
+    entry &e = the.sequence[the.current];
+#ifdef MIRVO_WEB_INSTANCES
+    if (e.instance)
+        e.effect->draw_instance(e.instance);
+#else
+    e.effect->draw();
+#endif
 }
 
 void stop_rasterwave()
@@ -288,7 +344,7 @@ void frame()
     // As mirvo-play: a finished effect (or one that has had its frames) is freed and the
     // next one starts and draws its first frame at once.
     restart_requested = false;
-    the.sequence[the.current].effect->draw();
+    draw_effect();
     ++the.frames_of_current;
     if (restart_requested ||
         (the.options.max_frames > 0 && the.frames_of_current >= the.options.max_frames)) {
@@ -296,7 +352,8 @@ void frame()
         the.current = (the.current + 1) % the.sequence.size();
         start_effect();
         the.frames_of_current = 1;
-        the.sequence[the.current].effect->draw();
+        if (!restart_requested)
+            draw_effect();
     }
 }
 
@@ -401,6 +458,29 @@ bool set_param(size_t index, const std::string &name, const std::string &value, 
     if (!parse_entry(changed, error))
         return false;
     const bool running_now = the.effect_live && index == the.current;
+#ifdef MIRVO_WEB_INSTANCES
+    if (running_now && e.instance) {
+        // The instance keeps the setup's texts: only the changed value is replaced, and the
+        // instance is given it at once.
+        size_t k = 0;
+        while (desc->params[k].name != name)
+            ++k;
+        e.words = std::move(changed.words);
+        param_value &v = e.setup.values[k];
+        v = changed.setup.values[k];
+        const char *text = v.text.c_str();
+        const void *value = v.type == param_type::u8    ? static_cast<const void *>(&v.u8)
+                            : v.type == param_type::u16 ? static_cast<const void *>(&v.u16)
+                                                        : static_cast<const void *>(&text);
+        char why[256] = "";
+        if (!e.effect->set_instance_parameter(e.instance, int(k), value, why, sizeof why)) {
+            error = e.setup.module + ": " + name + ": " + why;
+            return false;
+        }
+        e.setup.argument_list();  // the nodes point at the value's new place
+        return true;
+    }
+#endif
     if (running_now)
         stop_effect();
     e = std::move(changed);
