@@ -93,13 +93,13 @@ struct state {
 state the;
 bool restart_requested = false;
 
-void on_restart(void)
+#ifdef MIRVO_WEB_INSTANCES
+void on_instance_restart(void *)
 {
     restart_requested = true;
 }
-
-#ifdef MIRVO_WEB_INSTANCES
-void on_instance_restart(void *)
+#else
+void on_restart(void)
 {
     restart_requested = true;
 }
