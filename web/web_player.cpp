@@ -11,6 +11,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "effect_params.h"
 #include "mirvo.h"
