@@ -60,7 +60,7 @@ bool parse_effect_params(const module_spec &desc, const std::vector<std::string>
 void call_init_valist(mirvo_init_effect_valist_fn init, SDL_Surface *s, mirvo_restart_fn restart,
                       const std::vector<param_value> &values);
 
-// The catalogues as the Markdown table of the README (mirvo-play --list-markdown).
+// The catalogues as the Markdown table of docs/effects.md (mirvo-play --list-markdown).
 std::string catalogue_markdown();
 
 // SDL 1.2 makes no surface 16384 pixels wide or wider.

@@ -76,7 +76,7 @@ void usage(FILE *out)
             "      --exact-text     scroll the texts as given, without trailing spaces\n"
             "  -M, --module-dir DIR search DIR for modules first (may be repeated)\n"
             "  -l, --list           list the effects and their parameters\n"
-            "      --list-markdown  the same as the README's Markdown table\n"
+            "      --list-markdown  the same as a Markdown table (docs/effects.md)\n"
             "  -h, --help           this help\n"
             "      --version        the version\n"
             "\n"

@@ -168,10 +168,10 @@ TEST(EffectParams, PaddingLetsTheLastCharacterLeaveTheSurface)
     EXPECT_EQ(leave_screen_padding(box, 640), 0u);
 }
 
-// The README's parameter table is the catalogues' (mirvo-play --list-markdown prints it).
-TEST(EffectCatalogue, TheReadmeTableAgreesWithTheCatalogues)
+// The parameter table in docs/effects.md is the catalogues' (mirvo-play --list-markdown prints it).
+TEST(EffectCatalogue, TheDocumentedTableAgreesWithTheCatalogues)
 {
-    FILE *f = fopen(PLAYER_SOURCE_DIR "/../README.md", "rb");
+    FILE *f = fopen(PLAYER_SOURCE_DIR "/../docs/effects.md", "rb");
     ASSERT_NE(f, nullptr);
     std::string readme;
     char buf[4096];
@@ -181,7 +181,7 @@ TEST(EffectCatalogue, TheReadmeTableAgreesWithTheCatalogues)
     fclose(f);
     const std::string table = catalogue_markdown();
     EXPECT_NE(readme.find(table), std::string::npos)
-        << "README.md's parameter table differs from the catalogues; it should read:\n"
+        << "docs/effects.md's parameter table differs from the catalogues; it should read:\n"
         << table;
     // Every effect and each of its parameters has its row.
     for (const module_spec &m : known_modules())
