@@ -83,8 +83,10 @@ int main(int argc, char **argv)
         snprintf(name, sizeof name, "/frame-%06ld.png", f);
         if (!picture::writePng(dir + name, w, h, pixels.data(), 1)) {
             fprintf(stderr, "mirvo-web-frames: cannot write %s%s\n", dir.c_str(), name);
+            mirvo_web::end();
             return 1;
         }
     }
+    mirvo_web::end();
     return 0;
 }

@@ -269,6 +269,11 @@ Uint32 SDL_GetTicks(void)
 
 namespace mirvo_web {
 
+void end()
+{
+    stop();
+}
+
 bool play(const std::vector<std::string> &words, const play_options &options, std::string &error)
 {
     stop();

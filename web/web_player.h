@@ -28,6 +28,9 @@ bool play(const std::vector<std::string> &words, const play_options &options, st
 // Draws the next frame. Nothing happens before a successful play().
 void frame();
 
+// Stops what runs and frees all it made (play() does this itself before it starts anew).
+void end();
+
 // Frames drawn since play(), and the page clock in milliseconds (20 per frame begun).
 unsigned long frame_number();
 uint32_t clock_ms();
