@@ -72,8 +72,8 @@ extern "C" SDL_Surface *SDL_CreateRGBSurface(Uint32 flags, int width, int height
     if (behaviour != Behaviour::native && s && s->format->palette) {
         const Uint8 v = behaviour == Behaviour::compat ? 255 : 0;
         new_paletted += behaviour == Behaviour::compat;
-        for (int i = 0; i < s->format->palette->ncolors; ++i)
-            s->format->palette->colors[i] = SDL_Color{v, v, v, 0};
+        std::vector<SDL_Color> colors(s->format->palette->ncolors, SDL_Color{v, v, v, 0});
+        SDL_SetColors(s, colors.data(), 0, (int)colors.size());
     }
     return s;
 }
@@ -100,10 +100,12 @@ std::vector<SurfacePtr> boxfloodFrames(const std::vector<std::string> &words)
 SurfacePtr paletteTarget(int w, int h)
 {
     SurfacePtr s(SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 8, 0, 0, 0, 0));
+    std::vector<SDL_Color> colors(256);
     for (int i = 0; i < 256; ++i) {
         const Uint8 v = (Uint8)(255 - i);
-        s->format->palette->colors[i] = SDL_Color{v, v, v, 0};
+        colors[i] = SDL_Color{v, v, v, 0};
     }
+    SDL_SetColors(s.get(), colors.data(), 0, 256);
     return s;
 }
 
