@@ -15,19 +15,17 @@
 #include "effect_loader.h"
 #include "effect_params.h"
 #include "run_program.h"
+#include "surface_helpers.h"
 
 namespace fx_test {
 
-struct SurfaceFree {
-    void operator()(SDL_Surface *s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
+using mirvotest::SurfaceFree;
+using mirvotest::SurfacePtr;
 
 // A 32-bit software target like the player's window (no alpha channel).
 inline SurfacePtr makeTarget(int w, int h)
 {
-    return SurfacePtr(
-        SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xff0000, 0x00ff00, 0x0000ff, 0));
+    return mirvotest::makeSurface(w, h, 32);
 }
 
 inline Uint32 rgb(Uint8 r, Uint8 g, Uint8 b)
@@ -35,9 +33,10 @@ inline Uint32 rgb(Uint8 r, Uint8 g, Uint8 b)
     return (Uint32)r << 16 | (Uint32)g << 8 | b;
 }
 
+// The colour at (x, y) of a 32-bit target, without the unused top byte.
 inline Uint32 pixel(SDL_Surface *s, int x, int y)
 {
-    return ((const Uint32 *)((const Uint8 *)s->pixels + y * s->pitch))[x] & 0xffffff;
+    return mirvotest::pixelAt(s, x, y) & 0xffffff;
 }
 
 inline void fill(SDL_Surface *s, Uint32 colour)

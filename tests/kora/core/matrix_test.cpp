@@ -10,6 +10,7 @@
 #include <glm/glm.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
+#include "output_capture.h"
 
 using namespace KORA;
 
@@ -285,9 +286,9 @@ TEST(MatrixInverse, AgreesWithGlmOnRandomAffineMatrices) {
 }
 
 TEST(MatrixPrint, IdentityPrintsWithItsSeparators) {
-  testing::internal::CaptureStdout();
+  mirvotest::captureStdout();
   KR_Matrix3D().print();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(mirvotest::capturedStdout(),
             "1\t0\t 0\t 0\n"
             "0\t 1\t 0\t 0\n"
             "0\t 0\t 1\t0\n"
@@ -296,10 +297,10 @@ TEST(MatrixPrint, IdentityPrintsWithItsSeparators) {
 }
 
 TEST(MatrixPrint, RowsReadAcrossColumnsWithSixDigits) {
-  testing::internal::CaptureStdout();
+  mirvotest::captureStdout();
   KR_Matrix3D m(TRANSLATION_MATRIX, 1.5f, -2, 1.0f / 3);
   m.print();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(mirvotest::capturedStdout(),
             "1\t0\t 0\t 1.5\n"
             "0\t 1\t 0\t -2\n"
             "0\t 0\t 1\t0.333333\n"

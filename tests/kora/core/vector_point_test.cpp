@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 #include <type_traits>
+#include "output_capture.h"
 
 using namespace KORA;
 
@@ -253,9 +254,9 @@ TEST(PointsAndVectorsTimesMatrix, UseTheUpperLeftBlockColumnMajor) {
 }
 
 TEST(VectorPrint, WritesTheThreeComponents) {
-  testing::internal::CaptureStdout();
+  mirvotest::captureStdout();
   KR_Vector3D(1, -2.5f, 3).print();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "(1, -2.5, 3)\n");
+  EXPECT_EQ(mirvotest::capturedStdout(), "(1, -2.5, 3)\n");
 }
 
 TEST(MathsSingleton, OneInstanceWithWholeDegreeTables) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image_files.h"
+#include "output_capture.h"
 
 using KORA::KR_Image;
 using KORA::KR_RGBA;
@@ -138,9 +139,9 @@ class CrossCheck : public ::testing::Test {
       ASSERT_EQ(bytes.at(65) * 8, expectedBits) << "ImageMagick chose another plane count";
     }
     KR_Image image;
-    ::testing::internal::CaptureStderr();
+    mirvotest::captureStderr();
     const bool ok = image.loadImage(file);
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string err = mirvotest::capturedStderr();
     ASSERT_TRUE(ok) << err;
     EXPECT_EQ(err, "");
     expectSame(image, p, w, h, "the picture written");

@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "image_files.h"
+#include "output_capture.h"
+#include "reader_fixture.h"
 
 using KORA::KR_Image;
 using KORA::KR_RGBA;
@@ -14,36 +15,16 @@ namespace {
 
 const KR_RGBA BLACK(0, 0, 0, 255);
 
-class PcxReader : public ::testing::Test {
+class PcxReader : public ImageReaderTest {
  protected:
-  ScratchDir dir;
-  bool load(KR_Image& image, const Bytes& bytes, const std::string& name = "picture.pcx") {
-    const std::string path = dir.write(name, bytes);
-    ::testing::internal::CaptureStderr();
-    const bool ok = image.loadImage(path);
-    err = ::testing::internal::GetCapturedStderr();
-    return ok;
-  }
+  PcxReader() : ImageReaderTest("picture.pcx") {}
   // A palette picture: header, the given run-length data, a marker byte and the palette.
   static Bytes paletted(int width, int height, int bytesPerLine, const Bytes& data) {
     Bytes file = join(pcxHeader(0, 0, width - 1, height - 1, 1, bytesPerLine), data);
     file.push_back(12);
     return join(file, pcxPalette());
   }
-  std::string err;
 };
-
-KR_Image marked() {
-  KR_Image image(1, 1);
-  image.setPixel(0, 0, KR_RGBA(1, 2, 3, 4));
-  return image;
-}
-
-void expectUnchanged(const KR_Image& image) {
-  ASSERT_EQ(image.rows, 1);
-  ASSERT_EQ(image.columns, 1);
-  EXPECT_EQ(at(image, 0, 0), KR_RGBA(1, 2, 3, 4));
-}
 
 // ---- header ----------------------------------------------------------------------------------
 
@@ -253,9 +234,9 @@ TEST_F(PcxReader, UpperCaseNameIsNotLoaded) {
 
 TEST_F(PcxReader, MissingFileWritesAnEmptyLine) {
   KR_Image image = marked();
-  ::testing::internal::CaptureStderr();
+  mirvotest::captureStderr();
   EXPECT_FALSE(image.loadImage(dir.file("absent.pcx")));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\n");
+  EXPECT_EQ(mirvotest::capturedStderr(), "\n");
   expectUnchanged(image);
 }
 

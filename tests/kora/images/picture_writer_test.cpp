@@ -8,6 +8,7 @@
 #include "image_files.h"
 #include "picture_writer.h"
 #include "png_image.h"
+#include "output_capture.h"
 
 using KORA::KR_Image;
 using KORA::KR_RGBA;
@@ -56,9 +57,9 @@ TEST(PictureWriter, EveryBmpAndPcxFormReadsBackPixelForPixel) {
   imgtest::ScratchDir dir;
   for (const auto& f : files) {
     KR_Image image;
-    ::testing::internal::CaptureStderr();
+    mirvotest::captureStderr();
     EXPECT_TRUE(image.loadImage(dir.write(f.name, f.bytes))) << f.name;
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << f.name;
+    EXPECT_EQ(mirvotest::capturedStderr(), "") << f.name;
     EXPECT_EQ(differences(image, f.want), 0) << f.name;
   }
 }

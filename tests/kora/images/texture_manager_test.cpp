@@ -9,6 +9,7 @@
 #include "KR_TextureManagerState.h"
 #include "image_files.h"
 #include "kora_gl.h"
+#include "output_capture.h"
 
 using KORA::KR_Image;
 using KORA::KR_RGBA;
@@ -49,9 +50,9 @@ class TextureManager : public koratest::GLTest {
   int count(void* owner) { return KORA::textureOwnerCount(*tm, owner); }
   std::size_t records() { return KORA::textureRecordCount(*tm); }
   int get(const std::string& name, void* owner, bool keep = false) {
-    ::testing::internal::CaptureStderr();
+    mirvotest::captureStderr();
     const int id = tm->getTexture(name, owner, keep);
-    err = ::testing::internal::GetCapturedStderr();
+    err = mirvotest::capturedStderr();
     return id;
   }
   std::string err;

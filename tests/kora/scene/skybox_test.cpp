@@ -7,6 +7,7 @@
 #include "KR_TextureManagerState.h"
 #include "kora_gl.h"
 #include "scene_files.h"
+#include "output_capture.h"
 
 using namespace KORA;
 
@@ -179,11 +180,11 @@ TEST_F(SkyBoxGL, DestructionDeletesTheListButKeepsTheTextures) {
 
 TEST_F(SkyBoxGL, MissingFaceStillDrawsItsQuad) {
   auto n = writeFaces("gap");
-  testing::internal::CaptureStderr();
+  mirvotest::captureStderr();
   koratest::startRecording();
   KR_SkyBox sky(n[0].c_str(), "no_such_face.bmp", n[2].c_str(), n[3].c_str(), nullptr, nullptr);
   koratest::stopRecording();
-  std::string err = testing::internal::GetCapturedStderr();
+  std::string err = mirvotest::capturedStderr();
   EXPECT_NE(err.find("Error: Unable to get texture no_such_face.bmp"), std::string::npos);
   std::vector<koratest::GLCall> binds;
   for (const auto& c : koratest::recordedListContents())

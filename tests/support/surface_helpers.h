@@ -1,16 +1,19 @@
-// Software surfaces of any depth for the support-library tests.
-#ifndef MIRVO_TEST_SURFACE_UTIL_H
-#define MIRVO_TEST_SURFACE_UTIL_H
+// Software surfaces of any depth for the tests, and reading and writing their pixels.
+#ifndef MIRVO_TEST_SURFACE_H
+#define MIRVO_TEST_SURFACE_H
 
 #include <SDL.h>
 
 #include <memory>
+
+namespace mirvotest {
 
 struct SurfaceFree {
     void operator()(SDL_Surface *s) const { SDL_FreeSurface(s); }
 };
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
 
+// 8-bit surfaces are paletted; 16-bit ones are RGB 565; 24- and 32-bit ones are 0xRRGGBB.
 inline SurfacePtr makeSurface(int w, int h, int bpp)
 {
     Uint32 r = 0, g = 0, b = 0;
@@ -56,5 +59,7 @@ inline void fillPattern(SDL_Surface *s)
         for (int x = 0; x < s->w; ++x)
             setPixel(s, x, y, patternValue(x, y, s->format->BitsPerPixel));
 }
+
+}  // namespace mirvotest
 
 #endif

@@ -2,6 +2,7 @@
 #include "effect_harness.h"
 
 #include <algorithm>
+#include "output_capture.h"
 
 using namespace fx_test;
 
@@ -194,9 +195,9 @@ TEST(WavetextFailedInit, MissingFontPrintsTheMessageAndLeavesTheEffectInert)
     Effect fx("wavetext");
     SurfacePtr s = makeTarget(320, 240);
     fill(s.get(), BACKGROUND);
-    ::testing::internal::CaptureStdout();
+    mirvotest::captureStdout();
     fx.start(s.get(), words("/nonexistent/font.bmp", "AB", 16, 32, 50, 1));
-    std::string out = ::testing::internal::GetCapturedStdout();
+    std::string out = mirvotest::capturedStdout();
     EXPECT_EQ(out, "Error, initiating sine scroller\n");
     fx.draw(40);
     EXPECT_TRUE(allPixels(s.get(), BACKGROUND));
@@ -220,9 +221,9 @@ TEST(WavetextFailedInit, NoFreeScrollerIdIsDetected)
     Effect fx("wavetext");
     SurfacePtr s = makeTarget(320, 240);
     fill(s.get(), BACKGROUND);
-    ::testing::internal::CaptureStdout();
+    mirvotest::captureStdout();
     fx.start(s.get(), words(font, "AB", 16, 32, 50, 1));
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Error, initiating sine scroller\n");
+    EXPECT_EQ(mirvotest::capturedStdout(), "Error, initiating sine scroller\n");
     fx.draw(60);
     EXPECT_TRUE(allPixels(s.get(), BACKGROUND));
     EXPECT_EQ(restartCount(), 0);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include "output_capture.h"
 
 using namespace fx_test;
 
@@ -237,10 +238,10 @@ TEST(BouncetextFailedInit, CharacterWidthZeroFailsWithItsOwnMessage)
     SurfacePtr s = makeTarget(320, 240);
     fill(s.get(), BACKGROUND);
     restartCount() = 0;
-    ::testing::internal::CaptureStdout();
+    mirvotest::captureStdout();
     std::vector<param_value> values = rawValues(makeFont(16, 32), 0, 320);
     call_init_valist(fx.module().init_effect_valist, s.get(), countRestart, values);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(mirvotest::capturedStdout(),
               "Error, initiating jumping scroller: the character width is 0\n");
     for (int i = 0; i < 100; ++i)
         fx.module().draw_effect();
@@ -254,9 +255,9 @@ TEST(BouncetextFailedInit, MissingFontPrintsTheMessageAndLeavesTheEffectInert)
     Effect fx("bouncetext");
     SurfacePtr s = makeTarget(320, 240);
     fill(s.get(), BACKGROUND);
-    ::testing::internal::CaptureStdout();
+    mirvotest::captureStdout();
     fx.start(s.get(), words("/nonexistent/font.bmp", "BB", 16, 32, 320, 200));
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Error, initiating jumping scroller\n");
+    EXPECT_EQ(mirvotest::capturedStdout(), "Error, initiating jumping scroller\n");
     fx.draw(50);
     EXPECT_TRUE(allPixels(s.get(), BACKGROUND));
     EXPECT_EQ(restartCount(), 0);
@@ -310,9 +311,9 @@ TEST(ScrollerEffectsReinitialised, WithoutAFreeInBetweenLoseNoScrollerIds)
         SCOPED_TRACE(p[0]);
         Effect fx(p[0]);
         for (int i = 0; i < 300; ++i) {
-            ::testing::internal::CaptureStdout();
+            mirvotest::captureStdout();
             fx.start(s.get(), {p[1], font, TEST_CHARACTERS});
-            std::string out = ::testing::internal::GetCapturedStdout();
+            std::string out = mirvotest::capturedStdout();
             ASSERT_EQ(out, "") << "init " << i << " failed";
         }
         fx.draw(60);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "output_capture.h"
 
 using namespace fx_test;
 
@@ -177,9 +178,9 @@ TEST(EffectInstances, FailedStartGivesTheReasonAndPrintsNothing)
     ASSERT_TRUE(in.ok());
     SurfacePtr s = makeTarget(64, 48);
     std::string why;
-    ::testing::internal::CaptureStdout();
+    mirvotest::captureStdout();
     mirvo_instance *fx = in.make(s.get(), waveWords("/nonexistent/font.bmp", "AB", 10, 1), nullptr, &why);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(mirvotest::capturedStdout(), "");
     EXPECT_EQ(fx, nullptr);
     EXPECT_NE(why.find("scroller could not be made"), std::string::npos) << why;
 }

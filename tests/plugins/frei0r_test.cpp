@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <frei0r.h>
 #include <sys/stat.h>
+#include "output_capture.h"
 
 using mirvo_test::PngImage;
 using mirvo_test::readPng;
@@ -267,9 +268,9 @@ TEST(Frei0rModules, UnreadableFontGivesBlackFramesNotGarbage)
     ASSERT_NE(inst, nullptr);
     m.setText(inst, 1, "/nonexistent/font.pcx");
     std::vector<uint32_t> frame(32 * 32, 0xdeadbeef);
-    ::testing::internal::CaptureStderr();
+    mirvotest::captureStderr();
     m.update(inst, 0, nullptr, frame.data());
-    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string err = mirvotest::capturedStderr();
     EXPECT_NE(err.find("bouncetext: cannot read the font /nonexistent/font.pcx"), std::string::npos)
         << err;
     for (uint32_t v : frame)
