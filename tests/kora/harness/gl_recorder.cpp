@@ -30,7 +30,8 @@ void note(const char* name, std::vector<double>&& args) {
 
 namespace {
 
-// The enums that KORA passes, by name.
+// The enums that KORA passes, by name (a table, laid out by hand).
+// clang-format off
 #define GL_NAME(e) {e, #e}
 const std::map<GLenum, const char*> ENUM_NAMES = {
     GL_NAME(GL_DEPTH_TEST), GL_NAME(GL_LIGHTING), GL_NAME(GL_CULL_FACE), GL_NAME(GL_TEXTURE_2D),
@@ -47,6 +48,7 @@ const std::map<GLenum, const char*> ENUM_NAMES = {
     GL_NAME(GL_ONE_MINUS_SRC_ALPHA), GL_NAME(GL_RENDER), GL_NAME(GL_SELECT), GL_NAME(GL_FOG_MODE),
     GL_NAME(GL_FOG_DENSITY), GL_NAME(GL_FOG_START), GL_NAME(GL_FOG_END), GL_NAME(GL_FOG_COLOR),
     GL_NAME(GL_EXP), GL_NAME(GL_EXP2)};
+// clang-format on
 #undef GL_NAME
 
 const char* const PRIMITIVES[] = {"GL_POINTS",      "GL_LINES",          "GL_LINE_LOOP",
