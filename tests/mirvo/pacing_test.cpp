@@ -16,7 +16,10 @@ int delays = 0;
 
 }  // namespace
 
-extern "C" Uint32 SDL_GetTicks(void) { return clock_ms; }
+extern "C" Uint32 SDL_GetTicks(void)
+{
+    return clock_ms;
+}
 extern "C" void SDL_Delay(Uint32 ms)
 {
     ++delays;
@@ -75,7 +78,8 @@ TEST_F(Pacing, AFrameMoreThanOnePeriodLateIsDroppedAndTheScheduleCatchesUp)
     mirvotest::captureStdout();
     MIRVO_print_fps();
     std::string line = mirvotest::capturedStdout();
-    std::string counts = std::to_string(run) + " frames run, " + std::to_string(run - dropped) + " frames shown";
+    std::string counts =
+        std::to_string(run) + " frames run, " + std::to_string(run - dropped) + " frames shown";
     EXPECT_NE(line.find(counts), std::string::npos) << line;
     EXPECT_EQ(line.back(), '\n');
 }

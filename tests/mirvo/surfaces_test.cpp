@@ -8,7 +8,7 @@ namespace {
 
 using namespace mirvotest;
 
-class AnyDepth : public ::testing::TestWithParam<int> {};
+class AnyDepth : public ::testing::TestWithParam<int> { };
 
 TEST_P(AnyDepth, CopyHasSameFormatAndPixels)
 {

@@ -15,7 +15,10 @@ const Uint32 RED = 0xff0000;
 
 struct Fill {
     int x, y, w, h;
-    bool operator==(const Fill &o) const { return x == o.x && y == o.y && w == o.w && h == o.h; }
+    bool operator==(const Fill &o) const
+    {
+        return x == o.x && y == o.y && w == o.w && h == o.h;
+    }
 };
 std::ostream &operator<<(std::ostream &os, const Fill &f)
 {
@@ -115,7 +118,7 @@ void PrintTo(const SequenceCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class BoxfloodSequence : public ::testing::TestWithParam<SequenceCase> {};
+class BoxfloodSequence : public ::testing::TestWithParam<SequenceCase> { };
 
 TEST_P(BoxfloodSequence, EveryFillFollowsTheRateAndTheLastCallRestarts)
 {
@@ -140,8 +143,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SequenceCase{"ShrinkingRate2EndsAtTheCentre", "0", "2", 161, shrinkingBy2},
                       SequenceCase{"GrowingRate4GrowsToTheEdges", "1", "4", 81, growingBy4},
                       SequenceCase{"GrowingOddRate3ActsAs4", "1", "3", 81, growingBy4},
-                      SequenceCase{"GrowingRate2ReachesTheTopEdgeThenGrowsDownwardOnly", "1",
-                                   "2", 161, growingBy2}),
+                      SequenceCase{"GrowingRate2ReachesTheTopEdgeThenGrowsDownwardOnly", "1", "2",
+                                   161, growingBy2}),
     [](const ::testing::TestParamInfo<SequenceCase> &info) { return info.param.name; });
 
 TEST(BoxfloodRestart, NullRestartLeavesAFinishedEffectIdle)
@@ -175,16 +178,15 @@ TEST(BoxfloodFilter, DrawsOverTheSurfaceWithoutClearingIt)
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x) {
             bool inside = x >= 24 && x < 40 && y >= 18 && y < 30;
-            ASSERT_EQ(pixel(s.get(), x, y), inside ? rgb(10, 20, 30) : BACKGROUND)
-                << x << "," << y;
+            ASSERT_EQ(pixel(s.get(), x, y), inside ? rgb(10, 20, 30) : BACKGROUND) << x << "," << y;
         }
 }
 
 TEST(BoxfloodFilter, FillsWithAlphaZeroOnATargetThatHasAlpha)
 {
     Effect fx("boxflood");
-    SurfacePtr s(SDL_CreateRGBSurface(SDL_SWSURFACE, 64, 48, 32, 0x00ff0000, 0x0000ff00,
-                                      0x000000ff, 0xff000000));
+    SurfacePtr s(SDL_CreateRGBSurface(SDL_SWSURFACE, 64, 48, 32, 0x00ff0000, 0x0000ff00, 0x000000ff,
+                                      0xff000000));
     fx.start(s.get(), {"1", "4", "10", "20", "30"});
     fill(s.get(), 0xff010203);
     fx.draw(3);  // the third fill is (24, 18, 16, 12)
@@ -193,7 +195,7 @@ TEST(BoxfloodFilter, FillsWithAlphaZeroOnATargetThatHasAlpha)
     EXPECT_EQ(row[10], 0xff010203u) << "outside the rectangle the target stays";
 }
 
-class BoxfloodInitForms : public ::testing::TestWithParam<const char *> {};
+class BoxfloodInitForms : public ::testing::TestWithParam<const char *> { };
 
 TEST_P(BoxfloodInitForms, ArgumentListAndValistGiveTheSameFills)
 {
@@ -227,7 +229,7 @@ void PrintTo(const ShrinkingEndCase &c, std::ostream *os)
     *os << c.w << "x" << c.h << " rate " << c.rate;
 }
 
-class BoxfloodShrinkingEnd : public ::testing::TestWithParam<ShrinkingEndCase> {};
+class BoxfloodShrinkingEnd : public ::testing::TestWithParam<ShrinkingEndCase> { };
 
 TEST_P(BoxfloodShrinkingEnd, StepPastZeroEndsAtZeroAndFinishes)
 {
@@ -249,8 +251,9 @@ TEST_P(BoxfloodShrinkingEnd, StepPastZeroEndsAtZeroAndFinishes)
 
 INSTANTIATE_TEST_SUITE_P(
     WrappingSizes, BoxfloodShrinkingEnd,
-    ::testing::Values(ShrinkingEndCase{800, 600, "6", 67},    // w 800 - 12k, h 600 - 9k: k = 66 leaves (8, 6)
-                      ShrinkingEndCase{1024, 768, "10", 52}),  // w 1024 - 20k, h 768 - 15k: k = 51 leaves (4, 3)
+    ::testing::Values(
+        ShrinkingEndCase{800, 600, "6", 67},     // w 800 - 12k, h 600 - 9k: k = 66 leaves (8, 6)
+        ShrinkingEndCase{1024, 768, "10", 52}),  // w 1024 - 20k, h 768 - 15k: k = 51 leaves (4, 3)
     [](const ::testing::TestParamInfo<ShrinkingEndCase> &info) {
         return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
     });

@@ -86,8 +86,8 @@ inline std::string makeFont(int cw, int ch, int glyphs = 16, bool blank_right = 
 {
     static int serial = 0;
     static std::string dir = mirvo_test::makeTempDir("fxfont");
-    SDL_Surface *font = SDL_CreateRGBSurface(SDL_SWSURFACE, cw * glyphs, ch, 24, 0xff0000,
-                                             0x00ff00, 0x0000ff, 0);
+    SDL_Surface *font =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, cw * glyphs, ch, 24, 0xff0000, 0x00ff00, 0x0000ff, 0);
     for (int k = 0; k < glyphs; ++k)
         for (int r = 0; r < ch; ++r)
             for (int c = 0; c < cw; ++c) {
@@ -97,8 +97,8 @@ inline std::string makeFont(int cw, int ch, int glyphs = 16, bool blank_right = 
                 p[1] = (Uint8)(v >> 8);
                 p[2] = (Uint8)(v >> 16);
             }
-    std::string path = dir + "/font" + std::to_string(serial++) + "_" + std::to_string(cw) +
-                       "x" + std::to_string(ch) + ".bmp";
+    std::string path = dir + "/font" + std::to_string(serial++) + "_" + std::to_string(cw) + "x" +
+                       std::to_string(ch) + ".bmp";
     SDL_SaveBMP(font, path.c_str());
     SDL_FreeSurface(font);
     return path;
@@ -131,8 +131,14 @@ public:
             module_.free_effect();
         mirvo_unload_effect(module_);
     }
-    bool loaded() const { return loaded_; }
-    const mirvo_effect_module &module() const { return module_; }
+    bool loaded() const
+    {
+        return loaded_;
+    }
+    const mirvo_effect_module &module() const
+    {
+        return module_;
+    }
 
     // Starts the effect on `s` with the words a user would give the player.
     void start(SDL_Surface *s, const std::vector<std::string> &words, bool valist = false,
@@ -148,7 +154,10 @@ public:
             module_.init_effect(s, restart, setup_.argument_list());
         started_ = true;
     }
-    void draw() { module_.draw_effect(); }
+    void draw()
+    {
+        module_.draw_effect();
+    }
     void draw(int frames)
     {
         for (int i = 0; i < frames; ++i)

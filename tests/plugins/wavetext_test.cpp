@@ -1,8 +1,8 @@
 // wavetext: glyph rhythm, wave placement, slices, restart and the mended init faults.
 #include "effect_harness.h"
 
-#include <algorithm>
 #include "output_capture.h"
+#include <algorithm>
 
 using namespace fx_test;
 
@@ -69,9 +69,13 @@ struct WaveModel {
 std::vector<std::string> words(const std::string &font, const std::string &text, int cw, int ch,
                                int amplitude, int slice)
 {
-    return {"text=" + text, "font=" + font, std::string("characters=") + TEST_CHARACTERS,
-            "character_width=" + std::to_string(cw), "character_height=" + std::to_string(ch),
-            "amplitude=" + std::to_string(amplitude), "slice_width=" + std::to_string(slice)};
+    return {"text=" + text,
+            "font=" + font,
+            std::string("characters=") + TEST_CHARACTERS,
+            "character_width=" + std::to_string(cw),
+            "character_height=" + std::to_string(ch),
+            "amplitude=" + std::to_string(amplitude),
+            "slice_width=" + std::to_string(slice)};
 }
 
 }  // namespace

@@ -9,7 +9,10 @@
 namespace mirvotest {
 
 struct SurfaceFree {
-    void operator()(SDL_Surface *s) const { SDL_FreeSurface(s); }
+    void operator()(SDL_Surface *s) const
+    {
+        SDL_FreeSurface(s);
+    }
 };
 using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
 
@@ -17,8 +20,16 @@ using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
 inline SurfacePtr makeSurface(int w, int h, int bpp)
 {
     Uint32 r = 0, g = 0, b = 0;
-    if (bpp == 16) { r = 0xf800; g = 0x07e0; b = 0x001f; }
-    if (bpp == 24 || bpp == 32) { r = 0xff0000; g = 0x00ff00; b = 0x0000ff; }
+    if (bpp == 16) {
+        r = 0xf800;
+        g = 0x07e0;
+        b = 0x001f;
+    }
+    if (bpp == 24 || bpp == 32) {
+        r = 0xff0000;
+        g = 0x00ff00;
+        b = 0x0000ff;
+    }
     return SurfacePtr(SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, bpp, r, g, b, 0));
 }
 
@@ -26,10 +37,14 @@ inline Uint32 pixelAt(SDL_Surface *s, int x, int y)
 {
     const Uint8 *p = (const Uint8 *)s->pixels + y * s->pitch + x * s->format->BytesPerPixel;
     switch (s->format->BytesPerPixel) {
-    case 1: return *p;
-    case 2: return *(const Uint16 *)p;
-    case 3: return p[0] | (Uint32)p[1] << 8 | (Uint32)p[2] << 16;
-    default: return *(const Uint32 *)p;
+    case 1:
+        return *p;
+    case 2:
+        return *(const Uint16 *)p;
+    case 3:
+        return p[0] | (Uint32)p[1] << 8 | (Uint32)p[2] << 16;
+    default:
+        return *(const Uint32 *)p;
     }
 }
 
@@ -37,10 +52,20 @@ inline void setPixel(SDL_Surface *s, int x, int y, Uint32 v)
 {
     Uint8 *p = (Uint8 *)s->pixels + y * s->pitch + x * s->format->BytesPerPixel;
     switch (s->format->BytesPerPixel) {
-    case 1: *p = (Uint8)v; break;
-    case 2: *(Uint16 *)p = (Uint16)v; break;
-    case 3: p[0] = (Uint8)v; p[1] = (Uint8)(v >> 8); p[2] = (Uint8)(v >> 16); break;
-    default: *(Uint32 *)p = v; break;
+    case 1:
+        *p = (Uint8)v;
+        break;
+    case 2:
+        *(Uint16 *)p = (Uint16)v;
+        break;
+    case 3:
+        p[0] = (Uint8)v;
+        p[1] = (Uint8)(v >> 8);
+        p[2] = (Uint8)(v >> 16);
+        break;
+    default:
+        *(Uint32 *)p = v;
+        break;
     }
 }
 
@@ -48,8 +73,10 @@ inline void setPixel(SDL_Surface *s, int x, int y, Uint32 v)
 inline Uint32 patternValue(int x, int y, int bpp)
 {
     Uint32 v = (Uint32)(x * 31 + y * 7 + 1);
-    if (bpp == 8) return v & 0xff;
-    if (bpp == 16) return v & 0xffff;
+    if (bpp == 8)
+        return v & 0xff;
+    if (bpp == 16)
+        return v & 0xffff;
     return (v * 2654435761u) & 0xffffff;
 }
 

@@ -135,7 +135,8 @@ TEST_F(CameraSetUp, ViewingMatrixAgreesWithGlmLookAt) {
                                 KR_Point3D(at.x, at.y, at.z), KR_Vector3D(up.x, up.y, up.z));
     const glm::mat4 g = glm::lookAt(eye, at, up);
     for (int i = 0; i < 16; ++i)
-      EXPECT_NEAR(camera->matrix.data[i], glm::value_ptr(g)[i], 2e-4f) << "round " << round << " element " << i;
+      EXPECT_NEAR(camera->matrix.data[i], glm::value_ptr(g)[i], 2e-4f)
+          << "round " << round << " element " << i;
     TearDown();
     SetUp();
   }
@@ -154,7 +155,8 @@ TEST_F(CameraSetUp, ProjectionAgreesWithGlmPerspective) {
     glGetFloatv(GL_PROJECTION_MATRIX, p);
     const glm::mat4 g = glm::perspective(glm::radians(c.fov), float(c.w) / float(c.h), c.zn, c.zf);
     for (int i = 0; i < 16; ++i)
-      EXPECT_NEAR(p[i], glm::value_ptr(g)[i], 1e-5f * std::max(1.0f, std::fabs(glm::value_ptr(g)[i])))
+      EXPECT_NEAR(p[i], glm::value_ptr(g)[i],
+                  1e-5f * std::max(1.0f, std::fabs(glm::value_ptr(g)[i])))
           << "fov " << c.fov << " element " << i;
     TearDown();
     SetUp();

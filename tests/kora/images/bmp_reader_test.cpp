@@ -45,7 +45,8 @@ TEST_F(BmpReader, TwoByTwo24BitStoresTheTopScanLineInRowZero) {
 
 TEST_F(BmpReader, OddWidth24BitRowsSkipTheirPadBytes) {
   std::vector<KR_RGBA> px;
-  for (int i = 0; i < 5 * 3; ++i) px.push_back(KR_RGBA(std::uint8_t(i * 10), std::uint8_t(i), std::uint8_t(200 - i), 255));
+  for (int i = 0; i < 5 * 3; ++i)
+    px.push_back(KR_RGBA(std::uint8_t(i * 10), std::uint8_t(i), std::uint8_t(200 - i), 255));
   KR_Image image;
   ASSERT_TRUE(load(image, bmp24(5, 3, px))) << err;
   ASSERT_EQ(image.columns, 5);
@@ -58,7 +59,8 @@ TEST_F(BmpReader, OddWidth24BitRowsSkipTheirPadBytes) {
 TEST_F(BmpReader, ReadsAPictureFromAPipe) {
   const int w = 64, h = 48;
   std::vector<KR_RGBA> px;
-  for (int i = 0; i < w * h; ++i) px.push_back(KR_RGBA(std::uint8_t(i), std::uint8_t(i >> 8), 9, 255));
+  for (int i = 0; i < w * h; ++i)
+    px.push_back(KR_RGBA(std::uint8_t(i), std::uint8_t(i >> 8), 9, 255));
   const Bytes file = bmp24(w, h, px);
   ASSERT_GT(file.size(), 8192u);
   const std::string fifo = dir.file("picture.bmp");
@@ -257,13 +259,15 @@ TEST_F(BmpReader, ZeroOrNegativeSizesFail) {
 }
 
 TEST_F(BmpReader, OversizedPicturesFailBeforeAnyAllocation) {
-  for (auto [w, h] : {std::pair<int, int>{32769, 1}, {1, 32769}, {32768, 8193}, {0x7FFFFFFF, 0x7FFFFFFF}}) {
+  for (auto [w, h] :
+       {std::pair<int, int>{32769, 1}, {1, 32769}, {32768, 8193}, {0x7FFFFFFF, 0x7FFFFFFF}}) {
     Bytes file = bmpHeader(w, h, 8, 1);
     file = join(file, bmpPalette());
     file = join(file, {0, 1});
     KR_Image image = marked();
     EXPECT_FALSE(load(image, file)) << w << " x " << h;
-    EXPECT_NE(err.find("passes the limit of 32768 per side or 268435456 pixels"), std::string::npos) << err;
+    EXPECT_NE(err.find("passes the limit of 32768 per side or 268435456 pixels"), std::string::npos)
+        << err;
     expectUnchanged(image);
   }
 }

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "image_files.h"
+#include "output_capture.h"
 #include "picture_writer.h"
 #include "png_image.h"
-#include "output_capture.h"
 
 using KORA::KR_Image;
 using KORA::KR_RGBA;
