@@ -17,8 +17,9 @@ extern "C" {
 /* The bundled font: 94 glyphs of 16 x 32 pixels side by side, read relative to the
  * working directory, and its characters in glyph order (space to tilde, less '"'). */
 #define MIRVO_FONT1 "../GFX/font.pcx"
-#define MIRVO_FONT1_CHARACTERS \
-    " !#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"
+#define MIRVO_FONT1_CHARACTERS                                                                     \
+    " !#$%&'()*+,-./"                                                                              \
+    "0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~"
 
 /* Finds a data file named relative to the working directory, such as MIRVO_FONT1: the
  * path itself when it can be read; otherwise the same file, less its leading "../",

@@ -38,9 +38,9 @@
 #ifndef MIRVO_EFFECT_H
 #define MIRVO_EFFECT_H
 
+#include <SDL.h>
 #include <stdarg.h>
 #include <stddef.h>
-#include <SDL.h>
 
 #include "mirvo.h"
 
@@ -78,22 +78,20 @@ typedef void (*mirvo_free_instance_fn)(mirvo_instance *fx);
 /* Declares the entry points of module `module` (the five and the instance ones) with C
  * linkage, exported: the module's own source and every host that links a module in use
  * this one line. */
-#define MIRVO_EFFECT_ENTRY_POINTS(module)                                                    \
-    MIRVO_EFFECT_API void module##_LTX_init_effect(SDL_Surface *s, mirvo_restart_fn restart,  \
-                                                   MIRVO_NODE *argument_list);               \
-    MIRVO_EFFECT_API void module##_LTX_init_effect_valist(SDL_Surface *s,                     \
-                                                          mirvo_restart_fn restart,          \
-                                                          va_list parameters);               \
-    MIRVO_EFFECT_API void module##_LTX_draw_effect(void);                                     \
-    MIRVO_EFFECT_API void module##_LTX_free_effect(void);                                     \
-    MIRVO_EFFECT_API Uint8 module##_LTX_is_filter(void);                                      \
-    MIRVO_EFFECT_API mirvo_instance *module##_LTX_make_instance(                               \
-        SDL_Surface *s, mirvo_instance_restart_fn restart, void *host_data,                  \
-        MIRVO_NODE *argument_list, char *why, size_t why_size);                              \
-    MIRVO_EFFECT_API void module##_LTX_draw_instance(mirvo_instance *fx);                      \
-    MIRVO_EFFECT_API int module##_LTX_set_instance_parameter(mirvo_instance *fx, int index,    \
-                                                             const void *value, char *why,   \
-                                                             size_t why_size);               \
+#define MIRVO_EFFECT_ENTRY_POINTS(module)                                                          \
+    MIRVO_EFFECT_API void module##_LTX_init_effect(SDL_Surface *s, mirvo_restart_fn restart,       \
+                                                   MIRVO_NODE *argument_list);                     \
+    MIRVO_EFFECT_API void module##_LTX_init_effect_valist(                                         \
+        SDL_Surface *s, mirvo_restart_fn restart, va_list parameters);                             \
+    MIRVO_EFFECT_API void module##_LTX_draw_effect(void);                                          \
+    MIRVO_EFFECT_API void module##_LTX_free_effect(void);                                          \
+    MIRVO_EFFECT_API Uint8 module##_LTX_is_filter(void);                                           \
+    MIRVO_EFFECT_API mirvo_instance *module##_LTX_make_instance(                                   \
+        SDL_Surface *s, mirvo_instance_restart_fn restart, void *host_data,                        \
+        MIRVO_NODE *argument_list, char *why, size_t why_size);                                    \
+    MIRVO_EFFECT_API void module##_LTX_draw_instance(mirvo_instance *fx);                          \
+    MIRVO_EFFECT_API int module##_LTX_set_instance_parameter(                                      \
+        mirvo_instance *fx, int index, const void *value, char *why, size_t why_size);             \
     MIRVO_EFFECT_API void module##_LTX_free_instance(mirvo_instance *fx)
 
 /*
@@ -105,31 +103,38 @@ typedef enum { MIRVO_PARAM_U8, MIRVO_PARAM_U16, MIRVO_PARAM_TEXT } mirvo_param_t
 
 /* Where a default that is not a fixed value comes from. */
 typedef enum {
-    MIRVO_DEFAULT_FIXED,             /* `fallback` */
-    MIRVO_DEFAULT_SURFACE_WIDTH,     /* the target's width */
+    MIRVO_DEFAULT_FIXED,                    /* `fallback` */
+    MIRVO_DEFAULT_SURFACE_WIDTH,            /* the target's width */
     MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH /* the target's height less character_height */
 } mirvo_default_kind;
 
 typedef struct {
-    const char *name;          /* as typed on a command line, NAME=VALUE */
-    mirvo_param_type type;     /* Uint8, Uint16 or a char pointer */
-    long min, max;             /* accepted numbers */
-    mirvo_default_kind from;   /* how the default is found */
-    const char *fallback;      /* the fixed default, written as on a command line */
-    const char *help;          /* one line */
+    const char *name;        /* as typed on a command line, NAME=VALUE */
+    mirvo_param_type type;   /* Uint8, Uint16 or a char pointer */
+    long min, max;           /* accepted numbers */
+    mirvo_default_kind from; /* how the default is found */
+    const char *fallback;    /* the fixed default, written as on a command line */
+    const char *help;        /* one line */
 } mirvo_param;
 
 /* The four font parameters the scrollers share, after their text: the font image, its
  * characters in glyph order and the glyph cell size, with the support library's font 1 as
  * the default. */
-#define MIRVO_FONT_PARAMS                                                                   \
-    {"font", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, MIRVO_FONT1, "font image file"},      \
-    {"characters", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, MIRVO_FONT1_CHARACTERS,         \
-     "the font's characters in glyph order"},                                               \
-    {"character_width", MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "16",                   \
-     "glyph width in pixels"},                                                              \
-    {"character_height", MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "32",                  \
-     "glyph height in pixels"}
+#define MIRVO_FONT_PARAMS                                                                          \
+    {"font", MIRVO_PARAM_TEXT, 0, 0, MIRVO_DEFAULT_FIXED, MIRVO_FONT1, "font image file"},         \
+        {"characters",                                                                             \
+         MIRVO_PARAM_TEXT,                                                                         \
+         0,                                                                                        \
+         0,                                                                                        \
+         MIRVO_DEFAULT_FIXED,                                                                      \
+         MIRVO_FONT1_CHARACTERS,                                                                   \
+         "the font's characters in glyph order"},                                                  \
+        {"character_width",      MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "16",                \
+         "glyph width in pixels"},                                                                 \
+    {                                                                                              \
+        "character_height", MIRVO_PARAM_U8, 1, 255, MIRVO_DEFAULT_FIXED, "32",                     \
+            "glyph height in pixels"                                                               \
+    }
 
 #ifdef __cplusplus
 }

@@ -25,7 +25,7 @@ Switches switchesFromEnvironment()
     return s;
 }
 
-FrameRun::FrameRun(const Switches &switches) : switches_(switches) {}
+FrameRun::FrameRun(const Switches &switches) : switches_(switches) { }
 
 int FrameRun::rate(int fps) const
 {
@@ -70,7 +70,8 @@ bool FrameRun::captureFolderWritable(std::string &error) const
         return true;
     const char *dir = switches_.capture.c_str();
     if (mkdir(dir, 0777) != 0 && errno != EEXIST) {
-        error = std::string("MIRVO_CAPTURE: cannot make the folder ") + dir + ": " + strerror(errno);
+        error =
+            std::string("MIRVO_CAPTURE: cannot make the folder ") + dir + ": " + strerror(errno);
         return false;
     }
     const std::string probe = switches_.capture + "/.mirvo-play-probe";

@@ -54,7 +54,10 @@ public:
     // before its first frame. True without a capture folder.
     bool captureFolderWritable(std::string &error) const;
 
-    unsigned long framesStarted() const { return started_; }
+    unsigned long framesStarted() const
+    {
+        return started_;
+    }
 
 private:
     Switches switches_;

@@ -43,6 +43,10 @@ if(MIRVO_BUILD_KORA)
   _mirvo_need(KORA_IMAGEMAGICK_CONVERT imagemagick)
 endif()
 
+# The layout check (tests/style) runs Debian's clang-format.
+find_program(MIRVO_CLANG_FORMAT clang-format)
+_mirvo_need(MIRVO_CLANG_FORMAT clang-format)
+
 if(_mirvo_missing)
   list(REMOVE_DUPLICATES _mirvo_missing)
   list(JOIN _mirvo_missing " " _mirvo_missing)

@@ -8,9 +8,9 @@ using namespace KORA;
 
 namespace {
 
-const float FLIGHT_RADIUS = 70.0f;    // the path is a circle round the terrain's centre
-const float FLIGHT_HEIGHT = 48.0f;    // above the lowest ground
-const float FLIGHT_SPEED = 0.22f;     // radians per second along the circle
+const float FLIGHT_RADIUS = 70.0f;     // the path is a circle round the terrain's centre
+const float FLIGHT_HEIGHT = 48.0f;     // above the lowest ground
+const float FLIGHT_SPEED = 0.22f;      // radians per second along the circle
 const float CAMERA_ELEVATION = 0.35f;  // how far above the path the following camera rests
 
 // Fills a group's index and texture-coordinate arrays (the group owns them from then on).
@@ -28,7 +28,8 @@ void fill(KR_TriangleGroup& g, const std::vector<unsigned int>& idx) {
 // Vertices of one key frame: [0] top apex, [1 .. n] upper ring, [n + 1 .. 2n] lower ring,
 // [2n + 1] bottom apex. Ring angles run clockwise seen from above, so that the fans and the
 // strip face outwards.
-std::vector<KR_Vertex> keyFrame(int n, float apex, float upperR, float lowerR, float ringY, float twist) {
+std::vector<KR_Vertex> keyFrame(int n, float apex, float upperR, float lowerR, float ringY,
+                                float twist) {
   std::vector<KR_Vertex> v(size_t(2 * n + 2));
   v[0] = KR_Vertex(KR_Point3D(0, apex, 0), KR_Vector3D(0, 1, 0));
   for (int i = 0; i < n; ++i) {
@@ -37,8 +38,10 @@ std::vector<KR_Vertex> keyFrame(int n, float apex, float upperR, float lowerR, f
     KR_Vector3D up(std::cos(a), 0.45f, -std::sin(a)), down(std::cos(b), -0.45f, -std::sin(b));
     up.normalize();
     down.normalize();
-    v[size_t(1 + i)] = KR_Vertex(KR_Point3D(upperR * std::cos(a), ringY, -upperR * std::sin(a)), up);
-    v[size_t(1 + n + i)] = KR_Vertex(KR_Point3D(lowerR * std::cos(b), -ringY, -lowerR * std::sin(b)), down);
+    v[size_t(1 + i)] =
+        KR_Vertex(KR_Point3D(upperR * std::cos(a), ringY, -upperR * std::sin(a)), up);
+    v[size_t(1 + n + i)] =
+        KR_Vertex(KR_Point3D(lowerR * std::cos(b), -ringY, -lowerR * std::sin(b)), down);
   }
   v[size_t(2 * n + 1)] = KR_Vertex(KR_Point3D(0, -apex * 1.6f, 0), KR_Vector3D(0, -1, 0));
   return v;

@@ -11,7 +11,7 @@
 #include <vector>
 
 class Crystal : public KORA::KR_Object {
-public:
+ public:
   Crystal();
 
   // Moves along the flight path: `time` in seconds since the start.
@@ -19,8 +19,8 @@ public:
   // Draws the body at its position and heading, blended between the key frames.
   void draw() const;
 
-private:
-  static const int SIDES = 10;  // vertices in each ring
+ private:
+  static const int SIDES = 10;                  // vertices in each ring
   std::vector<KORA::KR_Vertex> frameA, frameB;  // squat and stretched key frames
   KORA::KR_TriangleFan top, bottom;
   KORA::KR_TriangleStrip band;

@@ -50,8 +50,8 @@ const float EYE_CLEARANCE = 2.5f;
 // horizon, above a band of its own pale colour, while the fogged plain ends some degrees below
 // the horizon. Drawn over the sky, haze that thins out upwards from the horizon (fully opaque
 // at and below it) lets the distant hills fade into the fog like the plain does.
-const float HAZE_TOP = 8.0f;      // degrees above the horizon where the haze has gone
-const float HAZE_RADIUS = 0.9f;   // inside the sky box, beyond the near plane
+const float HAZE_TOP = 8.0f;     // degrees above the horizon where the haze has gone
+const float HAZE_RADIUS = 0.9f;  // inside the sky box, beyond the near plane
 const int HAZE_SEGMENTS = 48;
 KR_Material makeMaterial(float r, float g, float b) {
   KR_Material m;
@@ -65,11 +65,23 @@ KR_Material makeMaterial(float r, float g, float b) {
 }  // namespace
 
 DemoScene::DemoScene(KR_Init& _init, int _width, int _height, unsigned seed)
-    : init(_init), camera(KR_Camera::getInstance()), picked(-1), showRay(false), follow(true),
-      paused(false), help(true), width(_width), height(_height), clock(0), lastTime(0), outskirts(0),
-      outskirtsTexture(0), haze(0) {
-  camera->setFrustumAndCamera(FIELD_OF_VIEW, unsigned(width), unsigned(height), NEAR_PLANE, FAR_PLANE,
-                              KR_Point3D(0, 80, 160), KR_Point3D(0, 40, 0), KR_Vector3D(0, 1, 0));
+    : init(_init),
+      camera(KR_Camera::getInstance()),
+      picked(-1),
+      showRay(false),
+      follow(true),
+      paused(false),
+      help(true),
+      width(_width),
+      height(_height),
+      clock(0),
+      lastTime(0),
+      outskirts(0),
+      outskirtsTexture(0),
+      haze(0) {
+  camera->setFrustumAndCamera(FIELD_OF_VIEW, unsigned(width), unsigned(height), NEAR_PLANE,
+                              FAR_PLANE, KR_Point3D(0, 80, 160), KR_Point3D(0, 40, 0),
+                              KR_Vector3D(0, 1, 0));
   camera->follow_distance = 16.0f;
   camera->follow_angleX = 0;
   camera->follow_angleY = 0;
@@ -120,8 +132,8 @@ DemoScene::DemoScene(KR_Init& _init, int _width, int _height, unsigned seed)
   // depth test remembered off; the list leaves the tracker remembering it on, and GL is made to
   // agree.
   state->disableDepthTest();
-  sky.reset(new KR_SkyBox("sky_front.bmp", "sky_right.bmp", "sky_back.bmp", "sky_left.bmp", "sky_top.bmp",
-                          "sky_bottom.bmp"));
+  sky.reset(new KR_SkyBox("sky_front.bmp", "sky_right.bmp", "sky_back.bmp", "sky_left.bmp",
+                          "sky_top.bmp", "sky_bottom.bmp"));
   glEnable(GL_DEPTH_TEST);
   buildHaze();
 
@@ -129,13 +141,16 @@ DemoScene::DemoScene(KR_Init& _init, int _width, int _height, unsigned seed)
   // heights that keeps the eye above it.
   srandom(seed);
   {
-    KR_TerrainMesh mesh(TERRAIN_SIZE, TERRAIN_SIZE, TERRAIN_HILLS, TERRAIN_RESOLUTION, TERRAIN_SCALE);
+    KR_TerrainMesh mesh(TERRAIN_SIZE, TERRAIN_SIZE, TERRAIN_HILLS, TERRAIN_RESOLUTION,
+                        TERRAIN_SCALE);
     heights.resize(size_t(TERRAIN_SIZE) * TERRAIN_SIZE);
     for (int k = 0; k < TERRAIN_SIZE; ++k)
-      for (int l = 0; l < TERRAIN_SIZE; ++l) heights[size_t(k) * TERRAIN_SIZE + l] = mesh.at(k, l).point.data[1];
+      for (int l = 0; l < TERRAIN_SIZE; ++l)
+        heights[size_t(k) * TERRAIN_SIZE + l] = mesh.at(k, l).point.data[1];
   }
   srandom(seed);
-  terrain.reset(new KR_Terrain(TERRAIN_SIZE, TERRAIN_SIZE, TERRAIN_HILLS, TERRAIN_RESOLUTION, TERRAIN_SCALE));
+  terrain.reset(
+      new KR_Terrain(TERRAIN_SIZE, TERRAIN_SIZE, TERRAIN_HILLS, TERRAIN_RESOLUTION, TERRAIN_SCALE));
   terrain->setMiddlePoint(KR_Point3D(0, 0, 0));
   buildOutskirts();
   // One mip level per pixel instead of a blend of two: the same picture under the haze, and
@@ -148,7 +163,8 @@ float DemoScene::groundHeight(float x, float z) const {
   // Vertex (k, l) lies at x = k r - h, z = l r - h (r the spacing, h half of size * r).
   const float half = float(TERRAIN_SIZE) * TERRAIN_RESOLUTION * 0.5f;
   const float fk = (x + half) / TERRAIN_RESOLUTION, fl = (z + half) / TERRAIN_RESOLUTION;
-  if (!(fk >= 0 && fl >= 0 && fk <= float(TERRAIN_SIZE - 1) && fl <= float(TERRAIN_SIZE - 1))) return 0;
+  if (!(fk >= 0 && fl >= 0 && fk <= float(TERRAIN_SIZE - 1) && fl <= float(TERRAIN_SIZE - 1)))
+    return 0;
   // The highest corner of the cell and of its neighbours: the near plane reaches a little
   // beyond the eye's own cell.
   const int k = int(fk), l = int(fl);
@@ -162,7 +178,8 @@ float DemoScene::groundHeight(float x, float z) const {
 void DemoScene::buildHaze() {
   // Rings round the eye from HAZE_TOP degrees above the horizon down to straight below; the
   // alpha grows from 0 at the top to 1 at the horizon.
-  const float elevations[] = {HAZE_TOP, 6.0f, 4.5f, 3.2f, 2.2f, 1.4f, 0.8f, 0.3f, 0.0f, -5.0f, -30.0f, -89.0f};
+  const float elevations[] = {HAZE_TOP, 6.0f, 4.5f, 3.2f,  2.2f,   1.4f,
+                              0.8f,     0.3f, 0.0f, -5.0f, -30.0f, -89.0f};
   const int rings = int(sizeof elevations / sizeof elevations[0]);
   haze = glGenLists(1);
   glNewList(haze, GL_COMPILE);
@@ -204,8 +221,8 @@ void DemoScene::placeCamera(const KR_Point3D& eye, const KR_Point3D& look, const
   KR_GLState::getInstance()->projection();
   glPopMatrix();  // the projection that the last set-up pushed
   KR_GLState::getInstance()->modelview();
-  camera->setFrustumAndCamera(FIELD_OF_VIEW, unsigned(width), unsigned(height), NEAR_PLANE, FAR_PLANE, eye,
-                              look, up);
+  camera->setFrustumAndCamera(FIELD_OF_VIEW, unsigned(width), unsigned(height), NEAR_PLANE,
+                              FAR_PLANE, eye, look, up);
 }
 
 void DemoScene::turnAboutWorldUp(float degrees) {
@@ -217,13 +234,16 @@ void DemoScene::turnAboutWorldUp(float degrees) {
   };
   const KR_Vector3D n = turn(camera->getN()), v = turn(camera->getV());
   const KR_Point3D eye = camera->eye;
-  placeCamera(eye, KR_Point3D(eye.data[0] - n.data[0], eye.data[1] - n.data[1], eye.data[2] - n.data[2]), v);
+  placeCamera(eye,
+              KR_Point3D(eye.data[0] - n.data[0], eye.data[1] - n.data[1], eye.data[2] - n.data[2]),
+              v);
 }
 
 void DemoScene::pitchWithin(float degrees) {
   // The view line's elevation stays within straight up and straight down, so that the turn
   // about the world's up axis never runs backwards.
-  const float up = std::asin(std::max(-1.0f, std::min(1.0f, -camera->getN().data[1]))) * 180.0f / float(M_PI);
+  const float up =
+      std::asin(std::max(-1.0f, std::min(1.0f, -camera->getN().data[1]))) * 180.0f / float(M_PI);
   const float to = std::max(-90.0f, std::min(90.0f, up + degrees));
   if (to != up) camera->rotate(to - up, 0, 0);
 }
@@ -252,7 +272,8 @@ void DemoScene::buildOutskirts() {
   // one whole texture per quad. The plain continues that ground outwards in tiles that leave
   // the terrain's square free; far out it vanishes in the fog, whose colour is the sky box's
   // at the horizon, so the landscape meets the sky without an edge.
-  outskirtsTexture = GLuint(KR_TextureManager::getInstance()->getTexture("terrain.pcx", this, false));
+  outskirtsTexture =
+      GLuint(KR_TextureManager::getInstance()->getTexture("terrain.pcx", this, false));
   const float half = float(TERRAIN_SIZE) * TERRAIN_RESOLUTION * 0.5f;
   const int inside = int(float(TERRAIN_SIZE - 1) * TERRAIN_RESOLUTION / OUTSKIRT_TILE + 0.5f);
   outskirts = glGenLists(1);
@@ -265,8 +286,10 @@ void DemoScene::buildOutskirts() {
       if (i >= 0 && i < inside && j >= 0 && j < inside) continue;
       const float x0 = -half + float(i) * OUTSKIRT_TILE, x1 = x0 + OUTSKIRT_TILE;
       const float z0 = -half + float(j) * OUTSKIRT_TILE, z1 = z0 + OUTSKIRT_TILE;
-      const float s0 = float(i) * OUTSKIRT_TILE / TERRAIN_RESOLUTION, s1 = s0 + OUTSKIRT_TILE / TERRAIN_RESOLUTION;
-      const float t0 = float(j) * OUTSKIRT_TILE / TERRAIN_RESOLUTION, t1 = t0 + OUTSKIRT_TILE / TERRAIN_RESOLUTION;
+      const float s0 = float(i) * OUTSKIRT_TILE / TERRAIN_RESOLUTION,
+                  s1 = s0 + OUTSKIRT_TILE / TERRAIN_RESOLUTION;
+      const float t0 = float(j) * OUTSKIRT_TILE / TERRAIN_RESOLUTION,
+                  t1 = t0 + OUTSKIRT_TILE / TERRAIN_RESOLUTION;
       // Counter-clockwise seen from above.
       glTexCoord2f(s0, t0);
       glVertex3f(x0, 0, z0);
@@ -287,7 +310,8 @@ void DemoScene::buildOutskirts() {
     for (int i = 0; i <= last; ++i) {
       const int k = side == 0 ? 0 : side == 1 ? last : i;
       const int l = side < 2 ? i : (side == 2 ? 0 : last);
-      const float x = -half + float(k) * TERRAIN_RESOLUTION, z = -half + float(l) * TERRAIN_RESOLUTION;
+      const float x = -half + float(k) * TERRAIN_RESOLUTION,
+                  z = -half + float(l) * TERRAIN_RESOLUTION;
       const float h = heights[size_t(k) * TERRAIN_SIZE + l];
       glTexCoord2f(float(i), h / TERRAIN_RESOLUTION);
       glVertex3f(x, h, z);
@@ -327,7 +351,8 @@ void DemoScene::resize(int w, int h) {
   // Set the camera up afresh for the new aspect ratio, keeping where it stands and looks.
   const KR_Vector3D n = camera->getN();
   const KR_Point3D eye = camera->eye;
-  placeCamera(eye, KR_Point3D(eye.data[0] - n.data[0], eye.data[1] - n.data[1], eye.data[2] - n.data[2]),
+  placeCamera(eye,
+              KR_Point3D(eye.data[0] - n.data[0], eye.data[1] - n.data[1], eye.data[2] - n.data[2]),
               camera->getV());
 }
 
@@ -340,20 +365,11 @@ void DemoScene::key(int code, bool special) {
   if (!special) {
     switch (code) {
       case ' ':
-      case '\t':
-        toggleFollow();
-        return;
-      case 'p':
-        togglePause();
-        return;
-      case 'h':
-        help = !help;
-        return;
-      case 'r':
-        showRay = !showRay;
-        return;
-      default:
-        break;
+      case '\t': toggleFollow(); return;
+      case 'p': togglePause(); return;
+      case 'h': help = !help; return;
+      case 'r': showRay = !showRay; return;
+      default: break;
     }
   }
   if (follow) {
@@ -363,7 +379,9 @@ void DemoScene::key(int code, bool special) {
         case GLUT_KEY_RIGHT: camera->follow_angleY += ORBIT_STEP; break;
         case GLUT_KEY_UP: camera->follow_angleX -= ORBIT_STEP; break;
         case GLUT_KEY_DOWN: camera->follow_angleX += ORBIT_STEP; break;
-        case GLUT_KEY_PAGE_UP: camera->follow_distance = std::max(4.0f, camera->follow_distance - 2.0f); break;
+        case GLUT_KEY_PAGE_UP:
+          camera->follow_distance = std::max(4.0f, camera->follow_distance - 2.0f);
+          break;
         case GLUT_KEY_PAGE_DOWN: camera->follow_distance += 2.0f; break;
         default: break;
       }
@@ -502,10 +520,11 @@ void DemoScene::shadePanel(int x0, int y0, int x1, int y1) {
 }
 
 DemoScene::Overlay DemoScene::layOutOverlay(float framesPerSecond) const {
-  static const char* const followHelp[] = {"space  free camera", "arrows orbit the crystal", "q e    roll",
-                                           "w s    nearer / farther", "0      reset the orbit"};
-  static const char* const freeHelp[] = {"space  follow the crystal", "arrows turn", "w s a d  move",
-                                         "PgUp PgDn  up / down", "q e    roll"};
+  static const char* const followHelp[] = {"space  free camera", "arrows orbit the crystal",
+                                           "q e    roll", "w s    nearer / farther",
+                                           "0      reset the orbit"};
+  static const char* const freeHelp[] = {"space  follow the crystal", "arrows turn",
+                                         "w s a d  move", "PgUp PgDn  up / down", "q e    roll"};
   static const char* const common[] = {"click  pick a sphere", "r      pick ray on / off",
                                        "p      pause   h  help", "Esc    quit"};
   // Shorter help for small windows.
@@ -517,10 +536,12 @@ DemoScene::Overlay DemoScene::layOutOverlay(float framesPerSecond) const {
   std::snprintf(rate, sizeof rate, "KORA demo   %.1f fps", framesPerSecond);
   std::snprintf(mode, sizeof mode, "camera: %s%s", follow ? "following the crystal" : "free",
                 paused ? "   (paused)" : "");
-  std::snprintf(pick, sizeof pick, "picked: the %s sphere", picked >= 0 ? spheres[picked].name : "");
+  std::snprintf(pick, sizeof pick, "picked: the %s sphere",
+                picked >= 0 ? spheres[picked].name : "");
   char shortRate[32], shortMode[32], shortPick[32];
   std::snprintf(shortRate, sizeof shortRate, "%.1f fps", framesPerSecond);
-  std::snprintf(shortMode, sizeof shortMode, "%s%s", follow ? "following" : "free", paused ? ", paused" : "");
+  std::snprintf(shortMode, sizeof shortMode, "%s%s", follow ? "following" : "free",
+                paused ? ", paused" : "");
   std::snprintf(shortPick, sizeof shortPick, "picked: %s", picked >= 0 ? spheres[picked].name : "");
 
   // From the roomiest layout to the tightest: the first whose panes fit the window is taken.
@@ -530,10 +551,11 @@ DemoScene::Overlay DemoScene::layOutOverlay(float framesPerSecond) const {
     int margin, titleLine, helpLine;
     bool shortText, shortHelp;
   };
-  const Style styles[] = {{GLUT_BITMAP_9_BY_15, GLUT_BITMAP_HELVETICA_12, 12, 18, 16, false, false},
-                          {GLUT_BITMAP_8_BY_13, GLUT_BITMAP_HELVETICA_10, 8, 15, 12, false, false},
-                          {GLUT_BITMAP_HELVETICA_10, GLUT_BITMAP_HELVETICA_10, 5, 12, 11, true, false},
-                          {GLUT_BITMAP_HELVETICA_10, GLUT_BITMAP_HELVETICA_10, 5, 12, 11, true, true}};
+  const Style styles[] = {
+      {GLUT_BITMAP_9_BY_15, GLUT_BITMAP_HELVETICA_12, 12, 18, 16, false, false},
+      {GLUT_BITMAP_8_BY_13, GLUT_BITMAP_HELVETICA_10, 8, 15, 12, false, false},
+      {GLUT_BITMAP_HELVETICA_10, GLUT_BITMAP_HELVETICA_10, 5, 12, 11, true, false},
+      {GLUT_BITMAP_HELVETICA_10, GLUT_BITMAP_HELVETICA_10, 5, 12, 11, true, true}};
   Overlay o;
   for (const Style& st : styles) {
     o.titleFont = st.titleFont;
@@ -544,7 +566,8 @@ DemoScene::Overlay DemoScene::layOutOverlay(float framesPerSecond) const {
     o.title.clear();
     o.help.clear();
     const int room = width - 2 * st.margin;
-    const std::string one = std::string(st.shortText ? shortRate : rate) + "   " + (st.shortText ? shortMode : mode);
+    const std::string one =
+        std::string(st.shortText ? shortRate : rate) + "   " + (st.shortText ? shortMode : mode);
     if (textWidth(st.titleFont, one) <= room) {
       o.title.push_back(one);
     } else {
@@ -562,12 +585,15 @@ DemoScene::Overlay DemoScene::layOutOverlay(float framesPerSecond) const {
       }
     }
     o.titleWidth = 0;
-    for (const std::string& t : o.title) o.titleWidth = std::max(o.titleWidth, textWidth(st.titleFont, t));
+    for (const std::string& t : o.title)
+      o.titleWidth = std::max(o.titleWidth, textWidth(st.titleFont, t));
     o.helpWidth = 0;
-    for (const std::string& h : o.help) o.helpWidth = std::max(o.helpWidth, textWidth(st.helpFont, h));
+    for (const std::string& h : o.help)
+      o.helpWidth = std::max(o.helpWidth, textWidth(st.helpFont, h));
     const int tall = int(o.title.size()) * st.titleLine + 6 +
                      (o.help.empty() ? 0 : int(o.help.size()) * st.helpLine + 10);
-    if (o.titleWidth + 8 <= room && o.helpWidth + 12 <= room && tall + 2 * st.margin <= height) return o;
+    if (o.titleWidth + 8 <= room && o.helpWidth + 12 <= room && tall + 2 * st.margin <= height)
+      return o;
   }
   // Nothing fits (a window of a few dozen pixels): the title alone, clipped by the window.
   o.help.clear();
@@ -605,12 +631,15 @@ void DemoScene::drawOverlay(float framesPerSecond) const {
   }
 
   if (!o.help.empty()) {
-    const int boxTop = y + o.titleLine - 8, boxBottom = boxTop - int(o.help.size()) * o.helpLine - 8;
+    const int boxTop = y + o.titleLine - 8,
+              boxBottom = boxTop - int(o.help.size()) * o.helpLine - 8;
     const int boxRight = left + o.helpWidth + 8;
     // A dark pane under the text keeps it readable over the bright haze and sky.
     shadePanel(left - 4, boxTop, boxRight, boxBottom);
-    KR_Point2D frame[4] = {{float(left - 4), float(boxTop)}, {float(boxRight), float(boxTop)},
-                           {float(boxRight), float(boxBottom)}, {float(left - 4), float(boxBottom)}};
+    KR_Point2D frame[4] = {{float(left - 4), float(boxTop)},
+                           {float(boxRight), float(boxTop)},
+                           {float(boxRight), float(boxBottom)},
+                           {float(left - 4), float(boxBottom)}};
     glColor3f(0.85f, 0.9f, 1.0f);
     d.vDrawPolyLine(frame, 4, true);
     glColor3f(1.0f, 1.0f, 1.0f);

@@ -19,7 +19,7 @@
 #include "crystal.h"
 
 class DemoScene {
-public:
+ public:
   // The terrain's landscape is that of random()'s sequence after srandom(seed).
   DemoScene(KORA::KR_Init& init, int width, int height, unsigned seed);
   ~DemoScene();
@@ -38,7 +38,7 @@ public:
   void togglePause() { paused = !paused; }
   bool isPaused() const { return paused; }
 
-private:
+ private:
   struct Sphere {
     KORA::KR_Point3D centre;
     float radius;
@@ -75,7 +75,8 @@ private:
   // looking at the crystal).
   void keepAboveGround();
   // Sets the camera up afresh (popping the projection the last set-up pushed).
-  void placeCamera(const KORA::KR_Point3D& eye, const KORA::KR_Point3D& look, const KORA::KR_Vector3D& up);
+  void placeCamera(const KORA::KR_Point3D& eye, const KORA::KR_Point3D& look,
+                   const KORA::KR_Vector3D& up);
   // Free camera: turns about the world's y axis; pitches, stopping at straight up or down.
   void turnAboutWorldUp(float degrees);
   void pitchWithin(float degrees);
@@ -96,9 +97,9 @@ private:
   int width, height;
   float clock;  // animation time, frozen while paused
   float lastTime;
-  GLuint outskirts;         // display list of the plain round the terrain
-  GLuint outskirtsTexture;  // the terrain's ground texture, shared through the manager
-  GLuint haze;              // display list of the haze over the sky's horizon
+  GLuint outskirts;            // display list of the plain round the terrain
+  GLuint outskirtsTexture;     // the terrain's ground texture, shared through the manager
+  GLuint haze;                 // display list of the haze over the sky's horizon
   std::vector<float> heights;  // the terrain's heights, row k (along x) by column l (along z)
 };
 

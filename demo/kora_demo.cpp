@@ -31,16 +31,16 @@ const int ESCAPE = 27;
 const float FIXED_STEP = 1.0f / 30.0f;  // animation seconds per frame for counted runs
 
 struct ScriptedEvent {
-  int key;           // GLUT key code
-  bool special;      // a GLUT special key (arrows, page keys)
-  bool click;        // a mouse click at x, y instead of a key
+  int key;       // GLUT key code
+  bool special;  // a GLUT special key (arrows, page keys)
+  bool click;    // a mouse click at x, y instead of a key
   int x, y;
 };
 
 struct Options {
   int width = 800, height = 600;
-  long frames = 0;  // 0: run until Escape
-  std::string capture;  // PNG path; "%d" in it is replaced by the frame number
+  long frames = 0;        // 0: run until Escape
+  std::string capture;    // PNG path; "%d" in it is replaced by the frame number
   long captureEvery = 0;  // with %d: every K-th frame; 0: only the last frame
   long seed = -1;
   bool free = false;
@@ -70,18 +70,21 @@ void onStopSignal(int signal) { stopSignal = signal; }
 const long DEFAULT_SEED = 1;
 
 void usage(FILE* out) {
-  std::fprintf(out,
-               "usage: kora-demo [--size WxH] [--frames N] [--capture FILE.png] [--capture-every K]\n"
-               "                 [--press FRAME:KEY]... [--click FRAME:X,Y]... [--seed N] [--free] [--help]\n"
-               "  KEY: a character, or esc, space, tab, left, right, up, down, pgup, pgdn\n"
-               "  --seed N: another landscape (0 to %u); without it the landscape is that of seed %ld\n",
-               UINT_MAX, DEFAULT_SEED);
+  std::fprintf(
+      out,
+      "usage: kora-demo [--size WxH] [--frames N] [--capture FILE.png] [--capture-every K]\n"
+      "                 [--press FRAME:KEY]... [--click FRAME:X,Y]... [--seed N] [--free] "
+      "[--help]\n"
+      "  KEY: a character, or esc, space, tab, left, right, up, down, pgup, pgdn\n"
+      "  --seed N: another landscape (0 to %u); without it the landscape is that of seed %ld\n",
+      UINT_MAX, DEFAULT_SEED);
 }
 
 // The textures the scene loads, and the folder the texture manager reads them from.
 const char* const TEXTURE_FOLDER = "../TEXTURES/";
-const char* const TEXTURE_FILES[] = {"sky_front.bmp", "sky_right.bmp", "sky_back.bmp", "sky_left.bmp",
-                                     "sky_top.bmp",   "sky_bottom.bmp", "terrain.pcx"};
+const char* const TEXTURE_FILES[] = {"sky_front.bmp", "sky_right.bmp", "sky_back.bmp",
+                                     "sky_left.bmp",  "sky_top.bmp",   "sky_bottom.bmp",
+                                     "terrain.pcx"};
 
 // The names of the textures that cannot be found, separated by spaces, and every place looked
 // in; "" when all can be read. The texture manager reads each from the same place.
@@ -116,9 +119,15 @@ bool parsePair(const std::string& text, char separator, long low, long high, lon
 
 bool parseKey(const std::string& name, ScriptedEvent& e) {
   static const std::map<std::string, std::pair<int, bool>> names = {
-      {"esc", {ESCAPE, false}},         {"space", {' ', false}},         {"tab", {'\t', false}},
-      {"left", {GLUT_KEY_LEFT, true}},  {"right", {GLUT_KEY_RIGHT, true}}, {"up", {GLUT_KEY_UP, true}},
-      {"down", {GLUT_KEY_DOWN, true}},  {"pgup", {GLUT_KEY_PAGE_UP, true}}, {"pgdn", {GLUT_KEY_PAGE_DOWN, true}}};
+      {"esc", {ESCAPE, false}},
+      {"space", {' ', false}},
+      {"tab", {'\t', false}},
+      {"left", {GLUT_KEY_LEFT, true}},
+      {"right", {GLUT_KEY_RIGHT, true}},
+      {"up", {GLUT_KEY_UP, true}},
+      {"down", {GLUT_KEY_DOWN, true}},
+      {"pgup", {GLUT_KEY_PAGE_UP, true}},
+      {"pgdn", {GLUT_KEY_PAGE_DOWN, true}}};
   e.click = false;
   auto it = names.find(name);
   if (it != names.end()) {
@@ -146,8 +155,9 @@ bool parseOptions(int argc, char** argv, std::string& error, bool& help) {
       options.free = true;
       continue;
     }
-    const bool takesValue = a == "--size" || a == "--frames" || a == "--capture" || a == "--capture-every" ||
-                            a == "--seed" || a == "--press" || a == "--click";
+    const bool takesValue = a == "--size" || a == "--frames" || a == "--capture" ||
+                            a == "--capture-every" || a == "--seed" || a == "--press" ||
+                            a == "--click";
     if (!takesValue) {
       error = "unknown option '" + a + "'";
       return false;
@@ -188,7 +198,8 @@ bool parseOptions(int argc, char** argv, std::string& error, bool& help) {
       const size_t colon = value.find(':');
       long at = 0;
       if (colon == std::string::npos || !parseNumber(value.substr(0, colon), 0, LONG_MAX, at)) {
-        error = bad + (a == "--press" ? "FRAME:KEY" : "FRAME:X,Y") + " with FRAME a whole number from 0 up";
+        error = bad + (a == "--press" ? "FRAME:KEY" : "FRAME:X,Y") +
+                " with FRAME a whole number from 0 up";
         return false;
       }
       ScriptedEvent e{};
@@ -269,7 +280,8 @@ void display() {
 
   int now = glutGet(GLUT_ELAPSED_TIME);
   // Counted runs advance by a fixed step, so that captures do not depend on the machine.
-  float time = options.frames > 0 ? float(frameNumber) * FIXED_STEP : float(now - runStart) / 1000.0f;
+  float time =
+      options.frames > 0 ? float(frameNumber) * FIXED_STEP : float(now - runStart) / 1000.0f;
   scene->frame(time, framesPerSecond);
 
   bool last = options.frames > 0 && frameNumber + 1 >= options.frames;
@@ -284,7 +296,8 @@ void display() {
   std::string path = capturePath(frameNumber, last);
   if (!path.empty()) {
     glReadBuffer(GL_BACK);
-    if (!captureFramePng(path, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT))) exitStatus = 1;
+    if (!captureFramePng(path, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT)))
+      exitStatus = 1;
   }
   glutSwapBuffers();
 
@@ -325,12 +338,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 2 && std::string(argv[1]) == "--help") {
-    std::printf("The KORA library at work: a sky box, a terrain, a followed object, picking\n"
-                "and a 2D overlay, in a GLUT window.\n\n");
+    std::printf(
+        "The KORA library at work: a sky box, a terrain, a followed object, picking\n"
+        "and a 2D overlay, in a GLUT window.\n\n");
     usage(stdout);
-    std::printf("\nTextures are read from ../TEXTURES/, relative to the working folder; when\n"
-                "not there, from $MIRVO_DATA_DIR/TEXTURES/, then from the installed data\n"
-                "folder share/mirvo/TEXTURES/.\n");
+    std::printf(
+        "\nTextures are read from ../TEXTURES/, relative to the working folder; when\n"
+        "not there, from $MIRVO_DATA_DIR/TEXTURES/, then from the installed data\n"
+        "folder share/mirvo/TEXTURES/.\n");
     return 0;
   }
   std::vector<char*> ours{argv[0]};
@@ -338,7 +353,8 @@ int main(int argc, char** argv) {
     std::string a = argv[i];
     if ((a == "-display" || a == "-geometry") && i + 1 < argc)
       ++i;
-    else if (a != "-direct" && a != "-indirect" && a != "-iconic" && a != "-gldebug" && a != "-sync")
+    else if (a != "-direct" && a != "-indirect" && a != "-iconic" && a != "-gldebug" &&
+             a != "-sync")
       ours.push_back(argv[i]);
   }
   std::string error;

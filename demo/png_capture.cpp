@@ -23,7 +23,8 @@ bool captureFramePng(const std::string& path, int width, int height) {
   return writeFramePng(path, pixels, width, height);
 }
 
-bool writeFramePng(const std::string& path, const std::vector<unsigned char>& pixels, int width, int height) {
+bool writeFramePng(const std::string& path, const std::vector<unsigned char>& pixels, int width,
+                   int height) {
   const size_t rowBytes = size_t(width) * 3;
   if (pixels.size() != rowBytes * size_t(height)) return false;
   // GL delivers the lowest row first; the writer takes the top row first.

@@ -12,7 +12,8 @@ void readFrame(int width, int height, std::vector<unsigned char>& pixels);
 
 // Writes pixels as read by readFrame; false (with a message on stderr) when the file cannot
 // be written.
-bool writeFramePng(const std::string& path, const std::vector<unsigned char>& pixels, int width, int height);
+bool writeFramePng(const std::string& path, const std::vector<unsigned char>& pixels, int width,
+                   int height);
 
 // readFrame, then writeFramePng.
 bool captureFramePng(const std::string& path, int width, int height);

@@ -6,9 +6,9 @@
 
 namespace {
 
-Uint32 pace_period = 20;      // ms per frame; 0: no pacing
-Uint32 pace_due = 0;          // ticks at which the current frame is due
-bool pace_started = false;    // pace_due is valid
+Uint32 pace_period = 20;    // ms per frame; 0: no pacing
+Uint32 pace_due = 0;        // ticks at which the current frame is due
+bool pace_started = false;  // pace_due is valid
 unsigned long pace_frames_run = 0;
 unsigned long pace_frames_shown = 0;
 std::chrono::steady_clock::time_point pace_clock_start;

@@ -20,7 +20,7 @@ struct scroller {
     SDL_Surface *font;
     Uint8 width, height;
     bool ready;
-    SDL_Rect glyph;          // handed out by MIRVO_get_font_char
+    SDL_Rect glyph;  // handed out by MIRVO_get_font_char
 };
 
 scroller scrollers[SCROLLER_SLOTS];

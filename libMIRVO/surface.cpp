@@ -7,13 +7,16 @@ Uint32 mirvo_get_pixel(const SDL_Surface *s, int x, int y)
 {
     const Uint8 *p = (const Uint8 *)s->pixels + y * s->pitch + x * s->format->BytesPerPixel;
     switch (s->format->BytesPerPixel) {
-    case 1: return *p;
-    case 2: return *(const Uint16 *)p;
+    case 1:
+        return *p;
+    case 2:
+        return *(const Uint16 *)p;
     case 3:
         if (SDL_BYTEORDER == SDL_BIG_ENDIAN)
             return (Uint32)p[0] << 16 | (Uint32)p[1] << 8 | p[2];
         return p[0] | (Uint32)p[1] << 8 | (Uint32)p[2] << 16;
-    default: return *(const Uint32 *)p;
+    default:
+        return *(const Uint32 *)p;
     }
 }
 
@@ -21,16 +24,26 @@ void mirvo_put_pixel(SDL_Surface *s, int x, int y, Uint32 value)
 {
     Uint8 *p = (Uint8 *)s->pixels + y * s->pitch + x * s->format->BytesPerPixel;
     switch (s->format->BytesPerPixel) {
-    case 1: *p = (Uint8)value; break;
-    case 2: *(Uint16 *)p = (Uint16)value; break;
+    case 1:
+        *p = (Uint8)value;
+        break;
+    case 2:
+        *(Uint16 *)p = (Uint16)value;
+        break;
     case 3:
         if (SDL_BYTEORDER == SDL_BIG_ENDIAN) {
-            p[0] = (Uint8)(value >> 16); p[1] = (Uint8)(value >> 8); p[2] = (Uint8)value;
+            p[0] = (Uint8)(value >> 16);
+            p[1] = (Uint8)(value >> 8);
+            p[2] = (Uint8)value;
         } else {
-            p[0] = (Uint8)value; p[1] = (Uint8)(value >> 8); p[2] = (Uint8)(value >> 16);
+            p[0] = (Uint8)value;
+            p[1] = (Uint8)(value >> 8);
+            p[2] = (Uint8)(value >> 16);
         }
         break;
-    default: *(Uint32 *)p = value; break;
+    default:
+        *(Uint32 *)p = value;
+        break;
     }
 }
 

@@ -151,14 +151,14 @@ bool mirvo_load_effect(const std::string &name, mirvo_effect_module &module, std
         return false;
     }
     // The instance entry points, where the module has them (older modules do not).
-    module.make_instance = reinterpret_cast<mirvo_make_instance_fn>(
-        lt_dlsym(handle, "make_instance"));
-    module.draw_instance = reinterpret_cast<mirvo_draw_instance_fn>(
-        lt_dlsym(handle, "draw_instance"));
+    module.make_instance =
+        reinterpret_cast<mirvo_make_instance_fn>(lt_dlsym(handle, "make_instance"));
+    module.draw_instance =
+        reinterpret_cast<mirvo_draw_instance_fn>(lt_dlsym(handle, "draw_instance"));
     module.set_instance_parameter = reinterpret_cast<mirvo_set_instance_parameter_fn>(
         lt_dlsym(handle, "set_instance_parameter"));
-    module.free_instance = reinterpret_cast<mirvo_free_instance_fn>(
-        lt_dlsym(handle, "free_instance"));
+    module.free_instance =
+        reinterpret_cast<mirvo_free_instance_fn>(lt_dlsym(handle, "free_instance"));
     return true;
 }
 

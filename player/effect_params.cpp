@@ -34,9 +34,12 @@ std::vector<module_spec> make_modules()
 const char *type_words(param_type t)
 {
     switch (t) {
-    case param_type::u8: return "a whole number";
-    case param_type::u16: return "a whole number";
-    default: return "a text";
+    case param_type::u8:
+        return "a whole number";
+    case param_type::u16:
+        return "a whole number";
+    default:
+        return "a text";
     }
 }
 
@@ -156,8 +159,12 @@ MIRVO_NODE *effect_setup::argument_list()
     for (size_t i = 0; i < values.size(); ++i) {
         param_value &v = values[i];
         switch (v.type) {
-        case param_type::u8: nodes[i].data = &v.u8; break;
-        case param_type::u16: nodes[i].data = &v.u16; break;
+        case param_type::u8:
+            nodes[i].data = &v.u8;
+            break;
+        case param_type::u16:
+            nodes[i].data = &v.u16;
+            break;
         case param_type::text:
             v.text_ptr = v.text.c_str();
             nodes[i].data = &v.text_ptr;
@@ -212,7 +219,8 @@ bool parse_effect_params(const module_spec &desc, const std::vector<std::string>
     for (size_t i = 0; i < n; ++i) {
         if (given[i] || desc.params[i].fallback)
             continue;
-        std::string d = computed_default(desc, desc.params[i], values, surface_width, surface_height);
+        std::string d =
+            computed_default(desc, desc.params[i], values, surface_width, surface_height);
         if (!parse_value(desc, desc.params[i], d, values[i], error))
             return false;
     }
@@ -256,8 +264,8 @@ bool check_effect_fits(const effect_setup &setup, int surface_width, std::string
     long strip = surface_width + cw;
     if (strip > MAX_SURFACE_WIDTH) {
         error = setup.module + ": character_width: the text strip (window width " +
-                std::to_string(surface_width) + " + character width " + std::to_string(cw) +
-                " = " + std::to_string(strip) + " pixels) is wider than SDL's limit of " +
+                std::to_string(surface_width) + " + character width " + std::to_string(cw) + " = " +
+                std::to_string(strip) + " pixels) is wider than SDL's limit of " +
                 std::to_string(MAX_SURFACE_WIDTH) + " pixels";
         return false;
     }
@@ -301,9 +309,9 @@ std::string catalogue_markdown()
     for (const module_spec &m : known_modules()) {
         for (size_t i = 0; i < m.params.size(); ++i) {
             const param_spec &p = m.params[i];
-            std::string type = p.type == param_type::text
-                                   ? "text"
-                                   : "number " + std::to_string(p.min) + "–" + std::to_string(p.max);
+            std::string type = p.type == param_type::text ? "text"
+                                                          : "number " + std::to_string(p.min) +
+                                                                "–" + std::to_string(p.max);
             std::string def;
             if (p.from == MIRVO_DEFAULT_SURFACE_WIDTH)
                 def = "the window's width";
@@ -313,8 +321,8 @@ std::string catalogue_markdown()
                 def = "built in (`--list`)";
             else
                 def = "`" + std::string(p.fallback) + "`";
-            out += "| `" + std::string(m.module) + "` | " + std::to_string(i + 1) + " | `" + p.name +
-                   "` | " + type + " | " + def + " | " + p.help + " |\n";
+            out += "| `" + std::string(m.module) + "` | " + std::to_string(i + 1) + " | `" +
+                   p.name + "` | " + type + " | " + def + " | " + p.help + " |\n";
         }
     }
     return out;

@@ -15,8 +15,8 @@ enum class param_type { u8, u16, text };
 struct param_spec {
     const char *name;
     param_type type;
-    long min, max;        // accepted range of numbers
-    const char *fallback; // default; null: computed from the surface, as `from` says
+    long min, max;         // accepted range of numbers
+    const char *fallback;  // default; null: computed from the surface, as `from` says
     const char *help;
     mirvo_default_kind from;
 };

@@ -133,7 +133,8 @@ bool check_fonts(const effect_setup &setup, std::string &error)
         const char *looked = nullptr;
         const char *found = MIRVO_find_data(file.c_str(), &looked);
         if (!found) {
-            error = setup.module + ": font: cannot read \"" + file + "\": not found (looked in " + looked + ")";
+            error = setup.module + ": font: cannot read \"" + file + "\": not found (looked in " +
+                    looked + ")";
             return false;
         }
         SDL_Surface *font = IMG_Load(found);
@@ -148,8 +149,7 @@ bool check_fonts(const effect_setup &setup, std::string &error)
 
 // Runs `init` with the standard output caught in a temporary file, then writes what it
 // printed through. The modules report a failed init only by printing "Error, ..." there.
-template <typename Init>
-bool init_watched(Init init, std::string &printed)
+template <typename Init> bool init_watched(Init init, std::string &printed)
 {
     printed.clear();
     fflush(stdout);
@@ -208,15 +208,21 @@ bool process_events()
 // the status to exit with at once (help, lists, version, usage errors).
 int parse_options(int argc, char **argv, options &opt)
 {
-    static const struct option long_options[] = {
-        {"width", required_argument, nullptr, 'W'},   {"height", required_argument, nullptr, 'H'},
-        {"bpp", required_argument, nullptr, 'b'},     {"fullscreen", no_argument, nullptr, 'f'},
-        {"headless", no_argument, nullptr, 1},        {"valist", no_argument, nullptr, 2},
-        {"once", no_argument, nullptr, 3},            {"module-dir", required_argument, nullptr, 'M'},
-        {"max-frames", required_argument, nullptr, 4}, {"exact-text", no_argument, nullptr, 5},
-        {"list-markdown", no_argument, nullptr, 6},
-        {"list", no_argument, nullptr, 'l'},          {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 7},         {nullptr, 0, nullptr, 0}};
+    static const struct option long_options[] = {{"width", required_argument, nullptr, 'W'},
+                                                 {"height", required_argument, nullptr, 'H'},
+                                                 {"bpp", required_argument, nullptr, 'b'},
+                                                 {"fullscreen", no_argument, nullptr, 'f'},
+                                                 {"headless", no_argument, nullptr, 1},
+                                                 {"valist", no_argument, nullptr, 2},
+                                                 {"once", no_argument, nullptr, 3},
+                                                 {"module-dir", required_argument, nullptr, 'M'},
+                                                 {"max-frames", required_argument, nullptr, 4},
+                                                 {"exact-text", no_argument, nullptr, 5},
+                                                 {"list-markdown", no_argument, nullptr, 6},
+                                                 {"list", no_argument, nullptr, 'l'},
+                                                 {"help", no_argument, nullptr, 'h'},
+                                                 {"version", no_argument, nullptr, 7},
+                                                 {nullptr, 0, nullptr, 0}};
     int c;
     // '+': options end at the first effect name, so effect parameters are never options.
     while ((c = getopt_long(argc, argv, "+W:H:b:fM:lh", long_options, nullptr)) != -1) {
@@ -235,25 +241,48 @@ int parse_options(int argc, char **argv, options &opt)
             if (!parse_int(optarg, 8, 32, opt.bpp) || opt.bpp % 8 != 0)
                 fail(std::string("--bpp: expected 8, 16, 24 or 32, got \"") + optarg + "\"");
             break;
-        case 'f': opt.fullscreen = true; break;
-        case 1: opt.headless = true; break;
-        case 2: opt.valist = true; break;
-        case 3: opt.once = true; break;
+        case 'f':
+            opt.fullscreen = true;
+            break;
+        case 1:
+            opt.headless = true;
+            break;
+        case 2:
+            opt.valist = true;
+            break;
+        case 3:
+            opt.once = true;
+            break;
         case 4: {
             int n = 0;
             if (!parse_int(optarg, 0, 1000000000, n))
                 fail(std::string("--max-frames: expected a whole number from 0 to 1000000000, "
-                                 "got \"") + optarg + "\"");
+                                 "got \"") +
+                     optarg + "\"");
             opt.max_frames = n;
             break;
         }
-        case 5: opt.exact_text = true; break;
-        case 6: fputs(catalogue_markdown().c_str(), stdout); return 0;
-        case 'M': opt.module_dirs.push_back(optarg); break;
-        case 'l': list_modules(); return 0;
-        case 'h': usage(stdout); return 0;
-        case 7: printf("mirvo-play %s\n", MIRVO_VERSION); return 0;
-        default: usage(stderr); return 2;
+        case 5:
+            opt.exact_text = true;
+            break;
+        case 6:
+            fputs(catalogue_markdown().c_str(), stdout);
+            return 0;
+        case 'M':
+            opt.module_dirs.push_back(optarg);
+            break;
+        case 'l':
+            list_modules();
+            return 0;
+        case 'h':
+            usage(stdout);
+            return 0;
+        case 7:
+            printf("mirvo-play %s\n", MIRVO_VERSION);
+            return 0;
+        default:
+            usage(stderr);
+            return 2;
         }
     }
     if (optind >= argc) {

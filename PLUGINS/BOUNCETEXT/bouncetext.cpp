@@ -19,25 +19,30 @@
 
 MIRVO_EFFECT_ENTRY_POINTS(bouncetext);
 
-constexpr int BOUNCE_ENTRIES = 540;       /* 360 slow entries (rise and fall), 180 quick ones (dip) */
+constexpr int BOUNCE_ENTRIES = 540; /* 360 slow entries (rise and fall), 180 quick ones (dip) */
 constexpr int SLOW_ENTRIES = 360;
 constexpr double DEGREE_STEP = 0.0174532; /* one degree, as the tables have always been built */
 constexpr int LETTER_STEP = 3;            /* pixels a letter moves left per frame */
 constexpr int BOUNCE_STEP = 8;            /* bounce table entries a letter moves on per frame */
 constexpr int ENTRY_DUE = 20;             /* a letter may enter once the displacement passes this */
 constexpr int DISPLACEMENT_STEP = 2;
-constexpr int MAX_LETTERS = 255;          /* the pool size is a byte */
+constexpr int MAX_LETTERS = 255; /* the pool size is a byte */
 
 /* Parameter indices, in the catalogue's order. */
 enum {
-    JUMP_TEXT, JUMP_FONT, JUMP_CHARACTERS, JUMP_CHARACTER_WIDTH, JUMP_CHARACTER_HEIGHT,
-    JUMP_WIDTH, JUMP_HEIGHT
+    JUMP_TEXT,
+    JUMP_FONT,
+    JUMP_CHARACTERS,
+    JUMP_CHARACTER_WIDTH,
+    JUMP_CHARACTER_HEIGHT,
+    JUMP_WIDTH,
+    JUMP_HEIGHT
 };
 
 struct LETTER {
-    short xpos;        /* left edge on the target; negative while leaving */
-    Uint16 sin_index;  /* position in the bounce table */
-    Uint16 font_pos;   /* x of the glyph in the font image */
+    short xpos;       /* left edge on the target; negative while leaving */
+    Uint16 sin_index; /* position in the bounce table */
+    Uint16 font_pos;  /* x of the glyph in the font image */
 };
 
 /* One instance: all of the effect's state. */
@@ -52,17 +57,17 @@ struct bouncetext_effect {
     SDL_Rect _jump_frect, _jump_srect;
     char _jump_scroll_id;
     mirvo_instance_restart_fn _jump_restart;
-    void *_jump_host;           /* handed to _jump_restart */
-    SDL_Surface *_jump_target;  /* the surface it was started on, kept when a start fails */
+    void *_jump_host;          /* handed to _jump_restart */
+    SDL_Surface *_jump_target; /* the surface it was started on, kept when a start fails */
     /* The parameters as given (the strings are the host's, not copied). */
     const char *_jump_text, *_jump_font, *_jump_characters;
     Uint8 _jump_character_width, _jump_character_height;
 };
 
 /* The instance behind the five entry points, and the restart callback they were given. */
-static bouncetext_effect bouncetext_default = {nullptr, {}, nullptr, 0, 0, 0, 0, {}, {}, char(255),
-                                               nullptr, nullptr, nullptr, nullptr, nullptr,
-                                               nullptr, 0, 0};
+static bouncetext_effect bouncetext_default = {
+    nullptr,   {},      nullptr, 0,       0,       0,       0,       {}, {},
+    char(255), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0,  0};
 static mirvo_restart_fn bouncetext_default_restart = nullptr;
 
 static void bouncetext_call_default_restart(void *)
@@ -139,10 +144,9 @@ static const char *jump_start(bouncetext_effect *fx, SDL_Surface *s)
         return "the character width is 0";
     if (!s)
         return "no target surface";
-    fx->_jump_scroll_id = char(MIRVO_add_scroller(fx->_jump_text, fx->_jump_font,
-                                                  fx->_jump_characters,
-                                                  fx->_jump_character_width,
-                                                  fx->_jump_character_height));
+    fx->_jump_scroll_id =
+        char(MIRVO_add_scroller(fx->_jump_text, fx->_jump_font, fx->_jump_characters,
+                                fx->_jump_character_width, fx->_jump_character_height));
     /* char is signed here: compare the id as the unsigned byte it is. */
     if (Uint8(fx->_jump_scroll_id) == 255)
         return "";
@@ -187,8 +191,10 @@ static void jump_read(bouncetext_effect *fx, MIRVO_NODE *argument_list)
     fx->_jump_text = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
     fx->_jump_font = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
     fx->_jump_characters = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_jump_character_width = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_jump_character_height = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_jump_character_width =
+        *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_jump_character_height =
+        *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
     fx->_jump_width = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
     fx->_jump_height = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
 }
@@ -297,15 +303,14 @@ static bouncetext_effect *bouncetext_of(mirvo_instance *fx)
 static void jump_why(const char *failed, char *why, size_t why_size)
 {
     snprintf(why, why_size, "%s",
-             *failed ? failed : "the scroller could not be made (its font unreadable, or 255 "
-                                "scrollers in use)");
+             *failed ? failed
+                     : "the scroller could not be made (its font unreadable, or 255 "
+                       "scrollers in use)");
 }
 
-MIRVO_EFFECT_API mirvo_instance *bouncetext_LTX_make_instance(SDL_Surface *s,
-                                                              mirvo_instance_restart_fn restart,
-                                                              void *host_data,
-                                                              MIRVO_NODE *argument_list,
-                                                              char *why, size_t why_size)
+MIRVO_EFFECT_API mirvo_instance *
+bouncetext_LTX_make_instance(SDL_Surface *s, mirvo_instance_restart_fn restart, void *host_data,
+                             MIRVO_NODE *argument_list, char *why, size_t why_size)
 {
     bouncetext_effect *const fx =
         static_cast<bouncetext_effect *>(calloc(1, sizeof(bouncetext_effect)));
@@ -356,11 +361,21 @@ MIRVO_EFFECT_API int bouncetext_LTX_set_instance_parameter(mirvo_instance *insta
         fx->_jump_height = *static_cast<const Uint16 *>(value);
         jump_build_table(fx);
         return 1;
-    case JUMP_TEXT: fx->_jump_text = *static_cast<char *const *>(value); break;
-    case JUMP_FONT: fx->_jump_font = *static_cast<char *const *>(value); break;
-    case JUMP_CHARACTERS: fx->_jump_characters = *static_cast<char *const *>(value); break;
-    case JUMP_CHARACTER_WIDTH: fx->_jump_character_width = *static_cast<const Uint8 *>(value); break;
-    case JUMP_CHARACTER_HEIGHT: fx->_jump_character_height = *static_cast<const Uint8 *>(value); break;
+    case JUMP_TEXT:
+        fx->_jump_text = *static_cast<char *const *>(value);
+        break;
+    case JUMP_FONT:
+        fx->_jump_font = *static_cast<char *const *>(value);
+        break;
+    case JUMP_CHARACTERS:
+        fx->_jump_characters = *static_cast<char *const *>(value);
+        break;
+    case JUMP_CHARACTER_WIDTH:
+        fx->_jump_character_width = *static_cast<const Uint8 *>(value);
+        break;
+    case JUMP_CHARACTER_HEIGHT:
+        fx->_jump_character_height = *static_cast<const Uint8 *>(value);
+        break;
     default:
         snprintf(why, why_size, "no parameter %d", index);
         return 0;

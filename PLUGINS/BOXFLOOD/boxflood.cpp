@@ -23,11 +23,11 @@ enum { BOXFLOOD_DIRECTION, BOXFLOOD_RATE, BOXFLOOD_RED, BOXFLOOD_GREEN, BOXFLOOD
 struct boxflood_effect {
     SDL_Surface *_boxflood_surface;
     mirvo_instance_restart_fn _boxflood_restart;
-    void *_boxflood_host;             /* handed to _boxflood_restart */
+    void *_boxflood_host; /* handed to _boxflood_restart */
     Uint8 _boxflood_inner_to_outer;
-    SDL_Rect _boxflood_r;             /* the rectangle filled in the next frame */
-    Uint8 _boxflood_rate;             /* always even after init */
-    float _boxflood_ratio;            /* target height / target width */
+    SDL_Rect _boxflood_r;  /* the rectangle filled in the next frame */
+    Uint8 _boxflood_rate;  /* always even after init */
+    float _boxflood_ratio; /* target height / target width */
     Uint8 _boxflood_color_r, _boxflood_color_g, _boxflood_color_b;
 };
 
@@ -71,7 +71,8 @@ static void boxflood_start(boxflood_effect *fx, SDL_Surface *s)
 /* Reads the five parameters of a node list into the instance. */
 static void boxflood_read(boxflood_effect *fx, MIRVO_NODE *argument_list)
 {
-    fx->_boxflood_inner_to_outer = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_boxflood_inner_to_outer =
+        *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
     fx->_boxflood_rate = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
     fx->_boxflood_color_r = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
     fx->_boxflood_color_g = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
@@ -140,8 +141,8 @@ static void boxflood_draw(boxflood_effect *fx)
     if (!s)
         return; /* never initialised */
     SDL_Rect *const r = &fx->_boxflood_r;
-    const bool finished = fx->_boxflood_inner_to_outer ? !(r->w < s->w && r->h < s->h)
-                                                       : r->w == 0 || r->h == 0;
+    const bool finished =
+        fx->_boxflood_inner_to_outer ? !(r->w < s->w && r->h < s->h) : r->w == 0 || r->h == 0;
     if (finished) {
         if (fx->_boxflood_restart)
             fx->_boxflood_restart(fx->_boxflood_host);
@@ -193,11 +194,9 @@ static boxflood_effect *boxflood_of(mirvo_instance *fx)
     return reinterpret_cast<boxflood_effect *>(fx);
 }
 
-MIRVO_EFFECT_API mirvo_instance *boxflood_LTX_make_instance(SDL_Surface *s,
-                                                            mirvo_instance_restart_fn restart,
-                                                            void *host_data,
-                                                            MIRVO_NODE *argument_list, char *why,
-                                                            size_t why_size)
+MIRVO_EFFECT_API mirvo_instance *
+boxflood_LTX_make_instance(SDL_Surface *s, mirvo_instance_restart_fn restart, void *host_data,
+                           MIRVO_NODE *argument_list, char *why, size_t why_size)
 {
     if (!s) {
         snprintf(why, why_size, "no target surface");
@@ -240,10 +239,18 @@ MIRVO_EFFECT_API int boxflood_LTX_set_instance_parameter(mirvo_instance *instanc
         }
         fx->_boxflood_inner_to_outer = v;
         return 1;
-    case BOXFLOOD_RATE: fx->_boxflood_rate = boxflood_even_rate(v); return 1;
-    case BOXFLOOD_RED: fx->_boxflood_color_r = v; return 1;
-    case BOXFLOOD_GREEN: fx->_boxflood_color_g = v; return 1;
-    case BOXFLOOD_BLUE: fx->_boxflood_color_b = v; return 1;
+    case BOXFLOOD_RATE:
+        fx->_boxflood_rate = boxflood_even_rate(v);
+        return 1;
+    case BOXFLOOD_RED:
+        fx->_boxflood_color_r = v;
+        return 1;
+    case BOXFLOOD_GREEN:
+        fx->_boxflood_color_g = v;
+        return 1;
+    case BOXFLOOD_BLUE:
+        fx->_boxflood_color_b = v;
+        return 1;
     default:
         snprintf(why, why_size, "no parameter %d", index);
         return 0;

@@ -26,8 +26,13 @@ constexpr int MAX_SURFACE_WIDTH = 16383;  /* SDL 1.2's widest surface (its pitch
 
 /* Parameter indices, in the catalogue's order. */
 enum {
-    SINE_TEXT, SINE_FONT, SINE_CHARACTERS, SINE_CHARACTER_WIDTH, SINE_CHARACTER_HEIGHT,
-    SINE_AMPLITUDE, SINE_SLICE_WIDTH
+    SINE_TEXT,
+    SINE_FONT,
+    SINE_CHARACTERS,
+    SINE_CHARACTER_WIDTH,
+    SINE_CHARACTER_HEIGHT,
+    SINE_AMPLITUDE,
+    SINE_SLICE_WIDTH
 };
 
 /* One instance: all of the effect's state. */
@@ -51,9 +56,9 @@ struct wavetext_effect {
 };
 
 /* The instance behind the five entry points, and the restart callback they were given. */
-static wavetext_effect wavetext_default = {nullptr, nullptr, {}, 0, 0, 1, char(255), nullptr,
-                                           nullptr, {}, {}, {}, {}, nullptr, nullptr, nullptr,
-                                           nullptr, 0, 0, 0, 0};
+static wavetext_effect wavetext_default = {nullptr, nullptr, {},      0,  0,  1,  char(255),
+                                           nullptr, nullptr, {},      {}, {}, {}, nullptr,
+                                           nullptr, nullptr, nullptr, 0,  0,  0,  0};
 static mirvo_restart_fn wavetext_default_restart = nullptr;
 
 static void wavetext_call_default_restart(void *)
@@ -88,7 +93,8 @@ static void sine_build_table(wavetext_effect *fx, int target_height)
     const int centery = target_height / 2;
     for (int i = 0; i < SINE_ENTRIES; i++) {
         const float a = float(i * DEGREE_STEP);
-        fx->_sine_aSin[i] = short(centery + int(std::trunc(fx->_sine_amplitude * std::sin(double(a)))));
+        fx->_sine_aSin[i] =
+            short(centery + int(std::trunc(fx->_sine_amplitude * std::sin(double(a)))));
     }
 }
 
@@ -123,10 +129,9 @@ static const char *sine_start(wavetext_effect *fx, SDL_Surface *s, char *why, si
                  strip_width, s->w, fx->_sine_character_width);
         return why;
     }
-    fx->_sine_scroll_id = char(MIRVO_add_scroller(fx->_sine_text, fx->_sine_font,
-                                                  fx->_sine_characters,
-                                                  fx->_sine_character_width,
-                                                  fx->_sine_character_height));
+    fx->_sine_scroll_id =
+        char(MIRVO_add_scroller(fx->_sine_text, fx->_sine_font, fx->_sine_characters,
+                                fx->_sine_character_width, fx->_sine_character_height));
     /* char is signed here: compare the id as the unsigned byte it is. */
     if (Uint8(fx->_sine_scroll_id) == 255)
         return "the scroller could not be made (its font unreadable, or 255 scrollers in use)";
@@ -175,8 +180,10 @@ static void sine_read(wavetext_effect *fx, MIRVO_NODE *argument_list)
     fx->_sine_text = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
     fx->_sine_font = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
     fx->_sine_characters = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_sine_character_width = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_sine_character_height = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_sine_character_width =
+        *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
+    fx->_sine_character_height =
+        *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
     fx->_sine_amplitude = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
     fx->_sine_slice_width = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
 }
@@ -264,11 +271,9 @@ static wavetext_effect *wavetext_of(mirvo_instance *fx)
     return reinterpret_cast<wavetext_effect *>(fx);
 }
 
-MIRVO_EFFECT_API mirvo_instance *wavetext_LTX_make_instance(SDL_Surface *s,
-                                                            mirvo_instance_restart_fn restart,
-                                                            void *host_data,
-                                                            MIRVO_NODE *argument_list, char *why,
-                                                            size_t why_size)
+MIRVO_EFFECT_API mirvo_instance *
+wavetext_LTX_make_instance(SDL_Surface *s, mirvo_instance_restart_fn restart, void *host_data,
+                           MIRVO_NODE *argument_list, char *why, size_t why_size)
 {
     wavetext_effect *const fx = static_cast<wavetext_effect *>(calloc(1, sizeof(wavetext_effect)));
     if (!fx) {
@@ -316,11 +321,21 @@ MIRVO_EFFECT_API int wavetext_LTX_set_instance_parameter(mirvo_instance *instanc
         fx->_sine_slice_width = *static_cast<const Uint8 *>(value);
         sine_set_slices(fx);
         return 1;
-    case SINE_TEXT: fx->_sine_text = *static_cast<char *const *>(value); break;
-    case SINE_FONT: fx->_sine_font = *static_cast<char *const *>(value); break;
-    case SINE_CHARACTERS: fx->_sine_characters = *static_cast<char *const *>(value); break;
-    case SINE_CHARACTER_WIDTH: fx->_sine_character_width = *static_cast<const Uint8 *>(value); break;
-    case SINE_CHARACTER_HEIGHT: fx->_sine_character_height = *static_cast<const Uint8 *>(value); break;
+    case SINE_TEXT:
+        fx->_sine_text = *static_cast<char *const *>(value);
+        break;
+    case SINE_FONT:
+        fx->_sine_font = *static_cast<char *const *>(value);
+        break;
+    case SINE_CHARACTERS:
+        fx->_sine_characters = *static_cast<char *const *>(value);
+        break;
+    case SINE_CHARACTER_WIDTH:
+        fx->_sine_character_width = *static_cast<const Uint8 *>(value);
+        break;
+    case SINE_CHARACTER_HEIGHT:
+        fx->_sine_character_height = *static_cast<const Uint8 *>(value);
+        break;
     default:
         snprintf(why, why_size, "no parameter %d", index);
         return 0;

@@ -11,7 +11,8 @@ static const mirvo_param wavetext_params[] = {
      " PER SECOND  -  ",
      "the text to scroll"},
     MIRVO_FONT_PARAMS,
-    {"amplitude", MIRVO_PARAM_U16, 0, 65535, MIRVO_DEFAULT_FIXED, "100", "wave amplitude in pixels"},
+    {"amplitude", MIRVO_PARAM_U16, 0, 65535, MIRVO_DEFAULT_FIXED, "100",
+     "wave amplitude in pixels"},
     {"slice_width", MIRVO_PARAM_U8, 0, 255, MIRVO_DEFAULT_FIXED, "2",
      "width of the wave's slices in pixels (0 is taken as 1)"},
 };

@@ -39,7 +39,8 @@ double timeRun(long frames)
         _exit(127);
     }
     int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
         return -1;
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }

@@ -62,7 +62,8 @@ void runEffect(benchmark::State &state, const char *name, std::vector<std::strin
     SDL_FreeSurface(screen);
     mirvo_unload_effect(m);
     state.counters["restarts"] = (double)restarts;
-    state.counters["fps"] = benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
 }
 
 void BM_Peer_ClearFrame(benchmark::State &state)

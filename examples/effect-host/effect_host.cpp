@@ -13,8 +13,7 @@ namespace {
 
 const int WIDTH = 320, HEIGHT = 240, FRAMES = 50;
 
-template <typename Fn>
-Fn entry(lt_dlhandle module, const char *name)
+template <typename Fn> Fn entry(lt_dlhandle module, const char *name)
 {
     Fn fn = reinterpret_cast<Fn>(lt_dlsym(module, name));
     if (!fn) {
@@ -71,7 +70,7 @@ int main(int argc, char **argv)
     SDL_Quit();
     lt_dlclose(module);
     lt_dlexit();
-    std::printf("effect_host: boxflood drew %d frames, %ld of %d pixels flooded\n", FRAMES,
-                flooded, WIDTH * HEIGHT);
+    std::printf("effect_host: boxflood drew %d frames, %ld of %d pixels flooded\n", FRAMES, flooded,
+                WIDTH * HEIGHT);
     return flooded > 0 ? 0 : 1;
 }

@@ -30,7 +30,8 @@ namespace {
 
 const char *const kDefaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf";
 const char *const kCharacters =
-    " !#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
+    " !#$%&'()*+,-./"
+    "0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
 
 const int CELL_W = 16;
 const int CELL_H = 32;
@@ -46,13 +47,14 @@ const uint8_t kGreens[5] = {0, 64, 128, 200, 255};
 
 struct Glyph {
     int w = 0, h = 0, left = 0, top = 0;  // bitmap size and offsets from the pen
-    std::vector<uint8_t> cov;              // coverage, 0 .. 255, row-major
+    std::vector<uint8_t> cov;             // coverage, 0 .. 255, row-major
 };
 
 // Extra stroke weight in 26.6 pixels, so strokes are three pixels wide and can be shaded.
 const FT_Pos EMBOLDEN = 40;
 
-bool render(FT_Face face, char c, Glyph &g) {
+bool render(FT_Face face, char c, Glyph &g)
+{
     if (FT_Load_Char(face, static_cast<unsigned char>(c), FT_LOAD_NO_BITMAP) ||
         face->glyph->format != FT_GLYPH_FORMAT_OUTLINE ||
         FT_Outline_Embolden(&face->glyph->outline, EMBOLDEN) ||
@@ -69,14 +71,16 @@ bool render(FT_Face face, char c, Glyph &g) {
     return true;
 }
 
-bool fits_vertically(const Glyph &g) {
+bool fits_vertically(const Glyph &g)
+{
     return BASELINE - g.top >= 0 && BASELINE - g.top + g.h - 1 <= BOTTOM;
 }
 
 // Picks the pixel height at which a capital runs from CAP_TOP to the baseline and no
 // glyph leaves the cell, and the pixel width at which a capital H fills the ink columns
 // less one. Glyphs wider than that are drawn narrower (see render_fitted).
-bool fit(FT_Face face, int &px_w, int &px_h) {
+bool fit(FT_Face face, int &px_w, int &px_h)
+{
     for (int h = 48; h >= 12; --h) {
         FT_Set_Pixel_Sizes(face, 0, h);
         Glyph cap;
@@ -102,7 +106,8 @@ bool fit(FT_Face face, int &px_w, int &px_h) {
 }
 
 // Renders c at px_w x px_h, narrowing it until it fits the ink columns.
-bool render_fitted(FT_Face face, char c, int px_w, int px_h, Glyph &g) {
+bool render_fitted(FT_Face face, char c, int px_w, int px_h, Glyph &g)
+{
     for (int w = px_w; w >= 4; --w) {
         FT_Set_Pixel_Sizes(face, w, px_h);
         if (!render(face, c, g))
@@ -114,7 +119,8 @@ bool render_fitted(FT_Face face, char c, int px_w, int px_h, Glyph &g) {
 }
 
 // Coverage of the glyph drawn at its pen position, quantised to ink (1) and soft edge (2).
-void place(const Glyph &g, int pen_x, uint8_t cell[CELL_H][CELL_W]) {
+void place(const Glyph &g, int pen_x, uint8_t cell[CELL_H][CELL_W])
+{
     for (int y = 0; y < g.h; ++y)
         for (int x = 0; x < g.w; ++x) {
             int cx = std::clamp(pen_x + g.left + x, INK_LEFT, INK_RIGHT);
@@ -131,7 +137,8 @@ void place(const Glyph &g, int pen_x, uint8_t cell[CELL_H][CELL_W]) {
 // Shades a quantised glyph like pressed metal: light from the top left. Ink pixels on
 // an upper or left edge are bright, on a lower or right edge mid green, inside light
 // green; soft edges are dark green.
-void shade(const uint8_t in[CELL_H][CELL_W], uint8_t out[CELL_H][CELL_W]) {
+void shade(const uint8_t in[CELL_H][CELL_W], uint8_t out[CELL_H][CELL_W])
+{
     auto ink = [&](int y, int x) {
         return y >= 0 && y < CELL_H && x >= 0 && x < CELL_W && in[y][x] == 1;
     };
@@ -153,7 +160,8 @@ void shade(const uint8_t in[CELL_H][CELL_W], uint8_t out[CELL_H][CELL_W]) {
 
 // An 8-bit, one-plane, run-length PCX (version 5) with a 256-colour palette at the end:
 // black and the four greens, the rest black.
-bool write_pcx(const char *path, const std::vector<uint8_t> &pix, int w, int h) {
+bool write_pcx(const char *path, const std::vector<uint8_t> &pix, int w, int h)
+{
     picture::Rgb palette[256] = {};
     for (int i = 0; i < 5; ++i)
         palette[i].g = kGreens[i];
@@ -162,7 +170,8 @@ bool write_pcx(const char *path, const std::vector<uint8_t> &pix, int w, int h) 
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     const char *ttf = argc > 1 ? argv[1] : kDefaultFont;
     const char *pcx = argc > 2 ? argv[2] : "GFX/font.pcx";
     FT_Library lib;

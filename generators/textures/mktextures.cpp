@@ -150,7 +150,8 @@ Rgb skyColour(Vec3 d) {
   Rgb sky = mix(HORIZON, ZENITH, std::pow(up, 0.55f));
   float glow = std::pow(clamp01(sunCos), 6.0f);
   sky = mix(sky, SUN_GLOW, 0.45f * glow * (1.0f - 0.5f * up));
-  if (sunCos > 0.9990f) sky = mix(sky, Rgb{1.0f, 0.98f, 0.92f}, smoothstep(0.9990f, 0.9996f, sunCos));
+  if (sunCos > 0.9990f)
+    sky = mix(sky, Rgb{1.0f, 0.98f, 0.92f}, smoothstep(0.9990f, 0.9996f, sunCos));
 
   // Clouds on a plane above the viewer, thinning out towards the horizon.
   if (e > 0.0f) {
@@ -299,8 +300,9 @@ std::vector<Rgb8> medianCut(std::vector<Rgb8> pixels, size_t colours) {
     }
     if (bestRange <= 0) break;
     Box b = boxes[best];
-    std::sort(pixels.begin() + b.begin, pixels.begin() + b.end,
-              [&](const Rgb8& x, const Rgb8& y) { return channel(x, bestChannel) < channel(y, bestChannel); });
+    std::sort(pixels.begin() + b.begin, pixels.begin() + b.end, [&](const Rgb8& x, const Rgb8& y) {
+      return channel(x, bestChannel) < channel(y, bestChannel);
+    });
     size_t mid = (b.begin + b.end) / 2;
     boxes[best] = {b.begin, mid};
     boxes.push_back({mid, b.end});
@@ -358,8 +360,9 @@ int main(int argc, char** argv) {
     const std::string path = dir + "/sky_" + faces[face] + ".bmp";
     // The bottom face, mostly smooth ground haze, goes through the run-length path.
     const Paletted q = face == 5 ? paletted(px) : Paletted{};
-    ok = picture::save(path, face == 5 ? picture::bmpRle8(n, n, q.indices.data(), q.palette.data())
-                                       : picture::bmp24(n, n, px.data()),
+    ok = picture::save(path,
+                       face == 5 ? picture::bmpRle8(n, n, q.indices.data(), q.palette.data())
+                                 : picture::bmp24(n, n, px.data()),
                        "mktextures") &&
          ok;
     std::printf("%s\n", path.c_str());

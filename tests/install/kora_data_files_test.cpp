@@ -35,7 +35,8 @@ TEST(KoraDataFiles, TheRelativePathWinsThenMIRVO_DATA_DIRThenTheInstalledFolder)
 
     ASSERT_EQ(chdir("/"), 0);
     setenv("MIRVO_DATA_DIR", SOURCE.c_str(), 1);
-    EXPECT_EQ(KORA::findDataFile("../TEXTURES/terrain.pcx", &looked), SOURCE + "/TEXTURES/terrain.pcx");
+    EXPECT_EQ(KORA::findDataFile("../TEXTURES/terrain.pcx", &looked),
+              SOURCE + "/TEXTURES/terrain.pcx");
 
     // Linked in statically, the library's place and the program's are the same folder.
     EXPECT_EQ(KORA::findDataFile("../TEXTURES/none.bmp", &looked), "");

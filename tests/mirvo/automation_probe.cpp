@@ -36,7 +36,8 @@ int main(int argc, char **argv)
                 return 0;
             }
         }
-        Uint32 c = bpp == 8 ? frame % 256 : SDL_MapRGB(screen->format, frame % 256, frame % 256, frame % 256);
+        Uint32 c = bpp == 8 ? frame % 256
+                            : SDL_MapRGB(screen->format, frame % 256, frame % 256, frame % 256);
         SDL_FillRect(screen, NULL, c);
         std::string error;
         if (!run.frameDrawn(screen, error)) {

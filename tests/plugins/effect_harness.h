@@ -15,19 +15,17 @@
 #include "effect_loader.h"
 #include "effect_params.h"
 #include "run_program.h"
+#include "surface_helpers.h"
 
 namespace fx_test {
 
-struct SurfaceFree {
-    void operator()(SDL_Surface *s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
+using mirvotest::SurfaceFree;
+using mirvotest::SurfacePtr;
 
 // A 32-bit software target like the player's window (no alpha channel).
 inline SurfacePtr makeTarget(int w, int h)
 {
-    return SurfacePtr(
-        SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xff0000, 0x00ff00, 0x0000ff, 0));
+    return mirvotest::makeSurface(w, h, 32);
 }
 
 inline Uint32 rgb(Uint8 r, Uint8 g, Uint8 b)
@@ -35,9 +33,10 @@ inline Uint32 rgb(Uint8 r, Uint8 g, Uint8 b)
     return (Uint32)r << 16 | (Uint32)g << 8 | b;
 }
 
+// The colour at (x, y) of a 32-bit target, without the unused top byte.
 inline Uint32 pixel(SDL_Surface *s, int x, int y)
 {
-    return ((const Uint32 *)((const Uint8 *)s->pixels + y * s->pitch))[x] & 0xffffff;
+    return mirvotest::pixelAt(s, x, y) & 0xffffff;
 }
 
 inline void fill(SDL_Surface *s, Uint32 colour)
@@ -87,8 +86,8 @@ inline std::string makeFont(int cw, int ch, int glyphs = 16, bool blank_right = 
 {
     static int serial = 0;
     static std::string dir = mirvo_test::makeTempDir("fxfont");
-    SDL_Surface *font = SDL_CreateRGBSurface(SDL_SWSURFACE, cw * glyphs, ch, 24, 0xff0000,
-                                             0x00ff00, 0x0000ff, 0);
+    SDL_Surface *font =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, cw * glyphs, ch, 24, 0xff0000, 0x00ff00, 0x0000ff, 0);
     for (int k = 0; k < glyphs; ++k)
         for (int r = 0; r < ch; ++r)
             for (int c = 0; c < cw; ++c) {
@@ -98,8 +97,8 @@ inline std::string makeFont(int cw, int ch, int glyphs = 16, bool blank_right = 
                 p[1] = (Uint8)(v >> 8);
                 p[2] = (Uint8)(v >> 16);
             }
-    std::string path = dir + "/font" + std::to_string(serial++) + "_" + std::to_string(cw) +
-                       "x" + std::to_string(ch) + ".bmp";
+    std::string path = dir + "/font" + std::to_string(serial++) + "_" + std::to_string(cw) + "x" +
+                       std::to_string(ch) + ".bmp";
     SDL_SaveBMP(font, path.c_str());
     SDL_FreeSurface(font);
     return path;
@@ -132,8 +131,14 @@ public:
             module_.free_effect();
         mirvo_unload_effect(module_);
     }
-    bool loaded() const { return loaded_; }
-    const mirvo_effect_module &module() const { return module_; }
+    bool loaded() const
+    {
+        return loaded_;
+    }
+    const mirvo_effect_module &module() const
+    {
+        return module_;
+    }
 
     // Starts the effect on `s` with the words a user would give the player.
     void start(SDL_Surface *s, const std::vector<std::string> &words, bool valist = false,
@@ -149,7 +154,10 @@ public:
             module_.init_effect(s, restart, setup_.argument_list());
         started_ = true;
     }
-    void draw() { module_.draw_effect(); }
+    void draw()
+    {
+        module_.draw_effect();
+    }
     void draw(int frames)
     {
         for (int i = 0; i < frames; ++i)

@@ -11,6 +11,9 @@ EXPORT void wavetext_LTX_init_effect_valist(void *, void (*)(void), va_list)
 {
     puts("Error, initiating sine scroller");
 }
-EXPORT void wavetext_LTX_draw_effect(void) {}
-EXPORT void wavetext_LTX_free_effect(void) {}
-EXPORT unsigned char wavetext_LTX_is_filter(void) { return 0; }
+EXPORT void wavetext_LTX_draw_effect(void) { }
+EXPORT void wavetext_LTX_free_effect(void) { }
+EXPORT unsigned char wavetext_LTX_is_filter(void)
+{
+    return 0;
+}

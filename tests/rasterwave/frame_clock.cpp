@@ -12,7 +12,10 @@ const Uint32 FRAME_MS = 20;
 
 extern "C" {
 
-Uint32 SDL_GetTicks(void) { return frame_clock_ms; }
+Uint32 SDL_GetTicks(void)
+{
+    return frame_clock_ms;
+}
 
 void MIRVO_new_time(void)
 {

@@ -43,10 +43,16 @@ inline int twist(int i)
 
 // Strip column i of frame f (counted from 1) takes twist entry (512 (f - 1) + i) mod 496:
 // the index runs on by 512 columns a frame.
-inline int twistAt(int frame, int column) { return twist((512 * (frame - 1) + column) % 496); }
+inline int twistAt(int frame, int column)
+{
+    return twist((512 * (frame - 1) + column) % 496);
+}
 
 // Screen row of the strip's top edge in screen column x of frame f.
-inline int stripTopAt(int frame, int x) { return waveTop((x + frame - 1) % 360); }
+inline int stripTopAt(int frame, int x)
+{
+    return waveTop((x + frame - 1) % 360);
+}
 
 // One captured frame, read back along the wave.
 struct StripFrame {
@@ -87,7 +93,10 @@ struct StripFrame {
         return cols;
     }
 
-    bool sameStrip(const StripFrame &o) const { return strip == o.strip; }
+    bool sameStrip(const StripFrame &o) const
+    {
+        return strip == o.strip;
+    }
 };
 
 inline bool barAt(const PngImage &img, int x, int y)

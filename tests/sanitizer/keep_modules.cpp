@@ -6,4 +6,7 @@
 // be neither told apart from our own leaks nor suppressed by name. This dlclose, which the
 // program exports in place of the C library's, leaves every library loaded to the end; the
 // reference it would have dropped costs nothing in a test process.
-extern "C" __attribute__((visibility("default"))) int dlclose(void*) { return 0; }
+extern "C" __attribute__((visibility("default"))) int dlclose(void *)
+{
+    return 0;
+}

@@ -9,8 +9,8 @@ namespace mirvo_test {
 
 MeltResult renderWithMelt(const std::string &melt, const MeltRender &render)
 {
-    std::vector<std::string> argv{"/usr/bin/timeout", "-k", "5", std::to_string(render.timeoutSeconds),
-                                  melt};
+    std::vector<std::string> argv{"/usr/bin/timeout", "-k", "5",
+                                  std::to_string(render.timeoutSeconds), melt};
     argv.insert(argv.end(), render.producer.begin(), render.producer.end());
     argv.push_back("out=" + std::to_string(render.frames - 1));
     if (!render.filter.empty()) {

@@ -11,14 +11,14 @@
 namespace mirvo_test {
 
 struct MeltRender {
-    std::vector<std::string> producer;   // the producer and its properties ("color:black", ...)
-    std::vector<std::string> filter;     // a filter attached with -filter and its properties, if any
-    int frames = 0;                      // frames to render (the producer's out=frames-1)
+    std::vector<std::string> producer;  // the producer and its properties ("color:black", ...)
+    std::vector<std::string> filter;    // a filter attached with -filter and its properties, if any
+    int frames = 0;                     // frames to render (the producer's out=frames-1)
     int width = 0, height = 0;
-    std::string dir;                     // the frames land here as f000001.png, f000002.png, ...
-    std::string cwd;                     // melt's working folder
+    std::string dir;  // the frames land here as f000001.png, f000002.png, ...
+    std::string cwd;  // melt's working folder
     std::vector<std::pair<std::string, std::string>> env;  // added to melt's environment
-    int timeoutSeconds = 120;            // a run that takes longer counts as stalled
+    int timeoutSeconds = 120;  // a run that takes longer counts as stalled
 };
 
 struct MeltResult : ProgramResult {

@@ -10,15 +10,24 @@ namespace mirvo_test {
 
 struct Rgb {
     uint8_t r, g, b;
-    bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
-    bool operator!=(const Rgb &o) const { return !(*this == o); }
+    bool operator==(const Rgb &o) const
+    {
+        return r == o.r && g == o.g && b == o.b;
+    }
+    bool operator!=(const Rgb &o) const
+    {
+        return !(*this == o);
+    }
 };
 
 struct PngImage {
     int width = 0, height = 0;
     std::vector<Rgb> pixels;  // row-major, top row first
 
-    const Rgb &at(int x, int y) const { return pixels[(size_t)y * width + x]; }
+    const Rgb &at(int x, int y) const
+    {
+        return pixels[(size_t)y * width + x];
+    }
     bool operator==(const PngImage &o) const
     {
         return width == o.width && height == o.height && pixels == o.pixels;

@@ -42,7 +42,8 @@ std::vector<std::string> listFiles(const std::string &dir, const std::string &su
     if (DIR *d = opendir(dir.c_str())) {
         while (dirent *e = readdir(d)) {
             std::string n = e->d_name;
-            if (n.size() >= suffix.size() && n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0)
+            if (n.size() >= suffix.size() &&
+                n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0)
                 names.push_back(dir + "/" + n);
         }
         closedir(d);

@@ -161,7 +161,7 @@ void GLM_ray_sphere(benchmark::State& st) {
   }
 }
 
-#define PAIR(name) \
+#define PAIR(name)        \
   BENCHMARK(KORA_##name); \
   BENCHMARK(GLM_##name)
 PAIR(matrix_product);
@@ -175,7 +175,7 @@ PAIR(ray_sphere);
 // Collects the CPU time per run (the median when repeated) and prints KORA / GLM for each
 // pair at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+ public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs)
       if (r.run_type == Run::RT_Iteration || r.aggregate_name == "median")
@@ -194,7 +194,7 @@ public:
     }
   }
 
-private:
+ private:
   std::map<std::string, double> times_;
 };
 

@@ -7,8 +7,8 @@
 //     of seeds and sizes.
 //
 //   kora_parallel_count [PAIRS] [SEEDS]     (defaults 100000 and 20)
-#include "KR_TerrainMesh.h"
 #include <KORA/KR_Vector3D.h>
+#include "KR_TerrainMesh.h"
 
 #include <cmath>
 #include <cstdio>
@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
     if (isNaN(c)) ++nanProduct;
   }
   std::printf("parallel pairs (a, a*s): %ld\n", pairs);
-  std::printf("  refused by crossProduct:        %ld (%.1f %%)\n", refused, 100.0 * double(refused) / double(pairs));
+  std::printf("  refused by crossProduct:        %ld (%.1f %%)\n", refused,
+              100.0 * double(refused) / double(pairs));
   std::printf("  accepted with a NaN angle:      %ld\n", nanAngle);
   std::printf("  accepted with a finite angle:   %ld\n", finiteAngle);
   std::printf("  accepted, NaN once normalised:  %ld\n", nanProduct);
@@ -104,13 +105,13 @@ int main(int argc, char** argv) {
     v.crossProduct(u);
     if (isNaN(u) || isNaN(v)) ++nanBasis;
   }
-  std::printf("camera with parallel up (a*s): message in %ld of %ld set-ups, NaN basis in %ld\n", messages, setUps,
-              nanBasis);
+  std::printf("camera with parallel up (a*s): message in %ld of %ld set-ups, NaN basis in %ld\n",
+              messages, setUps, nanBasis);
 
   TerrainCount demo = countTerrain(97, 1, 60);
   std::printf("demo terrain 97 x 97, 60 hills, seed 1 (the default sequence):\n");
-  std::printf("  NaN face normals %ld, NaN vertex normals %ld, glNormal3fv calls with NaN %ld\n", demo.nanFaces,
-              demo.nanVertices, demo.nanCalls);
+  std::printf("  NaN face normals %ld, NaN vertex normals %ld, glNormal3fv calls with NaN %ld\n",
+              demo.nanFaces, demo.nanVertices, demo.nanCalls);
 
   long terrains = 0, withNaN = 0, calls = 0;
   for (int size = 33; size <= 129; size += 16)
@@ -120,8 +121,9 @@ int main(int argc, char** argv) {
       if (c.nanCalls > 0) ++withNaN;
       calls += c.nanCalls;
     }
-  std::printf("sweep: sizes 33..129 step 16 x seeds 1..%u, 60 hills: %ld of %ld terrains have NaN normals"
-              " (%ld glNormal3fv calls with NaN)\n",
-              seeds, withNaN, terrains, calls);
+  std::printf(
+      "sweep: sizes 33..129 step 16 x seeds 1..%u, 60 hills: %ld of %ld terrains have NaN normals"
+      " (%ld glNormal3fv calls with NaN)\n",
+      seeds, withNaN, terrains, calls);
   return 0;
 }

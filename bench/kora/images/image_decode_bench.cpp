@@ -12,17 +12,17 @@
 #include <SDL.h>
 #include <SDL_image.h>
 #include <benchmark/benchmark.h>
-#include <stb_image.h>
 #include <fcntl.h>
+#include <stb_image.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -51,7 +51,8 @@ void rgbAt(int x, int y, std::uint8_t out[3]) {
 
 std::vector<picture::Rgb> palette() {  // index i -> (13 i, 101 i, 7 i + 50)
   std::vector<picture::Rgb> p;
-  for (int i = 0; i < 256; ++i) p.push_back({std::uint8_t(i * 13), std::uint8_t(i * 101), std::uint8_t(i * 7 + 50)});
+  for (int i = 0; i < 256; ++i)
+    p.push_back({std::uint8_t(i * 13), std::uint8_t(i * 101), std::uint8_t(i * 7 + 50)});
   return p;
 }
 std::vector<std::uint8_t> indices() {
@@ -84,15 +85,17 @@ struct File {
   Bytes (*make)();
   bool stb;  // stb_image reads it
 };
-const File FILES[] = {{"bmp24.bmp", bmp24, true}, {"bmp8raw.bmp", bmp8, true},
-                      {"bmp8rle.bmp", bmpRle8, false}, {"pcx8.pcx", pcx8, false},
+const File FILES[] = {{"bmp24.bmp", bmp24, true},
+                      {"bmp8raw.bmp", bmp8, true},
+                      {"bmp8rle.bmp", bmpRle8, false},
+                      {"pcx8.pcx", pcx8, false},
                       {"pcx24.pcx", pcx24, false}};
 
 std::string pathOf(const File& f) { return scratch + "/" + f.name; }
 
 void setRate(benchmark::State& state) {
-  state.counters["MPix/s"] = benchmark::Counter(double(SIDE) * SIDE * 1e-6 * double(state.iterations()),
-                                                benchmark::Counter::kIsRate);
+  state.counters["MPix/s"] = benchmark::Counter(
+      double(SIDE) * SIDE * 1e-6 * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void kora(benchmark::State& state, const File* f) {
@@ -212,9 +215,11 @@ int main(int argc, char** argv) {
   scratch = pattern;
   for (const File& f : FILES) {
     const Bytes b = f.make();
-    std::ofstream(pathOf(f), std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    std::ofstream(pathOf(f), std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
   }
-  auto add = [](const std::string& name, void (*fn)(benchmark::State&, const File*), const File* f) {
+  auto add = [](const std::string& name, void (*fn)(benchmark::State&, const File*),
+                const File* f) {
     benchmark::RegisterBenchmark(name.c_str(), fn, f)
         ->Unit(benchmark::kMillisecond)
         ->Repetitions(REPETITIONS)
@@ -230,10 +235,11 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\nKORA's time as a fraction of the peer's, medians of %d repetitions (same files,\n"
-              "same run); in brackets the spread from the fastest and slowest repetitions; last\n"
-              "the floor (fresh file buffer and raster, no decoding) as a fraction of the peer's:\n",
-              REPETITIONS);
+  std::printf(
+      "\nKORA's time as a fraction of the peer's, medians of %d repetitions (same files,\n"
+      "same run); in brackets the spread from the fastest and slowest repetitions; last\n"
+      "the floor (fresh file buffer and raster, no decoding) as a fraction of the peer's:\n",
+      REPETITIONS);
   for (const File& f : FILES) {
     const auto k = reporter.figures.find(std::string("KORA/") + f.name);
     if (k == reporter.figures.end()) continue;
@@ -244,9 +250,11 @@ int main(int argc, char** argv) {
       if (p == reporter.figures.end()) continue;
       const Figures& a = k->second;
       const Figures& b = p->second;
-      std::printf("  %-12s vs %-15s %5.2f  [%4.2f .. %4.2f]   KORA %6.2f ms, peer %6.2f ms, floor %6.2f ms"
-                  " (%4.2f)\n", f.name, peer, a.median / b.median, a.min / b.max, a.max / b.min,
-                  a.median, b.median, floor_ms, floor_ms / b.median);
+      std::printf(
+          "  %-12s vs %-15s %5.2f  [%4.2f .. %4.2f]   KORA %6.2f ms, peer %6.2f ms, floor %6.2f ms"
+          " (%4.2f)\n",
+          f.name, peer, a.median / b.median, a.min / b.max, a.max / b.min, a.median, b.median,
+          floor_ms, floor_ms / b.median);
     }
   }
   std::filesystem::remove_all(scratch);

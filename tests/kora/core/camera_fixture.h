@@ -10,7 +10,7 @@
 namespace koratest {
 
 class CameraTest : public GLTest {
-protected:
+ protected:
   CameraTest() : GLTest(800, 600) {}
 
   void SetUp() override {
@@ -46,8 +46,7 @@ protected:
     EXPECT_NEAR(v.data[2], z, tol);
   }
 
-  static void expectPoint(const KORA::KR_Point3D& p, float x, float y, float z,
-                          float tol = 1e-5f) {
+  static void expectPoint(const KORA::KR_Point3D& p, float x, float y, float z, float tol = 1e-5f) {
     EXPECT_NEAR(p.data[0], x, tol);
     EXPECT_NEAR(p.data[1], y, tol);
     EXPECT_NEAR(p.data[2], z, tol);

@@ -105,7 +105,7 @@ TEST_F(CameraRotate, SlideMovesAlongTheCameraAxes) {
 }
 
 class CameraFollow : public koratest::CameraTest {
-protected:
+ protected:
   void SetUp() override {
     koratest::CameraTest::SetUp();
     standardCamera();
@@ -156,7 +156,7 @@ TEST_F(CameraFollow, WholeTurnsDoNotOrbit) {
   for (int angle : {360, -360, 720}) {
     camera->follow_angleY = angle;
     camera->followObject();
-    expectPoint(camera->eye, 0, 0, 10, 0) ;
+    expectPoint(camera->eye, 0, 0, 10, 0);
   }
 }
 

@@ -10,6 +10,7 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include "camera_fixture.h"
+#include "output_capture.h"
 
 using namespace KORA;
 using koratest::recordedCalls;
@@ -64,10 +65,10 @@ TEST_F(CameraSetUp, IssuesProjectionPushThenLoadsTheViewingMatrix) {
 }
 
 TEST_F(CameraSetUp, ParallelUpIsReportedOnceAndKept) {
-  testing::internal::CaptureStderr();
+  mirvotest::captureStderr();
   camera->setFrustumAndCamera(90, 800, 600, 1, 100, KR_Point3D(0, 0, 10), KR_Point3D(0, 0, 0),
                               KR_Vector3D(0, 0, 1));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(mirvotest::capturedStderr(),
             "Unable to compute crossproduct, it's likely that vectors n and u are pointing in "
             "the same direction\n");
   expectVector(camera->getU(), 0, 0, 1, 0);
@@ -89,10 +90,10 @@ bool modelviewIsFinite() {
 // (1, 2, 3) is exactly half of the viewing direction (2, 4, 6); the float cosine of the two
 // rounds short of 1, so only the product being exactly zero tells that they are parallel.
 TEST_F(CameraSetUp, ExactlyParallelUpIsReportedAndLoadsAFiniteMatrix) {
-  testing::internal::CaptureStderr();
+  mirvotest::captureStderr();
   camera->setFrustumAndCamera(60, 640, 480, 1, 100, KR_Point3D(2, 4, 6), KR_Point3D(0, 0, 0),
                               KR_Vector3D(1, 2, 3));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), PARALLEL_MESSAGE);
+  EXPECT_EQ(mirvotest::capturedStderr(), PARALLEL_MESSAGE);
   const float l = std::sqrt(14.0f);
   expectVector(camera->getU(), 1 / l, 2 / l, 3 / l);
   expectVector(camera->getV(), 1 / l, 2 / l, 3 / l);  // v stays n
@@ -108,9 +109,9 @@ TEST_F(CameraSetUp, RandomParallelUpVectorsAreAllReported) {
     const KR_Point3D look(coordinate(gen), coordinate(gen), coordinate(gen));
     // Scaling by a power of two keeps the up vector exactly parallel to eye - look.
     const KR_Vector3D up = (eye - look) * std::ldexp(i % 2 ? 1.0f : -1.0f, exponent(gen));
-    testing::internal::CaptureStderr();
+    mirvotest::captureStderr();
     camera->setFrustumAndCamera(60, 640, 480, 1, 100, eye, look, up);
-    ASSERT_EQ(testing::internal::GetCapturedStderr(), PARALLEL_MESSAGE) << i;
+    ASSERT_EQ(mirvotest::capturedStderr(), PARALLEL_MESSAGE) << i;
     ASSERT_TRUE(modelviewIsFinite()) << i;
     KR_GLState::getInstance()->projection();
     glPopMatrix();
@@ -119,9 +120,9 @@ TEST_F(CameraSetUp, RandomParallelUpVectorsAreAllReported) {
 }
 
 TEST_F(CameraSetUp, NoMessageForAGoodUpVector) {
-  testing::internal::CaptureStderr();
+  mirvotest::captureStderr();
   standardCamera();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(mirvotest::capturedStderr(), "");
 }
 
 TEST_F(CameraSetUp, ViewingMatrixAgreesWithGlmLookAt) {
@@ -134,7 +135,8 @@ TEST_F(CameraSetUp, ViewingMatrixAgreesWithGlmLookAt) {
                                 KR_Point3D(at.x, at.y, at.z), KR_Vector3D(up.x, up.y, up.z));
     const glm::mat4 g = glm::lookAt(eye, at, up);
     for (int i = 0; i < 16; ++i)
-      EXPECT_NEAR(camera->matrix.data[i], glm::value_ptr(g)[i], 2e-4f) << "round " << round << " element " << i;
+      EXPECT_NEAR(camera->matrix.data[i], glm::value_ptr(g)[i], 2e-4f)
+          << "round " << round << " element " << i;
     TearDown();
     SetUp();
   }
@@ -153,7 +155,8 @@ TEST_F(CameraSetUp, ProjectionAgreesWithGlmPerspective) {
     glGetFloatv(GL_PROJECTION_MATRIX, p);
     const glm::mat4 g = glm::perspective(glm::radians(c.fov), float(c.w) / float(c.h), c.zn, c.zf);
     for (int i = 0; i < 16; ++i)
-      EXPECT_NEAR(p[i], glm::value_ptr(g)[i], 1e-5f * std::max(1.0f, std::fabs(glm::value_ptr(g)[i])))
+      EXPECT_NEAR(p[i], glm::value_ptr(g)[i],
+                  1e-5f * std::max(1.0f, std::fabs(glm::value_ptr(g)[i])))
           << "fov " << c.fov << " element " << i;
     TearDown();
     SetUp();

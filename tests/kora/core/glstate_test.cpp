@@ -11,7 +11,7 @@ using koratest::recordedText;
 namespace {
 
 class GLStateTracker : public koratest::GLTest {
-protected:
+ protected:
   KR_GLState* state = nullptr;
   void SetUp() override {
     koratest::GLTest::SetUp();
@@ -24,8 +24,8 @@ TEST_F(GLStateTracker, IsOneInstanceWithEverythingOff) {
   EXPECT_EQ(state, KR_GLState::getInstance());
   EXPECT_FALSE(state->lighting || state->culling || state->texture2D || state->blending ||
                state->depthTest || state->normalize || state->polygonSmooth || state->fog);
-  EXPECT_FALSE(state->light0 || state->light1 || state->light2 || state->light3 ||
-               state->light4 || state->light5 || state->light6 || state->light7);
+  EXPECT_FALSE(state->light0 || state->light1 || state->light2 || state->light3 || state->light4 ||
+               state->light5 || state->light6 || state->light7);
   EXPECT_FALSE(state->_modelview || state->_projection || state->_selection);
 }
 
@@ -82,24 +82,28 @@ TEST_P(GLStateSwitch, MirrorsItsCapabilityInGLAndInItsFlag) {
   EXPECT_EQ(recordedCalls()[1].args.at(0), s.cap);
 }
 
-#define SWITCH(Name, member, cap)                                      \
-  Switch {                                                             \
-    #Name, [](KR_GLState* t) { t->enable##Name(); },                   \
-        [](KR_GLState* t) { t->disable##Name(); },                     \
-        [](const KR_GLState* t) { return t->member; }, cap             \
+#define SWITCH(Name, member, cap)                                                                \
+  Switch {                                                                                       \
+#Name,                                                                                       \
+        [](KR_GLState *                                                                          \
+           t) { t->enable##Name(); },                                                            \
+                                   [](KR_GLState *                                               \
+                                      t) { t->disable##Name(); },                                \
+                                                               [](const KR_GLState*              \
+                                                                      t) { return t->member; },  \
+                                                                                             cap \
   }
 INSTANTIATE_TEST_SUITE_P(
     AllPairs, GLStateSwitch,
-    ::testing::Values(SWITCH(Lighting, lighting, GL_LIGHTING), SWITCH(Culling, culling, GL_CULL_FACE),
-                      SWITCH(Texture2D, texture2D, GL_TEXTURE_2D), SWITCH(Blending, blending, GL_BLEND),
-                      SWITCH(DepthTest, depthTest, GL_DEPTH_TEST),
-                      SWITCH(Normalize, normalize, GL_NORMALIZE),
-                      SWITCH(PolygonSmooth, polygonSmooth, GL_POLYGON_SMOOTH),
-                      SWITCH(Fog, fog, GL_FOG), SWITCH(Light0, light0, GL_LIGHT0),
-                      SWITCH(Light1, light1, GL_LIGHT1), SWITCH(Light2, light2, GL_LIGHT2),
-                      SWITCH(Light3, light3, GL_LIGHT3), SWITCH(Light4, light4, GL_LIGHT4),
-                      SWITCH(Light5, light5, GL_LIGHT5), SWITCH(Light6, light6, GL_LIGHT6),
-                      SWITCH(Light7, light7, GL_LIGHT7)),
+    ::testing::Values(
+        SWITCH(Lighting, lighting, GL_LIGHTING), SWITCH(Culling, culling, GL_CULL_FACE),
+        SWITCH(Texture2D, texture2D, GL_TEXTURE_2D), SWITCH(Blending, blending, GL_BLEND),
+        SWITCH(DepthTest, depthTest, GL_DEPTH_TEST), SWITCH(Normalize, normalize, GL_NORMALIZE),
+        SWITCH(PolygonSmooth, polygonSmooth, GL_POLYGON_SMOOTH), SWITCH(Fog, fog, GL_FOG),
+        SWITCH(Light0, light0, GL_LIGHT0), SWITCH(Light1, light1, GL_LIGHT1),
+        SWITCH(Light2, light2, GL_LIGHT2), SWITCH(Light3, light3, GL_LIGHT3),
+        SWITCH(Light4, light4, GL_LIGHT4), SWITCH(Light5, light5, GL_LIGHT5),
+        SWITCH(Light6, light6, GL_LIGHT6), SWITCH(Light7, light7, GL_LIGHT7)),
     [](const ::testing::TestParamInfo<Switch>& info) { return std::string(info.param.name); });
 
 TEST_F(GLStateTracker, LightByIndexIsTheSameSwitchAsTheNamedLight) {

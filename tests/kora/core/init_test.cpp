@@ -1,8 +1,8 @@
 // Start-up calls: GLUT initialisation (needs an X server: this program runs under Xvfb), the
 // viewport and the 2D orthographic window.
+#include <GL/freeglut.h>
 #include <KORA/KR_GLState.h>
 #include <KORA/KR_Init.h>
-#include <GL/freeglut.h>
 
 #include <glm/glm.hpp>
 #include <glm/gtc/matrix_transform.hpp>
@@ -37,7 +37,7 @@ TEST(InitGlut, InitialisesGlutWithoutChangingTheCallersCount) {
 }
 
 class InitSetUp : public koratest::GLTest {
-protected:
+ protected:
   void SetUp() override {
     koratest::GLTest::SetUp();
     kr = &startUp().init;

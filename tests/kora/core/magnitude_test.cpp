@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "camera_fixture.h"
-#include "stderr_capture.h"
+#include "output_capture.h"
 
 using namespace KORA;
 
@@ -188,7 +188,7 @@ TEST_F(CameraAtTheEdges, UpAlmostAlongTheViewLineGivesOrthonormalAxesOrTheMessag
     const KR_Vector3D up(float(sign * std::cos(t) * ex / el + std::sin(t) * wx / wl),
                          float(sign * std::cos(t) * ey / el + std::sin(t) * wy / wl),
                          float(sign * std::cos(t) * ez / el + std::sin(t) * wz / wl));
-    koratest::StderrCapture capture;
+    mirvotest::OutputCapture capture;
     camera->setFrustumAndCamera(60, 800, 600, 1, 100, KR_Point3D(float(ex), float(ey), float(ez)),
                                 KR_Point3D(0, 0, 0), up);
     const std::string err = capture.stop();
@@ -225,7 +225,7 @@ TEST_F(CameraAtTheEdges, WindowOfHeightZeroIsRefusedAndTheCameraStays) {
   glGetFloatv(GL_PROJECTION_MATRIX, projection_before);
 
   for (auto [w, h] : {std::pair<unsigned, unsigned>{800, 0}, {0, 600}}) {
-    koratest::StderrCapture capture;
+    mirvotest::OutputCapture capture;
     camera->setFrustumAndCamera(90, w, h, 1, 100, KR_Point3D(5, 5, 5), KR_Point3D(0, 0, 0),
                                 KR_Vector3D(0, 1, 0));
     const std::string err = capture.stop();

@@ -10,6 +10,7 @@
 #include <glm/glm.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
+#include "output_capture.h"
 
 using namespace KORA;
 
@@ -48,7 +49,8 @@ TEST(MatrixConstruction, TranslationAndScaling) {
   expectMatrix(KR_Matrix3D(SCALING_MATRIX, 2, 4, 8),
                {2, 0, 0, 0, 0, 4, 0, 0, 0, 0, 8, 0, 0, 0, 0, 1});
   KR_Vector3D v(5, 6, 7);
-  expectMatrix(KR_Matrix3D(TRANSLATION_MATRIX, &v), {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1});
+  expectMatrix(KR_Matrix3D(TRANSLATION_MATRIX, &v),
+               {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1});
   expectMatrix(KR_Matrix3D(SCALING_MATRIX, &v), {5, 0, 0, 0, 0, 6, 0, 0, 0, 0, 7, 0, 0, 0, 0, 1});
 }
 
@@ -76,9 +78,12 @@ TEST(MatrixConstruction, RotationCodes) {
   zz *= ry;  // z goes to x
   EXPECT_NEAR(zz.data[0], 1, 1e-7);
   const float s = std::sin(30 * DEGRAD), c = std::cos(30 * DEGRAD);
-  expectMatrix(KR_Matrix3D(X_ROTATION_MATRIX, 30), {1, 0, 0, 0, 0, c, s, 0, 0, -s, c, 0, 0, 0, 0, 1});
-  expectMatrix(KR_Matrix3D(Y_ROTATION_MATRIX, 30), {c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1});
-  expectMatrix(KR_Matrix3D(Z_ROTATION_MATRIX, 30), {c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+  expectMatrix(KR_Matrix3D(X_ROTATION_MATRIX, 30),
+               {1, 0, 0, 0, 0, c, s, 0, 0, -s, c, 0, 0, 0, 0, 1});
+  expectMatrix(KR_Matrix3D(Y_ROTATION_MATRIX, 30),
+               {c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1});
+  expectMatrix(KR_Matrix3D(Z_ROTATION_MATRIX, 30),
+               {c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
 }
 
 TEST(MatrixConstruction, RotationsAgreeWithGlmRotate) {
@@ -264,14 +269,16 @@ TEST(MatrixInverse, AgreesWithGlmOnRandomAffineMatrices) {
   for (int round = 0; round < 200; ++round) {
     glm::mat4 g(1.0f);
     g = glm::translate(g, glm::vec3(move(rng), move(rng), move(rng)));
-    g = glm::rotate(g, glm::radians(angle(rng)), glm::normalize(glm::vec3(move(rng), move(rng), 1.0f)));
+    g = glm::rotate(g, glm::radians(angle(rng)),
+                    glm::normalize(glm::vec3(move(rng), move(rng), 1.0f)));
     g = glm::scale(g, glm::vec3(scale(rng), scale(rng), scale(rng)));
     KR_Matrix3D m(glm::value_ptr(g));
     ASSERT_TRUE(m.inverse()) << "round " << round;
     const glm::mat4 gi = glm::inverse(g);
     for (int i = 0; i < 16; ++i) {
       const float e = glm::value_ptr(gi)[i];
-      EXPECT_NEAR(m.data[i], e, 1e-4f * std::max(1.0f, std::fabs(e))) << "round " << round << " element " << i;
+      EXPECT_NEAR(m.data[i], e, 1e-4f * std::max(1.0f, std::fabs(e)))
+          << "round " << round << " element " << i;
     }
     EXPECT_EQ(m.data[3], 0.0f);
     EXPECT_EQ(m.data[7], 0.0f);
@@ -280,14 +287,15 @@ TEST(MatrixInverse, AgreesWithGlmOnRandomAffineMatrices) {
     KR_Matrix3D back(m);
     ASSERT_TRUE(back.inverse()) << "round " << round << ": the inverse must invert again";
     for (int i = 0; i < 16; ++i)
-      EXPECT_NEAR(back.data[i], glm::value_ptr(g)[i], 1e-3f * std::max(1.0f, std::fabs(glm::value_ptr(g)[i])));
+      EXPECT_NEAR(back.data[i], glm::value_ptr(g)[i],
+                  1e-3f * std::max(1.0f, std::fabs(glm::value_ptr(g)[i])));
   }
 }
 
 TEST(MatrixPrint, IdentityPrintsWithItsSeparators) {
-  testing::internal::CaptureStdout();
+  mirvotest::captureStdout();
   KR_Matrix3D().print();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(mirvotest::capturedStdout(),
             "1\t0\t 0\t 0\n"
             "0\t 1\t 0\t 0\n"
             "0\t 0\t 1\t0\n"
@@ -296,10 +304,10 @@ TEST(MatrixPrint, IdentityPrintsWithItsSeparators) {
 }
 
 TEST(MatrixPrint, RowsReadAcrossColumnsWithSixDigits) {
-  testing::internal::CaptureStdout();
+  mirvotest::captureStdout();
   KR_Matrix3D m(TRANSLATION_MATRIX, 1.5f, -2, 1.0f / 3);
   m.print();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(mirvotest::capturedStdout(),
             "1\t0\t 0\t 1.5\n"
             "0\t 1\t 0\t -2\n"
             "0\t 0\t 1\t0.333333\n"

@@ -56,9 +56,12 @@ TEST(RaySphere, ZeroDirectionNeverHits) {
 }
 
 TEST(RaySphere, MatrixPlacesTheSphere) {
-  EXPECT_FLOAT_EQ(ray(0, 0, -5, 0, 0, 1).sphere_intersection(KR_Matrix3D(SCALING_MATRIX, 2, 2, 2)), 3.0f);
-  EXPECT_FLOAT_EQ(ray(0, 0, -5, 0, 0, 1).sphere_intersection(KR_Matrix3D(TRANSLATION_MATRIX, 0, 0, 3)), 7.0f);
-  EXPECT_EQ(ray(0, 0, -5, 0, 0, 1).sphere_intersection(KR_Matrix3D(TRANSLATION_MATRIX, 3, 0, 0)), 0.0f);
+  EXPECT_FLOAT_EQ(ray(0, 0, -5, 0, 0, 1).sphere_intersection(KR_Matrix3D(SCALING_MATRIX, 2, 2, 2)),
+                  3.0f);
+  EXPECT_FLOAT_EQ(
+      ray(0, 0, -5, 0, 0, 1).sphere_intersection(KR_Matrix3D(TRANSLATION_MATRIX, 0, 0, 3)), 7.0f);
+  EXPECT_EQ(ray(0, 0, -5, 0, 0, 1).sphere_intersection(KR_Matrix3D(TRANSLATION_MATRIX, 3, 0, 0)),
+            0.0f);
 }
 
 TEST(RaySphere, MatrixWithoutAnInverseIsAMiss) {
@@ -76,7 +79,8 @@ TEST(RaySphere, HitPointLiesOnTheTransformedSphere) {
   for (int round = 0; round < 200; ++round) {
     glm::mat4 g(1.0f);
     g = glm::translate(g, glm::vec3(move(rng), move(rng), move(rng)));
-    g = glm::rotate(g, glm::radians(angle(rng)), glm::normalize(glm::vec3(move(rng), 1.0f, move(rng))));
+    g = glm::rotate(g, glm::radians(angle(rng)),
+                    glm::normalize(glm::vec3(move(rng), 1.0f, move(rng))));
     g = glm::scale(g, glm::vec3(scale(rng), scale(rng), scale(rng)));
     const glm::vec3 target(g * glm::vec4(move(rng) / 6, move(rng) / 6, move(rng) / 6, 1));
     const glm::vec3 from(move(rng) * 5, move(rng) * 5, 20);

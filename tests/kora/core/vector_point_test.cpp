@@ -3,9 +3,9 @@
 #include <KORA/KR_Image.h>
 #include <KORA/KR_Math.h>
 #include <KORA/KR_Matrix2D.h>
-#include <KORA/KR_Ray2D.h>
 #include <KORA/KR_Matrix3D.h>
 #include <KORA/KR_Point3D.h>
+#include <KORA/KR_Ray2D.h>
 #include <KORA/KR_Vector3D.h>
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 #include <type_traits>
+#include "output_capture.h"
 
 using namespace KORA;
 
@@ -186,7 +187,8 @@ TEST(VectorAngles, RoundingPastOneStillGivesAnAngle) {
 static_assert(std::is_convertible<float*, KR_Vector3D>::value, "KR_Vector3D(scalar*)");
 static_assert(std::is_convertible<const KR_Line2D&, KR_Ray2D>::value, "KR_Ray2D(const KR_Line2D&)");
 static_assert(std::is_convertible<float, KR_Matrix2D>::value, "KR_Matrix2D(scalar)");
-static_assert(std::is_convertible<const std::string&, KR_Image>::value, "KR_Image(const std::string&)");
+static_assert(std::is_convertible<const std::string&, KR_Image>::value,
+              "KR_Image(const std::string&)");
 static_assert(std::is_destructible<KR_Camera>::value, "public ~KR_Camera()");
 
 TEST(VectorConstruction, FromAnArrayTakesThreeComponents) {
@@ -253,9 +255,9 @@ TEST(PointsAndVectorsTimesMatrix, UseTheUpperLeftBlockColumnMajor) {
 }
 
 TEST(VectorPrint, WritesTheThreeComponents) {
-  testing::internal::CaptureStdout();
+  mirvotest::captureStdout();
   KR_Vector3D(1, -2.5f, 3).print();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "(1, -2.5, 3)\n");
+  EXPECT_EQ(mirvotest::capturedStdout(), "(1, -2.5, 3)\n");
 }
 
 TEST(MathsSingleton, OneInstanceWithWholeDegreeTables) {

@@ -32,10 +32,22 @@ bool open() {
   if (ctx.display == EGL_NO_DISPLAY) return fail("no surfaceless display");
   EGLint major = 0, minor = 0;
   if (!eglInitialize(ctx.display, &major, &minor)) return fail("eglInitialize failed");
-  const EGLint configAttribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
-                                  EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                  EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
-                                  EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24, EGL_STENCIL_SIZE, 8,
+  const EGLint configAttribs[] = {EGL_SURFACE_TYPE,
+                                  EGL_PBUFFER_BIT,
+                                  EGL_RENDERABLE_TYPE,
+                                  EGL_OPENGL_BIT,
+                                  EGL_RED_SIZE,
+                                  8,
+                                  EGL_GREEN_SIZE,
+                                  8,
+                                  EGL_BLUE_SIZE,
+                                  8,
+                                  EGL_ALPHA_SIZE,
+                                  8,
+                                  EGL_DEPTH_SIZE,
+                                  24,
+                                  EGL_STENCIL_SIZE,
+                                  8,
                                   EGL_NONE};
   EGLint count = 0;
   if (!eglChooseConfig(ctx.display, configAttribs, &ctx.config, 1, &count) || count < 1)

@@ -5,8 +5,8 @@
 // from the WRAP and KORA_WRAPPED lines of this file, so this file is the one list.
 #include "kora_gl.h"
 
-#include <GL/glu.h>
 #include <GL/freeglut.h>
+#include <GL/glu.h>
 
 #include <cstdint>
 #include <map>
@@ -30,7 +30,8 @@ void note(const char* name, std::vector<double>&& args) {
 
 namespace {
 
-// The enums that KORA passes, by name.
+// The enums that KORA passes, by name (a table, laid out by hand).
+// clang-format off
 #define GL_NAME(e) {e, #e}
 const std::map<GLenum, const char*> ENUM_NAMES = {
     GL_NAME(GL_DEPTH_TEST), GL_NAME(GL_LIGHTING), GL_NAME(GL_CULL_FACE), GL_NAME(GL_TEXTURE_2D),
@@ -47,30 +48,30 @@ const std::map<GLenum, const char*> ENUM_NAMES = {
     GL_NAME(GL_ONE_MINUS_SRC_ALPHA), GL_NAME(GL_RENDER), GL_NAME(GL_SELECT), GL_NAME(GL_FOG_MODE),
     GL_NAME(GL_FOG_DENSITY), GL_NAME(GL_FOG_START), GL_NAME(GL_FOG_END), GL_NAME(GL_FOG_COLOR),
     GL_NAME(GL_EXP), GL_NAME(GL_EXP2)};
+// clang-format on
 #undef GL_NAME
 
-const char* const PRIMITIVES[] = {"GL_POINTS",      "GL_LINES",          "GL_LINE_LOOP",
-                                  "GL_LINE_STRIP",  "GL_TRIANGLES",      "GL_TRIANGLE_STRIP",
-                                  "GL_TRIANGLE_FAN", "GL_QUADS",         "GL_QUAD_STRIP",
-                                  "GL_POLYGON"};
+const char* const PRIMITIVES[] = {
+    "GL_POINTS",         "GL_LINES",        "GL_LINE_LOOP", "GL_LINE_STRIP", "GL_TRIANGLES",
+    "GL_TRIANGLE_STRIP", "GL_TRIANGLE_FAN", "GL_QUADS",     "GL_QUAD_STRIP", "GL_POLYGON"};
 
 // Which arguments of a call are GL enums; a parameter's value is one when the parameter
 // takes a mode (GL_TEXTURE_ENV_MODE, a wrap mode, a filter, GL_FOG_MODE).
 bool isEnumArgument(const std::string& name, const std::vector<double>& args, std::size_t i) {
   static const std::set<std::string> first = {
-      "glEnable", "glDisable", "glMatrixMode", "glShadeModel", "glCullFace", "glFrontFace",
-      "glBindTexture", "glPixelStorei", "glFogf", "glFogi", "glFogfv"};
-  static const std::set<std::string> firstTwo = {"glPolygonMode", "glHint", "glBlendFunc",
-                                                 "glMaterialf", "glMaterialfv", "glLightfv",
-                                                 "glTexParameteri", "glTexParameterf",
-                                                 "glTexEnvi", "glTexEnvf"};
-  static const std::set<GLenum> modeParameters = {
-      GL_TEXTURE_ENV_MODE, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_MAG_FILTER,
-      GL_TEXTURE_MIN_FILTER, GL_FOG_MODE};
+      "glEnable",      "glDisable",     "glMatrixMode", "glShadeModel", "glCullFace", "glFrontFace",
+      "glBindTexture", "glPixelStorei", "glFogf",       "glFogi",       "glFogfv"};
+  static const std::set<std::string> firstTwo = {
+      "glPolygonMode", "glHint",          "glBlendFunc",     "glMaterialf", "glMaterialfv",
+      "glLightfv",     "glTexParameteri", "glTexParameterf", "glTexEnvi",   "glTexEnvf"};
+  static const std::set<GLenum> modeParameters = {GL_TEXTURE_ENV_MODE,   GL_TEXTURE_WRAP_S,
+                                                  GL_TEXTURE_WRAP_T,     GL_TEXTURE_MAG_FILTER,
+                                                  GL_TEXTURE_MIN_FILTER, GL_FOG_MODE};
   if (i == 0 && first.count(name)) return true;
   if (i == 1 && name == "glNewList") return true;
   if (i < 2 && firstTwo.count(name)) return true;
-  if (i == 2 && (name == "glTexParameteri" || name == "glTexEnvi")) return modeParameters.count(GLenum(args[1])) != 0;
+  if (i == 2 && (name == "glTexParameteri" || name == "glTexEnvi"))
+    return modeParameters.count(GLenum(args[1])) != 0;
   if (i == 1 && name == "glFogi") return GLenum(args[0]) == GL_FOG_MODE;
   return false;
 }
@@ -163,7 +164,10 @@ int materialCount(GLenum pname) {
 
 int lightCount(GLenum pname) {
   switch (pname) {
-    case GL_AMBIENT: case GL_DIFFUSE: case GL_SPECULAR: case GL_POSITION: return 4;
+    case GL_AMBIENT:
+    case GL_DIFFUSE:
+    case GL_SPECULAR:
+    case GL_POSITION: return 4;
     case GL_SPOT_DIRECTION: return 3;
     default: return 1;
   }
@@ -174,11 +178,11 @@ void note(const char* name, V&& args) { koratest::note(name, std::move(args)); }
 }  // namespace
 
 #define KORA_WRAPPED(name)
-#define WRAP(ret, name, params, args, ...)                  \
-  extern "C" ret __real_##name params;                      \
-  extern "C" ret __wrap_##name params {                     \
-    note(#name, __VA_ARGS__);                               \
-    return __real_##name args;                              \
+#define WRAP(ret, name, params, args, ...) \
+  extern "C" ret __real_##name params;     \
+  extern "C" ret __wrap_##name params {    \
+    note(#name, __VA_ARGS__);              \
+    return __real_##name args;             \
   }
 
 // Capabilities and matrices
@@ -213,7 +217,8 @@ WRAP(void, glLineWidth, (GLfloat w), (w), V{w})
 WRAP(void, glPointSize, (GLfloat s), (s), V{s})
 
 // Textures and pixels
-WRAP(void, glBindTexture, (GLenum target, GLuint tex), (target, tex), V{double(target), double(tex)})
+WRAP(void, glBindTexture, (GLenum target, GLuint tex), (target, tex),
+     V{double(target), double(tex)})
 WRAP(void, glDeleteTextures, (GLsizei n, const GLuint* t), (n, t), cat(V{double(n)}, vals(t, n)))
 WRAP(void, glTexParameteri, (GLenum t, GLenum p, GLint v), (t, p, v),
      V{double(t), double(p), double(v)})
@@ -242,7 +247,8 @@ WRAP(void, glReadPixels,
 WRAP(void, glNewList, (GLuint list, GLenum mode), (list, mode), V{double(list), double(mode)})
 WRAP(void, glEndList, (void), (), V{})
 WRAP(void, glCallList, (GLuint list), (list), V{double(list)})
-WRAP(void, glDeleteLists, (GLuint list, GLsizei range), (list, range), V{double(list), double(range)})
+WRAP(void, glDeleteLists, (GLuint list, GLsizei range), (list, range),
+     V{double(list), double(range)})
 
 // Immediate mode
 WRAP(void, glBegin, (GLenum mode), (mode), V{double(mode)})
@@ -265,7 +271,8 @@ WRAP(void, glColor3fv, (const GLfloat* v), (v), vals(v, 3))
 WRAP(void, glColor4fv, (const GLfloat* v), (v), vals(v, 4))
 
 // Materials, lights, fog
-WRAP(void, glMaterialf, (GLenum face, GLenum p, GLfloat v), (face, p, v), V{double(face), double(p), v})
+WRAP(void, glMaterialf, (GLenum face, GLenum p, GLfloat v), (face, p, v),
+     V{double(face), double(p), v})
 WRAP(void, glMaterialfv, (GLenum face, GLenum p, const GLfloat* v), (face, p, v),
      cat(V{double(face), double(p)}, vals(v, materialCount(p))))
 WRAP(void, glLightfv, (GLenum light, GLenum p, const GLfloat* v), (light, p, v),
@@ -280,7 +287,8 @@ WRAP(void, gluPerspective, (GLdouble fovy, GLdouble aspect, GLdouble zn, GLdoubl
      (fovy, aspect, zn, zf), V{fovy, aspect, zn, zf})
 WRAP(void, gluPickMatrix, (GLdouble x, GLdouble y, GLdouble w, GLdouble h, GLint* viewport),
      (x, y, w, h, viewport), cat(V{x, y, w, h}, vals(viewport, 4)))
-WRAP(void, gluOrtho2D, (GLdouble l, GLdouble r, GLdouble b, GLdouble t), (l, r, b, t), V{l, r, b, t})
+WRAP(void, gluOrtho2D, (GLdouble l, GLdouble r, GLdouble b, GLdouble t), (l, r, b, t),
+     V{l, r, b, t})
 WRAP(void, gluLookAt,
      (GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz, GLdouble ux,
       GLdouble uy, GLdouble uz),

@@ -47,7 +47,7 @@ bool makeContextCurrent(int width = 640, int height = 480);
 
 // Fixture: the context is current in every test; the recorder is cleared and stopped.
 class GLTest : public ::testing::Test {
-protected:
+ protected:
   explicit GLTest(int width = 640, int height = 480) : width_(width), height_(height) {}
   void SetUp() override;
   void TearDown() override;
@@ -75,7 +75,7 @@ std::string recordedText();  // one call per line, for failure messages
 
 // Records for the lifetime of the object.
 class Recording {
-public:
+ public:
   Recording() { startRecording(); }
   ~Recording() { stopRecording(); }
   Recording(const Recording&) = delete;

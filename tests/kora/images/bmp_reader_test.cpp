@@ -6,7 +6,8 @@
 #include <string>
 #include <thread>
 
-#include "image_files.h"
+#include "output_capture.h"
+#include "reader_fixture.h"
 
 using KORA::KR_Image;
 using KORA::KR_RGBA;
@@ -20,34 +21,10 @@ const KR_RGBA GREEN(0, 255, 0, 255);
 const KR_RGBA BLUE(0, 0, 255, 255);
 const KR_RGBA WHITE(255, 255, 255, 255);
 
-class BmpReader : public ::testing::Test {
+class BmpReader : public ImageReaderTest {
  protected:
-  ScratchDir dir;
-  // Loads `bytes` as picture.bmp into `image`, keeping what the reader wrote on stderr.
-  bool load(KR_Image& image, const Bytes& bytes, const std::string& name = "picture.bmp") {
-    const std::string path = dir.write(name, bytes);
-    ::testing::internal::CaptureStderr();
-    const bool ok = image.loadImage(path);
-    err = ::testing::internal::GetCapturedStderr();
-    return ok;
-  }
-  std::string err;
+  BmpReader() : ImageReaderTest("picture.bmp") {}
 };
-
-// An image holding one known pixel, to see that a failed load leaves it alone.
-KR_Image marked() {
-  KR_Image image(1, 1);
-  image.setPixel(0, 0, KR_RGBA(1, 2, 3, 4));
-  image.rasterpos_x = 7;
-  return image;
-}
-
-void expectUnchanged(const KR_Image& image) {
-  ASSERT_EQ(image.rows, 1);
-  ASSERT_EQ(image.columns, 1);
-  EXPECT_EQ(at(image, 0, 0), KR_RGBA(1, 2, 3, 4));
-  EXPECT_EQ(image.rasterpos_x, 7);
-}
 
 // ---- true colour --------------------------------------------------------------------------
 
@@ -68,7 +45,8 @@ TEST_F(BmpReader, TwoByTwo24BitStoresTheTopScanLineInRowZero) {
 
 TEST_F(BmpReader, OddWidth24BitRowsSkipTheirPadBytes) {
   std::vector<KR_RGBA> px;
-  for (int i = 0; i < 5 * 3; ++i) px.push_back(KR_RGBA(std::uint8_t(i * 10), std::uint8_t(i), std::uint8_t(200 - i), 255));
+  for (int i = 0; i < 5 * 3; ++i)
+    px.push_back(KR_RGBA(std::uint8_t(i * 10), std::uint8_t(i), std::uint8_t(200 - i), 255));
   KR_Image image;
   ASSERT_TRUE(load(image, bmp24(5, 3, px))) << err;
   ASSERT_EQ(image.columns, 5);
@@ -81,16 +59,17 @@ TEST_F(BmpReader, OddWidth24BitRowsSkipTheirPadBytes) {
 TEST_F(BmpReader, ReadsAPictureFromAPipe) {
   const int w = 64, h = 48;
   std::vector<KR_RGBA> px;
-  for (int i = 0; i < w * h; ++i) px.push_back(KR_RGBA(std::uint8_t(i), std::uint8_t(i >> 8), 9, 255));
+  for (int i = 0; i < w * h; ++i)
+    px.push_back(KR_RGBA(std::uint8_t(i), std::uint8_t(i >> 8), 9, 255));
   const Bytes file = bmp24(w, h, px);
   ASSERT_GT(file.size(), 8192u);
   const std::string fifo = dir.file("picture.bmp");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   std::thread writer([&] { writeFile(fifo, file); });
   KR_Image image;
-  ::testing::internal::CaptureStderr();
+  mirvotest::captureStderr();
   const bool ok = image.loadImage(fifo);
-  err = ::testing::internal::GetCapturedStderr();
+  err = mirvotest::capturedStderr();
   writer.join();
   ASSERT_TRUE(ok) << err;
   ASSERT_EQ(image.columns, w);
@@ -103,9 +82,9 @@ TEST_F(BmpReader, ReadsAPictureFromAPipe) {
 TEST_F(BmpReader, AFolderIsAFileThatCannotBeRead) {
   KR_Image image = marked();
   ASSERT_EQ(mkdir(dir.file("folder.bmp").c_str(), 0700), 0);
-  ::testing::internal::CaptureStderr();
+  mirvotest::captureStderr();
   EXPECT_FALSE(image.loadImage(dir.file("folder.bmp")));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\n");
+  EXPECT_EQ(mirvotest::capturedStderr(), "\n");
   expectUnchanged(image);
 }
 
@@ -241,17 +220,17 @@ TEST_F(BmpReader, SixteenAndThirtyTwoBitAndCompressed24BitAreRejectedWithAnEmpty
 
 TEST_F(BmpReader, MissingFileWritesAnEmptyLine) {
   KR_Image image = marked();
-  ::testing::internal::CaptureStderr();
+  mirvotest::captureStderr();
   EXPECT_FALSE(image.loadImage(dir.file("absent.bmp")));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\n");
+  EXPECT_EQ(mirvotest::capturedStderr(), "\n");
   expectUnchanged(image);
 }
 
 TEST_F(BmpReader, DirectoryIsNotAFile) {
   KR_Image image = marked();
-  ::testing::internal::CaptureStderr();
+  mirvotest::captureStderr();
   EXPECT_FALSE(image.loadImage(dir.file("folder.bmp") + "/.."));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\n");
+  EXPECT_EQ(mirvotest::capturedStderr(), "\n");
   expectUnchanged(image);
 }
 
@@ -280,13 +259,15 @@ TEST_F(BmpReader, ZeroOrNegativeSizesFail) {
 }
 
 TEST_F(BmpReader, OversizedPicturesFailBeforeAnyAllocation) {
-  for (auto [w, h] : {std::pair<int, int>{32769, 1}, {1, 32769}, {32768, 8193}, {0x7FFFFFFF, 0x7FFFFFFF}}) {
+  for (auto [w, h] :
+       {std::pair<int, int>{32769, 1}, {1, 32769}, {32768, 8193}, {0x7FFFFFFF, 0x7FFFFFFF}}) {
     Bytes file = bmpHeader(w, h, 8, 1);
     file = join(file, bmpPalette());
     file = join(file, {0, 1});
     KR_Image image = marked();
     EXPECT_FALSE(load(image, file)) << w << " x " << h;
-    EXPECT_NE(err.find("passes the limit of 32768 per side or 268435456 pixels"), std::string::npos) << err;
+    EXPECT_NE(err.find("passes the limit of 32768 per side or 268435456 pixels"), std::string::npos)
+        << err;
     expectUnchanged(image);
   }
 }

@@ -27,7 +27,8 @@ std::vector<fs::path> filesIn(const std::string& sub) {
 
 std::vector<std::uint8_t> contents(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
+                                   std::istreambuf_iterator<char>());
 }
 
 void replay(const std::vector<fs::path>& files) {

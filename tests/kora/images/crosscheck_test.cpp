@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image_files.h"
+#include "output_capture.h"
 
 using KORA::KR_Image;
 using KORA::KR_RGBA;
@@ -37,7 +38,8 @@ Picture paletteColours(int w, int h) {
   Picture p;
   for (int i = 0; i < w * h; ++i) {
     const int c = (i * 7) % k;
-    p.push_back(KR_RGBA(std::uint8_t(c * 13), std::uint8_t(c * 101), std::uint8_t(c * 7 + 50), 255));
+    p.push_back(
+        KR_RGBA(std::uint8_t(c * 13), std::uint8_t(c * 101), std::uint8_t(c * 7 + 50), 255));
   }
   return p;
 }
@@ -74,7 +76,8 @@ class CrossCheck : public ::testing::Test {
     EXPECT_EQ(run(std::string(KORA_IMAGEMAGICK_CONVERT) + " " + file + " -depth 8 RGB:" + raw), 0);
     const Bytes b = readFile(raw);
     Picture p;
-    for (std::size_t i = 0; i + 2 < b.size(); i += 3) p.push_back(KR_RGBA(b[i], b[i + 1], b[i + 2], 255));
+    for (std::size_t i = 0; i + 2 < b.size(); i += 3)
+      p.push_back(KR_RGBA(b[i], b[i + 1], b[i + 2], 255));
     EXPECT_EQ(p.size(), std::size_t(w) * h);
     return p;
   }
@@ -96,8 +99,10 @@ class CrossCheck : public ::testing::Test {
         switch (bpp) {
           case 1: value = *at; break;
           case 2: value = *reinterpret_cast<const Uint16*>(at); break;
-          case 3: value = SDL_BYTEORDER == SDL_LIL_ENDIAN ? at[0] | at[1] << 8 | at[2] << 16
-                                                          : at[2] | at[1] << 8 | at[0] << 16; break;
+          case 3:
+            value = SDL_BYTEORDER == SDL_LIL_ENDIAN ? at[0] | at[1] << 8 | at[2] << 16
+                                                    : at[2] | at[1] << 8 | at[0] << 16;
+            break;
           default: value = *reinterpret_cast<const Uint32*>(at);
         }
         Uint8 r, g, b;
@@ -110,7 +115,8 @@ class CrossCheck : public ::testing::Test {
     return p;
   }
 
-  static void expectSame(const KR_Image& ours, const Picture& theirs, int w, int h, const char* who) {
+  static void expectSame(const KR_Image& ours, const Picture& theirs, int w, int h,
+                         const char* who) {
     ASSERT_EQ(ours.columns, w) << who;
     ASSERT_EQ(ours.rows, h) << who;
     ASSERT_EQ(theirs.size(), std::size_t(w) * h) << who;
@@ -120,7 +126,8 @@ class CrossCheck : public ::testing::Test {
         ADD_FAILURE() << who << ": pixel (" << i / w << ", " << i % w << ") is ("
                       << int(ours.data()[i].r) << ", " << int(ours.data()[i].g) << ", "
                       << int(ours.data()[i].b) << ", " << int(ours.data()[i].a) << "), expected ("
-                      << int(theirs[i].r) << ", " << int(theirs[i].g) << ", " << int(theirs[i].b) << ")";
+                      << int(theirs[i].r) << ", " << int(theirs[i].g) << ", " << int(theirs[i].b)
+                      << ")";
     EXPECT_EQ(differing, 0) << who;
   }
 
@@ -138,9 +145,9 @@ class CrossCheck : public ::testing::Test {
       ASSERT_EQ(bytes.at(65) * 8, expectedBits) << "ImageMagick chose another plane count";
     }
     KR_Image image;
-    ::testing::internal::CaptureStderr();
+    mirvotest::captureStderr();
     const bool ok = image.loadImage(file);
-    const std::string err = ::testing::internal::GetCapturedStderr();
+    const std::string err = mirvotest::capturedStderr();
     ASSERT_TRUE(ok) << err;
     EXPECT_EQ(err, "");
     expectSame(image, p, w, h, "the picture written");
@@ -149,11 +156,14 @@ class CrossCheck : public ::testing::Test {
   }
 };
 
-const std::pair<int, int> TRUE_COLOUR_SIZES[] = {{1, 1}, {2, 2}, {3, 5}, {17, 4}, {64, 48}, {255, 3}};
-const std::pair<int, int> PALETTE_SIZES[] = {{17, 1}, {5, 4}, {31, 9}, {64, 64}, {255, 3}, {33, 40}};
+const std::pair<int, int> TRUE_COLOUR_SIZES[] = {{1, 1},  {2, 2},   {3, 5},
+                                                 {17, 4}, {64, 48}, {255, 3}};
+const std::pair<int, int> PALETTE_SIZES[] = {{17, 1},  {5, 4},   {31, 9},
+                                             {64, 64}, {255, 3}, {33, 40}};
 
 TEST_F(CrossCheck, Bmp3TrueColour) {
-  for (auto [w, h] : TRUE_COLOUR_SIZES) check(trueColour(w, h), w, h, "-type TrueColor", "BMP3:t.bmp", 24);
+  for (auto [w, h] : TRUE_COLOUR_SIZES)
+    check(trueColour(w, h), w, h, "-type TrueColor", "BMP3:t.bmp", 24);
 }
 
 TEST_F(CrossCheck, Bmp3EightBitRaw) {
@@ -174,13 +184,15 @@ TEST_F(CrossCheck, Bmp3EightBitRle8) {
 }
 
 TEST_F(CrossCheck, PcxPalette) {
-  for (auto [w, h] : PALETTE_SIZES) check(paletteColours(w, h), w, h, "-type Palette", "PCX:p.pcx", 8);
+  for (auto [w, h] : PALETTE_SIZES)
+    check(paletteColours(w, h), w, h, "-type Palette", "PCX:p.pcx", 8);
   check(paletteColours(3, 1), 3, 1, "-type Palette", "PCX:p.pcx", 8);
   check(paletteColours(1, 7), 1, 7, "-type Palette", "PCX:p.pcx", 8);
 }
 
 TEST_F(CrossCheck, PcxTrueColour) {
-  for (auto [w, h] : TRUE_COLOUR_SIZES) check(trueColour(w, h), w, h, "-type TrueColor", "PCX:t.pcx", 24);
+  for (auto [w, h] : TRUE_COLOUR_SIZES)
+    check(trueColour(w, h), w, h, "-type TrueColor", "PCX:t.pcx", 24);
 }
 
 // Where the readers' fixed rules part from other decoders.
@@ -214,8 +226,9 @@ TEST_F(CrossCheck, PcxPadBytesCodedOnTheirOwnAreSkippedAsImageMagickDoes) {
   const std::string path = dir.write("padded.pcx", file);
   KR_Image image;
   ASSERT_TRUE(image.loadImage(path));
-  const Picture expected = {KR_RGBA(10, 20, 30, 255), KR_RGBA(11, 21, 31, 255), KR_RGBA(12, 22, 32, 255),
-                            KR_RGBA(40, 50, 60, 255), KR_RGBA(41, 51, 61, 255), KR_RGBA(42, 52, 62, 255)};
+  const Picture expected = {KR_RGBA(10, 20, 30, 255), KR_RGBA(11, 21, 31, 255),
+                            KR_RGBA(12, 22, 32, 255), KR_RGBA(40, 50, 60, 255),
+                            KR_RGBA(41, 51, 61, 255), KR_RGBA(42, 52, 62, 255)};
   expectSame(image, expected, w, h, "the picture written");
   expectSame(image, magickRead(path, w, h), w, h, "ImageMagick");
   const Picture sdl = sdlRead(path);

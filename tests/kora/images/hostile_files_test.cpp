@@ -13,7 +13,7 @@
 
 #include "KR_ImageLimits.h"
 #include "image_files.h"
-#include "stderr_capture.h"
+#include "output_capture.h"
 
 using KORA::KR_Image;
 using KORA::KR_RGBA;
@@ -44,7 +44,7 @@ class HostileFiles : public ::testing::Test {
   std::string err;
 
   bool load(KR_Image& image, const std::string& path) {
-    koratest::StderrCapture capture;
+    mirvotest::OutputCapture capture;
     const bool ok = image.loadImage(path);
     err = capture.stop();
     return ok;

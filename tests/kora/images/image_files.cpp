@@ -50,8 +50,9 @@ Bytes bmp8(int width, int height, const std::vector<std::uint8_t>& topFirst) {
 }
 
 Bytes bmpRle(int width, int height, const Bytes& data) {
-  return join(join(picture::bmpHeader(width, height, 8, 1, std::uint32_t(data.size())), bmpPalette()),
-              data);
+  return join(
+      join(picture::bmpHeader(width, height, 8, 1, std::uint32_t(data.size())), bmpPalette()),
+      data);
 }
 
 KORA::KR_RGBA pcxPaletteColour(int i) {

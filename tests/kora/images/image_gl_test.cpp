@@ -33,7 +33,8 @@ GLint levelParameter(GLint level, GLenum name) {
 KR_Image gradient(int w, int h) {
   KR_Image image(w, h);
   for (int r = 0; r < h; ++r)
-    for (int c = 0; c < w; ++c) image.setPixel(r, c, KR_RGBA(std::uint8_t(c), std::uint8_t(r), 99, 255));
+    for (int c = 0; c < w; ++c)
+      image.setPixel(r, c, KR_RGBA(std::uint8_t(c), std::uint8_t(r), 99, 255));
   return image;
 }
 
@@ -71,19 +72,21 @@ TEST_F(ImageGL, TextureWithoutMipmapsUploads100By50Level0Unscaled) {
   image.setTextureGL(&id, GL_CLAMP_TO_EDGE, GL_REPEAT, GL_NEAREST, GL_LINEAR, false);
   koratest::stopRecording();
   ASSERT_NE(id, 0u);
-  const std::vector<std::string> expected = {"glGenTextures", "glBindTexture", "glTexParameteri",
-                                             "glTexParameteri", "glTexParameteri",
-                                             "glTexParameteri", "glTexImage2D"};
+  const std::vector<std::string> expected = {
+      "glGenTextures",   "glBindTexture",   "glTexParameteri", "glTexParameteri",
+      "glTexParameteri", "glTexParameteri", "glTexImage2D"};
   ASSERT_EQ(koratest::recordedNames(), expected) << recordedText();
   const auto& calls = recordedCalls();
   EXPECT_EQ(calls[1].args, (std::vector<double>{GL_TEXTURE_2D, double(id)}));
-  EXPECT_EQ(calls[2].args, (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE}));
+  EXPECT_EQ(calls[2].args,
+            (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE}));
   EXPECT_EQ(calls[3].args, (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT}));
   EXPECT_EQ(calls[4].args, (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST}));
   EXPECT_EQ(calls[5].args, (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR}));
   ASSERT_GE(calls[6].args.size(), 8u);
-  EXPECT_EQ(std::vector<double>(calls[6].args.begin(), calls[6].args.begin() + 8),
-            (std::vector<double>{GL_TEXTURE_2D, 0, GL_RGBA, 100, 50, 0, GL_RGBA, GL_UNSIGNED_BYTE}));
+  EXPECT_EQ(
+      std::vector<double>(calls[6].args.begin(), calls[6].args.begin() + 8),
+      (std::vector<double>{GL_TEXTURE_2D, 0, GL_RGBA, 100, 50, 0, GL_RGBA, GL_UNSIGNED_BYTE}));
 
   GLint bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
@@ -100,7 +103,7 @@ TEST_F(ImageGL, TextureWithoutMipmapsUploads100By50Level0Unscaled) {
   glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back.data());
   EXPECT_EQ(back[0], KR_RGBA(0, 0, 99, 255));
   EXPECT_EQ(back[49 * 100 + 99], KR_RGBA(99, 49, 99, 255));  // row 49, column 99: unscaled
-  EXPECT_NE(image.data(), nullptr);  // the image keeps its pixels
+  EXPECT_NE(image.data(), nullptr);                          // the image keeps its pixels
   glDeleteTextures(1, &id);
 }
 
@@ -184,12 +187,12 @@ TEST_F(ImageGL, DrawToFrameBufferPutsRowZeroAtTheTopLeftCornerAtTheRasterPositio
   KR_RGBA back[4 * 3];
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(10, 17, 3, 4, GL_RGBA, GL_UNSIGNED_BYTE, back);  // window rows 17..20, lowest first
-  EXPECT_EQ(back[0 * 3 + 0], KR_RGBA(0, 0, 0, 255));        // row 17: untouched
-  EXPECT_EQ(back[1 * 3 + 0], KR_RGBA(0, 0, 255, 255));      // row 18: image row 1
+  EXPECT_EQ(back[0 * 3 + 0], KR_RGBA(0, 0, 0, 255));            // row 17: untouched
+  EXPECT_EQ(back[1 * 3 + 0], KR_RGBA(0, 0, 255, 255));          // row 18: image row 1
   EXPECT_EQ(back[1 * 3 + 2], KR_RGBA(255, 255, 255, 255));
-  EXPECT_EQ(back[2 * 3 + 0], KR_RGBA(255, 0, 0, 255));      // row 19: image row 0
+  EXPECT_EQ(back[2 * 3 + 0], KR_RGBA(255, 0, 0, 255));  // row 19: image row 0
   EXPECT_EQ(back[2 * 3 + 2], KR_RGBA(0, 255, 0, 255));
-  EXPECT_EQ(back[3 * 3 + 0], KR_RGBA(0, 0, 0, 255));        // row 20: untouched
+  EXPECT_EQ(back[3 * 3 + 0], KR_RGBA(0, 0, 0, 255));  // row 20: untouched
 
   // Reading the drawn block back gives the picture bottom row first.
   KR_Image read;

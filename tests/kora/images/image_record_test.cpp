@@ -49,7 +49,8 @@ TEST(ImageRecord, SizedImageOfTwoByThreeHoldsSixOpaqueBlackPixels) {
 KR_Image numbered(int width, int height) {
   KR_Image image(width, height);
   for (int r = 0; r < height; ++r)
-    for (int c = 0; c < width; ++c) image.setPixel(r, c, KR_RGBA(std::uint8_t(r), std::uint8_t(c), 7, 200));
+    for (int c = 0; c < width; ++c)
+      image.setPixel(r, c, KR_RGBA(std::uint8_t(r), std::uint8_t(c), 7, 200));
   return image;
 }
 

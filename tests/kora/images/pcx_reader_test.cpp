@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "image_files.h"
+#include "output_capture.h"
+#include "reader_fixture.h"
 
 using KORA::KR_Image;
 using KORA::KR_RGBA;
@@ -14,36 +15,16 @@ namespace {
 
 const KR_RGBA BLACK(0, 0, 0, 255);
 
-class PcxReader : public ::testing::Test {
+class PcxReader : public ImageReaderTest {
  protected:
-  ScratchDir dir;
-  bool load(KR_Image& image, const Bytes& bytes, const std::string& name = "picture.pcx") {
-    const std::string path = dir.write(name, bytes);
-    ::testing::internal::CaptureStderr();
-    const bool ok = image.loadImage(path);
-    err = ::testing::internal::GetCapturedStderr();
-    return ok;
-  }
+  PcxReader() : ImageReaderTest("picture.pcx") {}
   // A palette picture: header, the given run-length data, a marker byte and the palette.
   static Bytes paletted(int width, int height, int bytesPerLine, const Bytes& data) {
     Bytes file = join(pcxHeader(0, 0, width - 1, height - 1, 1, bytesPerLine), data);
     file.push_back(12);
     return join(file, pcxPalette());
   }
-  std::string err;
 };
-
-KR_Image marked() {
-  KR_Image image(1, 1);
-  image.setPixel(0, 0, KR_RGBA(1, 2, 3, 4));
-  return image;
-}
-
-void expectUnchanged(const KR_Image& image) {
-  ASSERT_EQ(image.rows, 1);
-  ASSERT_EQ(image.columns, 1);
-  EXPECT_EQ(at(image, 0, 0), KR_RGBA(1, 2, 3, 4));
-}
 
 // ---- header ----------------------------------------------------------------------------------
 
@@ -51,7 +32,7 @@ TEST_F(PcxReader, Dimensions0To319And0To199Give320By200) {
   Bytes data;
   for (int row = 0; row < 200; ++row) {
     for (int i = 0; i < 5; ++i) data.insert(data.end(), {0xFF, std::uint8_t(row)});  // 5 x 63
-    data.insert(data.end(), {0xC5, std::uint8_t(row)});                                // + 5
+    data.insert(data.end(), {0xC5, std::uint8_t(row)});                              // + 5
   }
   KR_Image image;
   ASSERT_TRUE(load(image, paletted(320, 200, 320, data))) << err;
@@ -75,7 +56,8 @@ TEST_F(PcxReader, WindowNotAtTheOriginGivesItsOwnSize) {
 
 TEST_F(PcxReader, Version3OrManufacturer9OrOtherEncodingsAreRejectedWithAnEmptyLine) {
   const Bytes good = paletted(1, 1, 1, {1});
-  for (auto [offset, value] : {std::pair<int, int>{1, 3}, {1, 4}, {0, 9}, {2, 0}, {2, 2}, {3, 4}, {3, 1}}) {
+  for (auto [offset, value] :
+       {std::pair<int, int>{1, 3}, {1, 4}, {0, 9}, {2, 0}, {2, 2}, {3, 4}, {3, 1}}) {
     Bytes file = good;
     file[offset] = std::uint8_t(value);
     KR_Image image = marked();
@@ -136,8 +118,8 @@ TEST_F(PcxReader, PlaneCountOtherThanThreeMeansAPalettePicture) {
 // ---- three planes ----------------------------------------------------------------------------
 
 TEST_F(PcxReader, TrueColourLineIsRedThenGreenThenBluePlane) {
-  Bytes file = join(pcxHeader(0, 0, 1, 1, 3, 2), {10, 20, 30, 40, 50, 60,     // row 0: r, g, b
-                                                   0xC2, 1, 0xC2, 2, 0xC2, 3});  // row 1
+  Bytes file = join(pcxHeader(0, 0, 1, 1, 3, 2), {10, 20, 30, 40, 50, 60,       // row 0: r, g, b
+                                                  0xC2, 1, 0xC2, 2, 0xC2, 3});  // row 1
   KR_Image image;
   ASSERT_TRUE(load(image, file)) << err;
   EXPECT_EQ(at(image, 0, 0), KR_RGBA(10, 30, 50, 255));
@@ -209,7 +191,8 @@ TEST_F(PcxReader, PalettePictureShorterThanHeaderAndPaletteFails) {
 }
 
 TEST_F(PcxReader, RightOrBottomBeforeLeftOrTopFails) {
-  for (auto [x0, y0, x1, y1] : {std::tuple<int, int, int, int>{5, 0, 4, 0}, {0, 9, 0, 3}, {65535, 0, 0, 0}}) {
+  for (auto [x0, y0, x1, y1] :
+       {std::tuple<int, int, int, int>{5, 0, 4, 0}, {0, 9, 0, 3}, {65535, 0, 0, 0}}) {
     Bytes file = join(pcxHeader(x0, y0, x1, y1, 1, 1), pcxPalette());
     KR_Image image = marked();
     EXPECT_FALSE(load(image, file)) << x0 << "," << y0 << " - " << x1 << "," << y1;
@@ -253,9 +236,9 @@ TEST_F(PcxReader, UpperCaseNameIsNotLoaded) {
 
 TEST_F(PcxReader, MissingFileWritesAnEmptyLine) {
   KR_Image image = marked();
-  ::testing::internal::CaptureStderr();
+  mirvotest::captureStderr();
   EXPECT_FALSE(image.loadImage(dir.file("absent.pcx")));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\n");
+  EXPECT_EQ(mirvotest::capturedStderr(), "\n");
   expectUnchanged(image);
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image_files.h"
+#include "output_capture.h"
 #include "picture_writer.h"
 #include "png_image.h"
 
@@ -56,9 +57,9 @@ TEST(PictureWriter, EveryBmpAndPcxFormReadsBackPixelForPixel) {
   imgtest::ScratchDir dir;
   for (const auto& f : files) {
     KR_Image image;
-    ::testing::internal::CaptureStderr();
+    mirvotest::captureStderr();
     EXPECT_TRUE(image.loadImage(dir.write(f.name, f.bytes))) << f.name;
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << f.name;
+    EXPECT_EQ(mirvotest::capturedStderr(), "") << f.name;
     EXPECT_EQ(differences(image, f.want), 0) << f.name;
   }
 }

@@ -9,6 +9,7 @@
 #include "KR_TextureManagerState.h"
 #include "image_files.h"
 #include "kora_gl.h"
+#include "output_capture.h"
 
 using KORA::KR_Image;
 using KORA::KR_RGBA;
@@ -35,7 +36,8 @@ class TextureManager : public koratest::GLTest {
     std::filesystem::create_directories(dir.file("TEXTURES"));
     dir.write("TEXTURES/sky.bmp", bmp24(2, 2, std::vector<KR_RGBA>(4, KR_RGBA(10, 20, 30, 255))));
     dir.write("TEXTURES/t1.bmp", bmp24(4, 4, std::vector<KR_RGBA>(16, KR_RGBA(1, 1, 1, 255))));
-    dir.write("TEXTURES/t2.pcx", join(join(pcxHeader(0, 0, 7, 7, 1, 8), Bytes(64, 3)), join({12}, pcxPalette())));
+    dir.write("TEXTURES/t2.pcx",
+              join(join(pcxHeader(0, 0, 7, 7, 1, 8), Bytes(64, 3)), join({12}, pcxPalette())));
     dir.write("TEXTURES/t3.bmp", bmp8(8, 2, std::vector<std::uint8_t>(16, 5)));
     previous = std::filesystem::current_path();
     std::filesystem::current_path(dir.file("work"));
@@ -49,9 +51,9 @@ class TextureManager : public koratest::GLTest {
   int count(void* owner) { return KORA::textureOwnerCount(*tm, owner); }
   std::size_t records() { return KORA::textureRecordCount(*tm); }
   int get(const std::string& name, void* owner, bool keep = false) {
-    ::testing::internal::CaptureStderr();
+    mirvotest::captureStderr();
     const int id = tm->getTexture(name, owner, keep);
-    err = ::testing::internal::GetCapturedStderr();
+    err = mirvotest::capturedStderr();
     return id;
   }
   std::string err;
@@ -92,7 +94,8 @@ TEST_F(TextureManager, TwoOwnersShareOneTextureUntilTheSecondLetsGo) {
 }
 
 TEST_F(TextureManager, OwnerOfThreeTexturesAloneLosesAllThree) {
-  const GLuint ids[] = {GLuint(get("t1.bmp", A)), GLuint(get("t2.pcx", A)), GLuint(get("t3.bmp", A))};
+  const GLuint ids[] = {GLuint(get("t1.bmp", A)), GLuint(get("t2.pcx", A)),
+                        GLuint(get("t3.bmp", A))};
   for (GLuint id : ids) ASSERT_TRUE(glIsTexture(id));
   EXPECT_EQ(count(A), 3);
   EXPECT_TRUE(tm->removeTextures(A));
@@ -190,13 +193,16 @@ TEST_F(TextureManager, MissingFileGivesZeroAndTwoLinesEachTime) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     EXPECT_EQ(get("missing.bmp", A), 0);
     // The reader's own empty line for a file it cannot open, then the manager's two lines.
-    EXPECT_EQ(err, "\nCreation of texture ../TEXTURES/missing.bmp failed\n"
-                   "Error: Unable to get texture missing.bmp\n");
+    EXPECT_EQ(err,
+              "\nCreation of texture ../TEXTURES/missing.bmp failed\n"
+              "Error: Unable to get texture missing.bmp\n");
     EXPECT_EQ(records(), 0u);
     EXPECT_EQ(count(A), 0);
   }
   EXPECT_EQ(get("sky.tga", A), 0);
-  EXPECT_EQ(err, "Creation of texture ../TEXTURES/sky.tga failed\nError: Unable to get texture sky.tga\n");
+  EXPECT_EQ(
+      err,
+      "Creation of texture ../TEXTURES/sky.tga failed\nError: Unable to get texture sky.tga\n");
   EXPECT_TRUE(tm->removeTextures(A));
 }
 

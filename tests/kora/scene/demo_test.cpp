@@ -2,8 +2,8 @@
 // the overlay; Escape ends the program early; unknown options are refused.
 #include <gtest/gtest.h>
 
-#include "png_image.h"
 #include <sys/wait.h>
+#include "png_image.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,9 +21,10 @@ int runDemoIn(const std::string& folder, const std::string& arguments, const std
               const std::string& err = "", const std::string& prefix = "") {
   // In sanitizer builds the demo runs without LeakSanitizer: Mesa's GLX driver holds memory to
   // the end and is unloaded before the leak check (valgrind covers the demo's own leaks).
-  std::string command = "cd '" + folder + "' && env -u MIRVO_DATA_DIR ASAN_OPTIONS=detect_leaks=0 " + prefix + " '" KORA_DEMO_PROGRAM "' " +
-                        arguments + " > '" + (out.empty() ? "/dev/null" : out) + "' 2> '" +
-                        (err.empty() ? "/dev/null" : err) + "'";
+  std::string command =
+      "cd '" + folder + "' && env -u MIRVO_DATA_DIR ASAN_OPTIONS=detect_leaks=0 " + prefix +
+      " '" KORA_DEMO_PROGRAM "' " + arguments + " > '" + (out.empty() ? "/dev/null" : out) +
+      "' 2> '" + (err.empty() ? "/dev/null" : err) + "'";
   int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -46,7 +47,7 @@ size_t colourCount(const mirvo_test::PngImage& p) {
 }
 
 class DemoRun : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     char tmpl[] = "/tmp/kora_demo_XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
@@ -76,12 +77,14 @@ TEST_F(DemoRun, CountedRunCapturesTheSceneAndTheOverlay) {
   // The overlay's title line: white text pixels in the top left corner.
   int white = 0;
   for (int y = 2; y < 24; ++y)
-    for (int x = 8; x < 200; ++x) white += p.at(x, y).r > 240 && p.at(x, y).g > 240 && p.at(x, y).b > 240;
+    for (int x = 8; x < 200; ++x)
+      white += p.at(x, y).r > 240 && p.at(x, y).g > 240 && p.at(x, y).b > 240;
   EXPECT_GT(white, 50);
 }
 
 TEST_F(DemoRun, CapturePatternNumbersTheFrames) {
-  ASSERT_EQ(runDemo("--size 160x120 --frames 4 --capture-every 2 --capture " + dir + "/f%d.png"), 0);
+  ASSERT_EQ(runDemo("--size 160x120 --frames 4 --capture-every 2 --capture " + dir + "/f%d.png"),
+            0);
   EXPECT_TRUE(std::filesystem::exists(dir + "/f0000.png"));
   EXPECT_FALSE(std::filesystem::exists(dir + "/f0001.png"));
   EXPECT_TRUE(std::filesystem::exists(dir + "/f0002.png"));
@@ -114,14 +117,17 @@ TEST_F(DemoRun, WithoutFramesTheLastFrameIsCapturedOnEscape) {
 TEST_F(DemoRun, WithoutFramesTheLastFrameIsCapturedOnTermination) {
   std::string png = dir + "/last.png";
   // timeout sends SIGTERM after a few seconds of drawing, and itself reports 124.
-  EXPECT_EQ(runDemoIn(KORA_DEMO_DIR, "--size 160x120 --capture " + png, "", "", "timeout -s TERM 6"), 124);
+  EXPECT_EQ(
+      runDemoIn(KORA_DEMO_DIR, "--size 160x120 --capture " + png, "", "", "timeout -s TERM 6"),
+      124);
   ASSERT_TRUE(std::filesystem::exists(png));
   EXPECT_GT(colourCount(mirvo_test::readPng(png)), 300u);
 }
 
 TEST_F(DemoRun, BadOptionsAreNamedOnOneLineThenTheUsage) {
-  const char* const bad[] = {"--frames 5x", "--press -1:h", "--seed abc", "--seed -3", "--size 20x",
-                             "--click 4:10", "--capture-every 0", "--frames", "--unknown"};
+  const char* const bad[] = {"--frames 5x",       "--press -1:h", "--seed abc",
+                             "--seed -3",         "--size 20x",   "--click 4:10",
+                             "--capture-every 0", "--frames",     "--unknown"};
   for (const char* arguments : bad) {
     const std::string err = dir + "/err.txt";
     EXPECT_EQ(runDemoIn(KORA_DEMO_DIR, arguments, "", err), 2) << arguments;
@@ -194,8 +200,8 @@ TEST_F(DemoRun, FreeCameraTurnsKeepTheHorizonLevel) {
   const int left = lowestHazeRow(p, 40), right = lowestHazeRow(p, 280);
   ASSERT_GE(left, 0);
   ASSERT_GE(right, 0);
-  EXPECT_LE(std::abs(left - right), 3) << "haze ends at row " << left << " on the left, " << right
-                                       << " on the right";
+  EXPECT_LE(std::abs(left - right), 3)
+      << "haze ends at row " << left << " on the left, " << right << " on the right";
 }
 
 // Flying down as far as the keys go: the eye stops above the ground, which stays in view (from

@@ -173,7 +173,7 @@ TEST(Matrix2DConstruction, VectorsIgnoreTheTranslationColumn) {
   KR_Vector2D r = w * KR_Matrix2D(SCALING_MATRIX, 2, 2);
   expectVector(r, 4, 6);
   EXPECT_EQ(r.data[2], 5.0f);  // the copy keeps w
-  expectVector(w, 2, 3);        // the operand is unchanged
+  expectVector(w, 2, 3);       // the operand is unchanged
 }
 
 TEST(Matrix2DArithmetic, ProductIsThisTimesOther) {

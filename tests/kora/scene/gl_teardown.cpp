@@ -8,7 +8,7 @@
 namespace {
 
 class ContextTeardown : public ::testing::Environment {
-public:
+ public:
   void TearDown() override {
     EGLDisplay display = eglGetCurrentDisplay();
     if (display == EGL_NO_DISPLAY) return;
@@ -22,6 +22,7 @@ public:
   }
 };
 
-const ::testing::Environment* const teardown = ::testing::AddGlobalTestEnvironment(new ContextTeardown);
+const ::testing::Environment* const teardown =
+    ::testing::AddGlobalTestEnvironment(new ContextTeardown);
 
 }  // namespace

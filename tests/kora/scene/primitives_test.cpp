@@ -141,7 +141,8 @@ TEST_F(TriangleDrawing, EmptyGroupsEmitOnlyBeginAndEnd) {
   fan.drawOpenGL(nullptr);
   strip.drawOpenGL(nullptr, nullptr, 0.5f);
   koratest::stopRecording();
-  EXPECT_EQ(koratest::recordedNames(), (std::vector<std::string>{"glBegin", "glEnd", "glBegin", "glEnd"}));
+  EXPECT_EQ(koratest::recordedNames(),
+            (std::vector<std::string>{"glBegin", "glEnd", "glBegin", "glEnd"}));
 }
 
 TEST_F(TriangleDrawing, StripFillsItsTrianglesOnScreen) {

@@ -28,7 +28,9 @@ SceneFolder::~SceneFolder() {
   std::filesystem::remove_all(top_, ec);
 }
 
-std::string SceneFolder::texturePath(const std::string& name) const { return top_ + "/TEXTURES/" + name; }
+std::string SceneFolder::texturePath(const std::string& name) const {
+  return top_ + "/TEXTURES/" + name;
+}
 
 void SceneFolder::writeBmp24(const std::string& name, Colour c, int size) const {
   const std::vector<picture::Rgb> pixels(std::size_t(size) * size, picture::Rgb{c.r, c.g, c.b});
@@ -41,7 +43,8 @@ void SceneFolder::writePcx8(const std::string& name, Colour c, int size) const {
   const std::vector<std::uint8_t> indices(std::size_t(size) * size, 1);
   picture::Rgb palette[256] = {};
   palette[1] = picture::Rgb{c.r, c.g, c.b};
-  if (!picture::save(texturePath(name), picture::pcx8(size, size, indices.data(), palette), "scene test"))
+  if (!picture::save(texturePath(name), picture::pcx8(size, size, indices.data(), palette),
+                     "scene test"))
     throw std::runtime_error("cannot write " + name);
 }
 

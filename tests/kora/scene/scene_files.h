@@ -14,7 +14,7 @@ struct Colour {
 };
 
 class SceneFolder {
-public:
+ public:
   SceneFolder();   // creates the folders and changes into <tmp>/run
   ~SceneFolder();  // changes back and removes everything
 
@@ -23,7 +23,7 @@ public:
   void writePcx8(const std::string& name, Colour c, int size = 4) const;
   std::string texturePath(const std::string& name) const;
 
-private:
+ private:
   std::string top_, previous_;
 };
 

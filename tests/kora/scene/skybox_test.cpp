@@ -6,6 +6,7 @@
 #include "KR_TextureManager.h"
 #include "KR_TextureManagerState.h"
 #include "kora_gl.h"
+#include "output_capture.h"
 #include "scene_files.h"
 
 using namespace KORA;
@@ -17,7 +18,7 @@ const scenetest::Colour FACE_COLOURS[6] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 
 const char* FACES[6] = {"front", "right", "back", "left", "top", "bottom"};
 
 class SkyBoxGL : public koratest::GLTest {
-protected:
+ protected:
   // Writes six solid faces named <prefix>_<face>.bmp and returns their names.
   std::vector<std::string> writeFaces(const std::string& prefix) {
     std::vector<std::string> names;
@@ -40,7 +41,9 @@ protected:
       if (c.name == "glBindTexture") bound.push_back(c.args[1]);
     return i < bound.size() ? GLuint(bound[i]) : 0;
   }
-  static void colourAt(int x, int y, unsigned char* p) { glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p); }
+  static void colourAt(int x, int y, unsigned char* p) {
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
+  }
   scenetest::SceneFolder folder;
 };
 
@@ -59,26 +62,38 @@ TEST_F(SkyBoxGL, SixFacesCompileSixQuadsInTableOrder) {
   EXPECT_EQ(textureOwnerCount(*KR_TextureManager::getInstance(), &sky), 6);
   auto list = koratest::recordedListContents();
   ASSERT_EQ(list.size(), 9u + 6u * 13u + 9u) << koratest::recordedText();
-  const char* opening[9] = {"glPushMatrix()",   "glDisable(GL_DEPTH_TEST)", "glDisable(GL_LIGHTING)",
-                            "glDisable(GL_CULL_FACE)",  "glEnable(GL_TEXTURE_2D)",  "glDisable(GL_BLEND)",
-                            "glDisable(GL_ALPHA_TEST)",  "glDepthMask(0)",  "glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE)"};
+  const char* opening[9] = {"glPushMatrix()",
+                            "glDisable(GL_DEPTH_TEST)",
+                            "glDisable(GL_LIGHTING)",
+                            "glDisable(GL_CULL_FACE)",
+                            "glEnable(GL_TEXTURE_2D)",
+                            "glDisable(GL_BLEND)",
+                            "glDisable(GL_ALPHA_TEST)",
+                            "glDepthMask(0)",
+                            "glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE)"};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(list[size_t(i)].str(), opening[i]);
   // Front face: bound texture, priority, the quad with (s, t) before each vertex.
   EXPECT_EQ(list[9].name, "glBindTexture");
   EXPECT_EQ(list[10].str(), "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, 1)");
   EXPECT_EQ(list[11].str(), "glBegin(GL_QUADS)");
-  const char* front[8] = {"glTexCoord2f(1, 1)", "glVertex3f(-1, -1, -1)", "glTexCoord2f(0, 1)",
-                          "glVertex3f(1, -1, -1)", "glTexCoord2f(0, 0)",   "glVertex3f(1, 1, -1)",
-                          "glTexCoord2f(1, 0)", "glVertex3f(-1, 1, -1)"};
+  const char* front[8] = {"glTexCoord2f(1, 1)",    "glVertex3f(-1, -1, -1)", "glTexCoord2f(0, 1)",
+                          "glVertex3f(1, -1, -1)", "glTexCoord2f(0, 0)",     "glVertex3f(1, 1, -1)",
+                          "glTexCoord2f(1, 0)",    "glVertex3f(-1, 1, -1)"};
   for (int i = 0; i < 8; ++i) EXPECT_EQ(list[size_t(12 + i)].str(), front[i]);
   EXPECT_EQ(list[20].name, "glEnd");
   EXPECT_EQ(list[21].str(), "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, 0)");
   // The bottom face (last) runs from (-1, -1, -1) to (1, -1, -1).
   EXPECT_EQ(list[9 + 5 * 13 + 4].str(), "glVertex3f(-1, -1, -1)");
   EXPECT_EQ(list[9 + 5 * 13 + 10].str(), "glVertex3f(1, -1, -1)");
-  const char* closing[9] = {"glEnable(GL_DEPTH_TEST)", "glDisable(GL_TEXTURE_2D)", "glEnable(GL_LIGHTING)", "glEnable(GL_CULL_FACE)",
-                            "glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE)", "glEnable(GL_BLEND)", "glEnable(GL_ALPHA_TEST)",
-                            "glDepthMask(1)", "glPopMatrix()"};
+  const char* closing[9] = {"glEnable(GL_DEPTH_TEST)",
+                            "glDisable(GL_TEXTURE_2D)",
+                            "glEnable(GL_LIGHTING)",
+                            "glEnable(GL_CULL_FACE)",
+                            "glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE)",
+                            "glEnable(GL_BLEND)",
+                            "glEnable(GL_ALPHA_TEST)",
+                            "glDepthMask(1)",
+                            "glPopMatrix()"};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(list[size_t(87 + i)].str(), closing[i]);
   // Every face bound its own texture.
   std::vector<double> bound;
@@ -125,7 +140,8 @@ TEST_F(SkyBoxGL, TrackerThatRemembersDepthTestOffRecordsNoOpeningDisable) {
   for (const auto& c : list)
     if (c.str() == "glDisable(GL_DEPTH_TEST)") ++disables;
   EXPECT_EQ(disables, 0u);
-  EXPECT_EQ(list[list.size() - 9].str(), "glEnable(GL_DEPTH_TEST)");  // the closing calls are all there
+  EXPECT_EQ(list[list.size() - 9].str(),
+            "glEnable(GL_DEPTH_TEST)");  // the closing calls are all there
   EXPECT_EQ(list[list.size() - 8].str(), "glDisable(GL_TEXTURE_2D)");
 }
 
@@ -179,11 +195,11 @@ TEST_F(SkyBoxGL, DestructionDeletesTheListButKeepsTheTextures) {
 
 TEST_F(SkyBoxGL, MissingFaceStillDrawsItsQuad) {
   auto n = writeFaces("gap");
-  testing::internal::CaptureStderr();
+  mirvotest::captureStderr();
   koratest::startRecording();
   KR_SkyBox sky(n[0].c_str(), "no_such_face.bmp", n[2].c_str(), n[3].c_str(), nullptr, nullptr);
   koratest::stopRecording();
-  std::string err = testing::internal::GetCapturedStderr();
+  std::string err = mirvotest::capturedStderr();
   EXPECT_NE(err.find("Error: Unable to get texture no_such_face.bmp"), std::string::npos);
   std::vector<koratest::GLCall> binds;
   for (const auto& c : koratest::recordedListContents())
@@ -203,12 +219,13 @@ TEST_F(SkyBoxGL, DrawnAtAPointTheCubeSpansOneEitherSide) {
   koratest::startRecording();
   sky.drawSkyBox(KR_Point3D(10, 2, -5));
   koratest::stopRecording();
-  EXPECT_EQ(koratest::recordedNames(),
-            (std::vector<std::string>{"glPushMatrix", "glTranslatef", "glCallList", "glPopMatrix"}));
+  EXPECT_EQ(koratest::recordedNames(), (std::vector<std::string>{"glPushMatrix", "glTranslatef",
+                                                                 "glCallList", "glPopMatrix"}));
   EXPECT_EQ(koratest::recordedCalls("glTranslatef")[0].str(), "glTranslatef(10, 2, -5)");
 
   // Looking down -z with x 5 .. 15 and y -3 .. 7 across the 640 x 480 window: 64 pixels per
-  // unit across, 48 up. The back face (blue), drawn after the front one, covers x 9 .. 11, y 1 .. 3.
+  // unit across, 48 up. The back face (blue), drawn after the front one, covers x 9 .. 11, y 1
+  // .. 3.
   glViewport(0, 0, width_, height_);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();

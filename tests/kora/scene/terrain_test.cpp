@@ -24,7 +24,6 @@ using namespace KORA;
 
 namespace {
 
-
 // The documented hill rule over the whole grid, row k, column l, with the same random() calls.
 std::vector<float> referenceHills(int width, int height, int hills) {
   std::vector<float> h(size_t(width) * height, 0.0f);
@@ -77,7 +76,8 @@ TEST(TerrainHeights, HillsFollowTheRandomSequenceAndAddWhereTheyOverlap) {
   m.raiseHills(HILLS);
   for (int k = 0; k < H; ++k)
     for (int l = 0; l < W; ++l)
-      ASSERT_EQ(m.at(k, l).point.data[1], expected[size_t(k) * W + l]) << "row " << k << " column " << l;
+      ASSERT_EQ(m.at(k, l).point.data[1], expected[size_t(k) * W + l])
+          << "row " << k << " column " << l;
   // The seed is chosen so that hills overlap: some height is the sum of two values, i.e.
   // larger than any single hill can make (2 * (W / 2 - 1) at most).
   float highest = 0;
@@ -189,9 +189,9 @@ TEST(TerrainNormals, LinearTimeNormalsAreBitIdenticalToTheWholeListScan) {
     int width, height, hills, scale;
     float resolution;
     unsigned seed;
-  } cases[] = {{2, 2, 3, 9, 1.0f, 1},    {7, 5, 4, 13, 0.75f, 2},  {16, 16, 20, 40, 2.0f, 3},
-               {31, 9, 11, 7, 1.5f, 4},  {9, 31, 11, 55, 0.3f, 5}, {40, 40, 50, 120, 3.0f, 6},
-               {25, 3, 2, 1, 10.0f, 7},  {3, 25, 60, 2, 0.1f, 8}};
+  } cases[] = {{2, 2, 3, 9, 1.0f, 1},   {7, 5, 4, 13, 0.75f, 2},  {16, 16, 20, 40, 2.0f, 3},
+               {31, 9, 11, 7, 1.5f, 4}, {9, 31, 11, 55, 0.3f, 5}, {40, 40, 50, 120, 3.0f, 6},
+               {25, 3, 2, 1, 10.0f, 7}, {3, 25, 60, 2, 0.1f, 8}};
   for (const Case& c : cases) {
     srandom(c.seed);
     KR_TerrainMesh fast(c.width, c.height, c.hills, c.resolution, c.scale);
@@ -242,7 +242,8 @@ TEST(TerrainNormals, LinearTimeNormalsEqualTheScanOnLargeHillyGrids) {
       std::vector<float> a = normals(fast), b = normals(slow);
       ASSERT_EQ(a.size(), b.size());
       EXPECT_FALSE(anyNaN(b));
-      EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(float))) << size << " seed " << seed;
+      EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(float)))
+          << size << " seed " << seed;
     }
 }
 
@@ -288,7 +289,8 @@ TEST(TerrainLighting, HillsLitFromAnOrdinaryLightHaveNoNormalPointingDownOrAway)
         ASSERT_NEAR(n.data[0] * n.data[0] + n.data[1] * n.data[1] + n.data[2] * n.data[2], 1.0f,
                     1e-5f)
             << k << "," << l;  // the last row and column included
-        darkest = std::min(darkest, n.data[0] * light[0] + n.data[1] * light[1] + n.data[2] * light[2]);
+        darkest =
+            std::min(darkest, n.data[0] * light[0] + n.data[1] * light[1] + n.data[2] * light[2]);
       }
     // Every vertex faces the light: no pitch-black patch anywhere.
     EXPECT_GT(darkest, 0.2);
@@ -334,14 +336,15 @@ TEST(TerrainSizesDeathTest, HeightMapAllocationFailureEndsTheProcess) {
     setrlimit(RLIMIT_AS, &cap);
     KR_TerrainMesh mesh(INT_MAX, 1);
   };
-  EXPECT_EXIT(attempt(), ::testing::ExitedWithCode(255), "Unable to allocate memory for height_map");
+  EXPECT_EXIT(attempt(), ::testing::ExitedWithCode(255),
+              "Unable to allocate memory for height_map");
 #endif
 }
 
 // --- display list, texture and drawing ------------------------------------------------------
 
 class TerrainGL : public koratest::GLTest {
-protected:
+ protected:
   void SetUp() override {
     koratest::GLTest::SetUp();
     folder.writePcx8("terrain.pcx", {40, 200, 60});
@@ -385,8 +388,10 @@ TEST_F(TerrainGL, ListDrawsEveryQuadCornerInOrder) {
   EXPECT_EQ(list[3].str(), "glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_PRIORITY, 1)");
   EXPECT_EQ(list[4].args[0], GL_POLYGON);
   // Corners (k + 1, l), (k, l), (k, l + 1), (k + 1, l + 1) with (0, 0), (0, 1), (1, 1), (1, 0).
-  const char* st[4] = {"glTexCoord2f(0, 0)", "glTexCoord2f(0, 1)", "glTexCoord2f(1, 1)", "glTexCoord2f(1, 0)"};
-  const char* xyz[4] = {"glVertex3fv(1, 0, 0)", "glVertex3fv(0, 0, 0)", "glVertex3fv(0, 0, 1)", "glVertex3fv(1, 0, 1)"};
+  const char* st[4] = {"glTexCoord2f(0, 0)", "glTexCoord2f(0, 1)", "glTexCoord2f(1, 1)",
+                       "glTexCoord2f(1, 0)"};
+  const char* xyz[4] = {"glVertex3fv(1, 0, 0)", "glVertex3fv(0, 0, 0)", "glVertex3fv(0, 0, 1)",
+                        "glVertex3fv(1, 0, 1)"};
   for (int c = 0; c < 4; ++c) {
     EXPECT_EQ(list[5 + 4 * c].str(), "glColor4f(1, 1, 1, 1)");
     EXPECT_EQ(list[6 + 4 * c].str(), st[c]);
@@ -397,8 +402,8 @@ TEST_F(TerrainGL, ListDrawsEveryQuadCornerInOrder) {
   EXPECT_EQ(list[23 + 4 * 3 + 3].str(), "glVertex3fv(1, 0, 2)");  // second quad, last corner
   // Flat ground: every corner, the last row (k = 1) and last column (l = 2) included, is
   // drawn with the normal (0, 1, 0).
-  EXPECT_EQ(list[7].str(), "glNormal3fv(0, 1, 0)");   // (1, 0)
-  EXPECT_EQ(list[11].str(), "glNormal3fv(0, 1, 0)");  // (0, 0)
+  EXPECT_EQ(list[7].str(), "glNormal3fv(0, 1, 0)");                   // (1, 0)
+  EXPECT_EQ(list[11].str(), "glNormal3fv(0, 1, 0)");                  // (0, 0)
   EXPECT_EQ(list[23 + 4 * 2 + 3 - 1].str(), "glNormal3fv(0, 1, 0)");  // (0, 2)
   size_t n = list.size();
   EXPECT_EQ(list[n - 3].str(), "glDisable(GL_TEXTURE_2D)");
@@ -415,8 +420,9 @@ TEST_F(TerrainGL, SingleRowListHoldsOnlyTheTextureSetUp) {
     koratest::stopRecording();
     std::vector<std::string> names;
     for (const auto& c : koratest::recordedListContents()) names.push_back(c.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"glPushMatrix", "glEnable", "glBindTexture", "glTexParameteri",
-                                               "glDisable", "glTexParameteri", "glPopMatrix"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"glPushMatrix", "glEnable", "glBindTexture",
+                                               "glTexParameteri", "glDisable", "glTexParameteri",
+                                               "glPopMatrix"}));
   }
 }
 
@@ -435,8 +441,8 @@ TEST_F(TerrainGL, NonSquareGridIsCentredOnEachAxis) {
   koratest::startRecording();
   t.drawTerrain();
   koratest::stopRecording();
-  EXPECT_EQ(koratest::recordedNames(),
-            (std::vector<std::string>{"glPushMatrix", "glTranslatef", "glCallList", "glPopMatrix"}));
+  EXPECT_EQ(koratest::recordedNames(), (std::vector<std::string>{"glPushMatrix", "glTranslatef",
+                                                                 "glCallList", "glPopMatrix"}));
   auto tr = koratest::recordedCalls("glTranslatef");
   ASSERT_EQ(tr.size(), 1u);
   EXPECT_EQ(tr[0].str(), "glTranslatef(96, 5, -60)");  // x less 4 * 2 / 2, z less 10 * 2 / 2

@@ -11,7 +11,7 @@ using namespace KORA;
 namespace {
 
 class BitmapText : public koratest::GLTest {
-protected:
+ protected:
   void SetUp() override {
     koratest::GLTest::SetUp();
     glViewport(0, 0, width_, height_);

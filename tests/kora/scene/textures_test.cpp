@@ -63,8 +63,8 @@ TEST_F(CommittedTextures, BottomFaceIsRunLengthEightBitTheOthersTrueColour) {
 }
 
 TEST_F(CommittedTextures, SideFacesMeetWithoutSeams) {
-  KR_Image front = load("sky_front.bmp"), right = load("sky_right.bmp"), back = load("sky_back.bmp"),
-           left = load("sky_left.bmp"), top = load("sky_top.bmp");
+  KR_Image front = load("sky_front.bmp"), right = load("sky_right.bmp"),
+           back = load("sky_back.bmp"), left = load("sky_left.bmp"), top = load("sky_top.bmp");
   const int last = 511;
   auto same = [](int r) { return r; };
   // Within a face, neighbouring columns differ by about this much: a seam must not be worse.
@@ -72,8 +72,10 @@ TEST_F(CommittedTextures, SideFacesMeetWithoutSeams) {
   struct Seam {
     const KR_Image *a, *b;
     const char* name;
-  } seams[] = {{&front, &right, "front | right"}, {&right, &back, "right | back"},
-               {&back, &left, "back | left"},     {&left, &front, "left | front"}};
+  } seams[] = {{&front, &right, "front | right"},
+               {&right, &back, "right | back"},
+               {&back, &left, "back | left"},
+               {&left, &front, "left | front"}};
   for (const Seam& s : seams) {
     // Column 0 of one face lies against the last column of the next, row for row.
     double across = columnDifference(*s.a, 0, *s.b, last, same);
@@ -97,7 +99,8 @@ TEST_F(CommittedTextures, GroundTextureTilesInBothFormats) {
   EXPECT_LT(palette / (256.0 * 256.0), 4.0) << "the palette picture is the true-colour one reduced";
   auto same = [](int r) { return r; };
   double inside = columnDifference(full, 100, full, 101, same);
-  EXPECT_LT(columnDifference(full, 255, full, 0, same), 1.5 * inside + 1.0) << "left and right edges";
+  EXPECT_LT(columnDifference(full, 255, full, 0, same), 1.5 * inside + 1.0)
+      << "left and right edges";
   double rows = 0, rowsInside = 0;
   for (int c = 0; c < 256; ++c) {
     rows += diff(*full.getPixel(255, c), *full.getPixel(0, c));

@@ -7,20 +7,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
+#include <fcntl.h>
 #include <fstream>
 #include <set>
 #include <string>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace rasterwave_test;
-using mirvo_test::ProgramResult;
 using mirvo_test::listFiles;
 using mirvo_test::makeTempDir;
+using mirvo_test::ProgramResult;
 using mirvo_test::readPng;
 using mirvo_test::runProgram;
 
@@ -63,7 +63,10 @@ std::vector<std::pair<std::string, std::string>> frameClockEnv(const std::string
             {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
 }
 
-int lines(const std::string &s) { return (int)std::count(s.begin(), s.end(), '\n'); }
+int lines(const std::string &s)
+{
+    return (int)std::count(s.begin(), s.end(), '\n');
+}
 
 // The long run's frames, read back, are kept in one file in the build tree so that the
 // tests sharing it (each in a process of its own under CTest) run the program once. The
@@ -83,8 +86,14 @@ bool cacheFresh()
            made >= modified("/proc/self/exe");
 }
 
-template <typename T> void put(std::ofstream &f, const T &v) { f.write((const char *)&v, sizeof v); }
-template <typename T> bool get(std::ifstream &f, T &v) { return (bool)f.read((char *)&v, sizeof v); }
+template <typename T> void put(std::ofstream &f, const T &v)
+{
+    f.write((const char *)&v, sizeof v);
+}
+template <typename T> bool get(std::ifstream &f, T &v)
+{
+    return (bool)f.read((char *)&v, sizeof v);
+}
 
 void writeCache(const ProgramResult &r, const std::vector<StripFrame> &frames)
 {
@@ -159,8 +168,14 @@ protected:
         delete frames_;
     }
 
-    const StripFrame &frame(int f) const { return (*frames_)[(size_t)f - 1]; }
-    bool haveAllFrames() const { return (int)frames_->size() == FRAMES; }
+    const StripFrame &frame(int f) const
+    {
+        return (*frames_)[(size_t)f - 1];
+    }
+    bool haveAllFrames() const
+    {
+        return (int)frames_->size() == FRAMES;
+    }
 
     static ProgramResult *result_;
     static std::vector<StripFrame> *frames_;
@@ -195,8 +210,8 @@ TEST(RasterwaveFailures, MissingFontEndsWithStatus1AndOneLineNamingIt)
     std::string run = dir + "/run";
     mkdir(run.c_str(), 0755);
     std::string capture = dir + "/frames";
-    ProgramResult r = runProgram({PROGRAM}, run,
-                                 {{"MIRVO_FRAMES", "5"}, {"MIRVO_NOWAIT", "1"}, {"MIRVO_CAPTURE", capture}});
+    ProgramResult r = runProgram(
+        {PROGRAM}, run, {{"MIRVO_FRAMES", "5"}, {"MIRVO_NOWAIT", "1"}, {"MIRVO_CAPTURE", capture}});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(lines(r.err), 1) << r.err;
     EXPECT_NE(r.err.find("../GFX/font.pcx"), std::string::npos) << r.err;
@@ -340,8 +355,8 @@ TEST_F(RasterwaveRun, PauseMarkHoldsTheTextJustOver3SecondsWhileTwistAndWaveGoOn
     };
     expectMovedBetween(PAUSE_PRINT_FRAME - 31, PAUSE_PRINT_FRAME - 1);
     for (int k = PAUSE_PRINT_FRAME; k + 31 <= PAUSE_LAST_FRAME; ++k)
-        EXPECT_TRUE(frame(k).sameStrip(frame(k + 31))) << "text moved between frames " << k
-                                                       << " and " << k + 31;
+        EXPECT_TRUE(frame(k).sameStrip(frame(k + 31)))
+            << "text moved between frames " << k << " and " << k + 31;
     expectMovedBetween(PAUSE_LAST_FRAME - 30, PAUSE_LAST_FRAME);  // resumed in frame 221
     // Meanwhile the twist turns every frame (the wave is checked in every frame above):
     // whenever the still text shows, the strip differs from the frame before.

@@ -4,6 +4,7 @@
 #include "melt_render.h"
 #include "png_image.h"
 
+#include "output_capture.h"
 #include <dlfcn.h>
 #include <frei0r.h>
 #include <sys/stat.h>
@@ -46,8 +47,14 @@ struct Frei0r {
         fn = reinterpret_cast<Fn>(dlsym(handle, name.c_str()));
         EXPECT_NE(fn, nullptr) << name;
     }
-    bool ok() const { return handle && update; }
-    void setNumber(f0r_instance_t i, int index, double v) { set_param_value(i, &v, index); }
+    bool ok() const
+    {
+        return handle && update;
+    }
+    void setNumber(f0r_instance_t i, int index, double v)
+    {
+        set_param_value(i, &v, index);
+    }
     void setText(f0r_instance_t i, int index, const std::string &s)
     {
         std::vector<char> copy(s.begin(), s.end());  // the module must copy it
@@ -175,8 +182,9 @@ TEST(Frei0rModules, SourceDrawsWhatTheEffectDrawsOpaque)
     // The effect on an SDL surface, through the player's loader.
     Effect fx("wavetext");
     SurfacePtr s = makeTarget(W, H);
-    fx.start(s.get(), {"text=ABCDEFGH", "font=" + font, std::string("characters=") + TEST_CHARACTERS,
-                       "amplitude=70", "slice_width=3"});
+    fx.start(s.get(),
+             {"text=ABCDEFGH", "font=" + font, std::string("characters=") + TEST_CHARACTERS,
+              "amplitude=70", "slice_width=3"});
     Frei0r m("wavetext");
     ASSERT_TRUE(m.ok());
     f0r_instance_t inst = m.construct(W, H);
@@ -267,9 +275,9 @@ TEST(Frei0rModules, UnreadableFontGivesBlackFramesNotGarbage)
     ASSERT_NE(inst, nullptr);
     m.setText(inst, 1, "/nonexistent/font.pcx");
     std::vector<uint32_t> frame(32 * 32, 0xdeadbeef);
-    ::testing::internal::CaptureStderr();
+    mirvotest::captureStderr();
     m.update(inst, 0, nullptr, frame.data());
-    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string err = mirvotest::capturedStderr();
     EXPECT_NE(err.find("bouncetext: cannot read the font /nonexistent/font.pcx"), std::string::npos)
         << err;
     for (uint32_t v : frame)
@@ -297,11 +305,11 @@ std::string findProgram(const char *name)
 }
 
 // ffmpeg renders `frames` frames through frei0r into dir/f-NNNNNN.png.
-mirvo_test::ProgramResult ffmpeg(const std::string &input, const std::string &filter,
-                                 int frames, const std::string &dir)
+mirvo_test::ProgramResult ffmpeg(const std::string &input, const std::string &filter, int frames,
+                                 const std::string &dir)
 {
-    std::vector<std::string> argv{findProgram("ffmpeg"), "-hide_banner", "-loglevel", "error",
-                                  "-f", "lavfi", "-i", input};
+    std::vector<std::string> argv{
+        findProgram("ffmpeg"), "-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i", input};
     if (!filter.empty()) {
         argv.push_back("-vf");
         argv.push_back(filter);
@@ -344,7 +352,8 @@ void expectPlayersFrames(const std::string &host, const char *prefix, const std:
 }
 
 #ifdef MIRVO_SANITIZED
-#define SKIP_UNDER_SANITIZERS() GTEST_SKIP() << "ffmpeg cannot load modules built with the sanitizers"
+#define SKIP_UNDER_SANITIZERS()                                                                    \
+    GTEST_SKIP() << "ffmpeg cannot load modules built with the sanitizers"
 #else
 #define SKIP_UNDER_SANITIZERS() (void)0
 #endif
@@ -357,11 +366,14 @@ TEST(Frei0rUnderFfmpeg, WavetextSourceFramesEqualThePlayers)
     if (findProgram("ffmpeg").empty())
         GTEST_SKIP() << "ffmpeg is not installed";
     std::string ff = mirvo_test::makeTempDir("ffwave"), pl = mirvo_test::makeTempDir("plwave");
-    mirvo_test::ProgramResult r = ffmpeg(
-        "frei0r_src=size=640x480:framerate=50:filter_name=wavetext:filter_params=HELLO|||16|32|80|3", "",
-        120, ff);
+    mirvo_test::ProgramResult r = ffmpeg("frei0r_src=size=640x480:framerate=50:filter_name="
+                                         "wavetext:filter_params=HELLO|||16|32|80|3",
+                                         "", 120, ff);
     ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_EQ(player({"--exact-text", "wavetext", "HELLO", "amplitude=80", "slice_width=3"}, 120, pl).status, 0);
+    ASSERT_EQ(
+        player({"--exact-text", "wavetext", "HELLO", "amplitude=80", "slice_width=3"}, 120, pl)
+            .status,
+        0);
     // "HELLO" ends in frame 96 and starts over: the comparison covers the restart too.
     ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", pl, 1, 120, 1, 640));
 }
@@ -387,7 +399,8 @@ TEST(Frei0rUnderFfmpeg, WavetextSourceFramesEqualThePlayersAtWidthsWithPaddedRow
                          60, pl)
                       .status,
                   0);
-        ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", pl, 20, 60, 4, size.first, w + "x" + h));
+        ASSERT_NO_FATAL_FAILURE(
+            expectPlayersFrames(ff, "f-", pl, 20, 60, 4, size.first, w + "x" + h));
     }
 }
 
@@ -422,9 +435,9 @@ TEST(Frei0rUnderFfmpeg, BoxfloodFilterOverBlackEqualsThePlayer)
                      "format=rgba,frei0r=filter_name=boxflood:filter_params=1|6|51|153|255", 40, ff)
                   .status,
               0);
-    ASSERT_EQ(player({"-W", "320", "-H", "240", "boxflood", "1", "6", "51", "153", "255"}, 40, pl)
-                  .status,
-              0);
+    ASSERT_EQ(
+        player({"-W", "320", "-H", "240", "boxflood", "1", "6", "51", "153", "255"}, 40, pl).status,
+        0);
     ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", pl, 1, 26, 1, 320));
 }
 
@@ -439,13 +452,13 @@ TEST(Frei0rUnderFfmpeg, BoxfloodFilterOverPaddedRowsFillsThePlayersRectangle)
                 pl = mirvo_test::makeTempDir("plbox");
     // (Converted inside the input graph: lavfi's input would round an odd size down.)
     const std::string input = "testsrc2=size=333x257:rate=50,format=rgba";
-    ASSERT_EQ(ffmpeg(input, "frei0r=filter_name=boxflood:filter_params=1|6|51|153|255", 20, ff)
-                  .status,
-              0);
+    ASSERT_EQ(
+        ffmpeg(input, "frei0r=filter_name=boxflood:filter_params=1|6|51|153|255", 20, ff).status,
+        0);
     ASSERT_EQ(ffmpeg(input, "", 20, plain).status, 0);
-    ASSERT_EQ(player({"-W", "333", "-H", "257", "boxflood", "1", "6", "51", "153", "255"}, 20, pl)
-                  .status,
-              0);
+    ASSERT_EQ(
+        player({"-W", "333", "-H", "257", "boxflood", "1", "6", "51", "153", "255"}, 20, pl).status,
+        0);
     const mirvo_test::Rgb fill{51, 153, 255}, black{0, 0, 0};
     for (int k = 2; k <= 20; k += 6) {
         PngImage a = readPng(numbered(ff, "f-", k)), in = readPng(numbered(plain, "f-", k)),
@@ -509,7 +522,8 @@ TEST(Frei0rUnderMelt, WavetextSourceFramesEqualThePlayers)
                       .status,
                   0);
         // "HELLO" ends in frame 96 and starts over: the comparison covers the restart too.
-        ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", pl, 30, 110, 10, size.first, w + "x" + h));
+        ASSERT_NO_FATAL_FAILURE(
+            expectPlayersFrames(mt, "f", pl, 30, 110, 10, size.first, w + "x" + h));
     }
 }
 
@@ -534,13 +548,15 @@ TEST(Frei0rUnderMelt, BoxfloodFilterOverABlackClipEqualsThePlayer)
     for (auto size : {std::pair<int, int>{640, 480}, {333, 257}}) {
         const std::string w = std::to_string(size.first), h = std::to_string(size.second);
         std::string mt = mirvo_test::makeTempDir("mltbox"), pl = mirvo_test::makeTempDir("plbox");
-        ASSERT_EQ(melt({"color:black"},
-                       {"frei0r.boxflood", "direction=1", "rate=6", "red=51", "green=153", "blue=255"},
-                       30, size.first, size.second, mt)
-                      .status,
-                  0);
-        ASSERT_EQ(player({"-W", w, "-H", h, "boxflood", "1", "6", "51", "153", "255"}, 30, pl).status,
-                  0);
-        ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", pl, 2, 26, 6, size.first, w + "x" + h));
+        ASSERT_EQ(
+            melt({"color:black"},
+                 {"frei0r.boxflood", "direction=1", "rate=6", "red=51", "green=153", "blue=255"},
+                 30, size.first, size.second, mt)
+                .status,
+            0);
+        ASSERT_EQ(
+            player({"-W", w, "-H", h, "boxflood", "1", "6", "51", "153", "255"}, 30, pl).status, 0);
+        ASSERT_NO_FATAL_FAILURE(
+            expectPlayersFrames(mt, "f", pl, 2, 26, 6, size.first, w + "x" + h));
     }
 }

@@ -31,7 +31,8 @@ void expectUsageError(const std::vector<std::string> &args, const std::string &m
 
 std::vector<std::pair<std::string, std::string>> capture(const std::string &dir, int frames)
 {
-    return {{"MIRVO_FRAMES", std::to_string(frames)}, {"MIRVO_CAPTURE", dir}, {"MIRVO_NOWAIT", "1"}};
+    return {
+        {"MIRVO_FRAMES", std::to_string(frames)}, {"MIRVO_CAPTURE", dir}, {"MIRVO_NOWAIT", "1"}};
 }
 
 std::string frameFile(const std::string &dir, int k)
@@ -48,7 +49,8 @@ void expectRedRectOnBlack(const PngImage &img, int x0, int y0, int x1, int y1)
     for (int y = 0; y < 120; ++y)
         for (int x = 0; x < 160; ++x) {
             bool inside = x >= x0 && x < x1 && y >= y0 && y < y1;
-            const mirvo_test::Rgb want = inside ? mirvo_test::Rgb{255, 0, 0} : mirvo_test::Rgb{0, 0, 0};
+            const mirvo_test::Rgb want =
+                inside ? mirvo_test::Rgb{255, 0, 0} : mirvo_test::Rgb{0, 0, 0};
             ASSERT_TRUE(img.at(x, y) == want) << x << "," << y;
         }
 }
@@ -77,15 +79,17 @@ TEST(PlayerCommandLine, BadParametersAreNamedWithWhatWasExpected)
     expectUsageError({"--headless", "boxflood", "1", "2", "3", "4", "5", "6"},
                      "boxflood: too many parameters: expected at most 5 (direction rate red green "
                      "blue), got \"6\" as parameter 6");
-    expectUsageError({"--headless", "wavetext", "+", "bouncetext", "character_width=0"},
-                     "bouncetext: character_width: expected a whole number from 1 to 255, got \"0\"");
+    expectUsageError(
+        {"--headless", "wavetext", "+", "bouncetext", "character_width=0"},
+        "bouncetext: character_width: expected a whole number from 1 to 255, got \"0\"");
 }
 
 TEST(PlayerCommandLine, UnreadableFontIsRefusedBeforeAnythingIsDrawn)
 {
     mirvo_test::ProgramResult r = play({"--headless", "wavetext", "font=/nonexistent/font.pcx"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err.rfind("mirvo-play: wavetext: font: cannot read \"/nonexistent/font.pcx\"", 0), 0u)
+    EXPECT_EQ(r.err.rfind("mirvo-play: wavetext: font: cannot read \"/nonexistent/font.pcx\"", 0),
+              0u)
         << r.err;
 }
 
@@ -112,8 +116,8 @@ TEST(PlayerHeadless, CapturesBoxfloodFramesAsDrawn)
 TEST(PlayerHeadless, ValistAndArgumentListInitDrawTheSameFrames)
 {
     std::string a = mirvo_test::makeTempDir("fxlist"), b = mirvo_test::makeTempDir("fxvalist");
-    std::vector<std::string> args{"--headless", "wavetext", "text=HELLO", "amplitude=80", "+",
-                                  "bouncetext", "text=WORLD"};
+    std::vector<std::string> args{"--headless", "wavetext",   "text=HELLO", "amplitude=80",
+                                  "+",          "bouncetext", "text=WORLD"};
     ASSERT_EQ(play(args, capture(a, 150)).status, 0);
     args.insert(args.begin(), "--valist");
     ASSERT_EQ(play(args, capture(b, 150)).status, 0);
@@ -129,10 +133,9 @@ TEST(PlayerHeadless, ValistAndArgumentListInitDrawTheSameFrames)
 TEST(PlayerSequence, FilterStartsOverTheFinishedEffectsPicture)
 {
     std::string dir = mirvo_test::makeTempDir("fxseq");
-    mirvo_test::ProgramResult r = play(
-        {"--headless", "--once", "--exact-text", "wavetext", "text=AB", "+", "boxflood", "1", "4", "0",
-         "0", "255"},
-        capture(dir, 60));
+    mirvo_test::ProgramResult r = play({"--headless", "--once", "--exact-text", "wavetext",
+                                        "text=AB", "+", "boxflood", "1", "4", "0", "0", "255"},
+                                       capture(dir, 60));
     ASSERT_EQ(r.status, 0) << r.err;
     PngImage f47 = readPng(frameFile(dir, 47)), f48 = readPng(frameFile(dir, 48)),
              f49 = readPng(frameFile(dir, 49));
@@ -154,9 +157,8 @@ TEST(PlayerSequence, OnceStopsAfterTheLastEffect)
 {
     std::string dir = mirvo_test::makeTempDir("fxonce");
     // 64 x 48 at rate 8: fills in frames 1 to 4, finished in frame 5.
-    mirvo_test::ProgramResult r =
-        play({"--headless", "--once", "-W", "64", "-H", "48", "boxflood", "1", "8"},
-             capture(dir, 100));
+    mirvo_test::ProgramResult r = play(
+        {"--headless", "--once", "-W", "64", "-H", "48", "boxflood", "1", "8"}, capture(dir, 100));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("MIRVO: 5 frames run"), std::string::npos) << r.out;
 }
@@ -252,7 +254,7 @@ TEST(PlayerFailures, AModuleThatCannotBeLoadedIsReportedAndTheNextFolderIsTried)
 TEST(PlayerFailures, WithoutADisplayTheProgramsSaySoAndEndWithStatus1)
 {
     const std::vector<std::pair<std::string, std::string>> no_display{{"SDL_VIDEODRIVER", ""},
-                                                                     {"DISPLAY", ""}};
+                                                                      {"DISPLAY", ""}};
     mirvo_test::ProgramResult r = play({"boxflood"}, no_display);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "mirvo-play: no display: DISPLAY is not set (use --headless to run without a "
@@ -286,9 +288,9 @@ TEST(PlayerParameters, NumbersAreDecimal)
 {
     // Rate 010 is ten: the second fill of a 160 x 120 grow is (70, 52, 20, 15).
     std::string dir = mirvo_test::makeTempDir("fxdecimal");
-    mirvo_test::ProgramResult r = play(
-        {"--headless", "-W", "160", "-H", "120", "boxflood", "1", "010", "255", "0", "0"},
-        capture(dir, 3));
+    mirvo_test::ProgramResult r =
+        play({"--headless", "-W", "160", "-H", "120", "boxflood", "1", "010", "255", "0", "0"},
+             capture(dir, 3));
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_NO_FATAL_FAILURE(expectRedRectOnBlack(readPng(frameFile(dir, 2)), 70, 52, 90, 67));
 }
@@ -305,7 +307,8 @@ TEST(PlayerTexts, ByDefaultATextScrollsFullyOffBeforeTheEffectEnds)
         ASSERT_EQ(r.status, 0) << r.err;
         ASSERT_GT(padded.size(), exact.size()) << fx;
         ASSERT_GT(exact.size(), 1u);
-        EXPECT_FALSE(allBlack(readPng(exact.back()))) << fx << ": as given, the text ends on screen";
+        EXPECT_FALSE(allBlack(readPng(exact.back())))
+            << fx << ": as given, the text ends on screen";
         EXPECT_TRUE(allBlack(readPng(padded.back()))) << fx << ": padded, it has left";
         EXPECT_FALSE(allBlack(readPng(padded[exact.size() - 1]))) << fx;
     }
@@ -320,7 +323,8 @@ TEST(PlayerTexts, MaxFramesEndsAnEffectThatNeverFinishes)
     EXPECT_NE(r.out.find("MIRVO: 3000 frames run"), std::string::npos) << r.out;
     // An area narrower than a glyph never takes a character.
     playOnce({"--max-frames", "40", "-W", "32", "-H", "24", "bouncetext", "width=0", "+",
-              "boxflood", "1", "255"}, r);
+              "boxflood", "1", "255"},
+             r);
     EXPECT_EQ(r.status, 0) << r.err;
     // 40 frames each; the second effect's first frame is drawn in the first one's last.
     EXPECT_NE(r.out.find("MIRVO: 79 frames run"), std::string::npos) << r.out;

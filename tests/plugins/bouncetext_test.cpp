@@ -1,6 +1,7 @@
 // bouncetext: entry rhythm, pool exhaustion, recycling, clipping, and the mended faults.
 #include "effect_harness.h"
 
+#include "output_capture.h"
 #include <algorithm>
 #include <climits>
 
@@ -21,9 +22,13 @@ int bounceRow(int height, int j)
 std::vector<std::string> words(const std::string &font, const std::string &text, int cw, int ch,
                                int width, int height)
 {
-    return {"text=" + text, "font=" + font, std::string("characters=") + TEST_CHARACTERS,
-            "character_width=" + std::to_string(cw), "character_height=" + std::to_string(ch),
-            "width=" + std::to_string(width), "height=" + std::to_string(height)};
+    return {"text=" + text,
+            "font=" + font,
+            std::string("characters=") + TEST_CHARACTERS,
+            "character_width=" + std::to_string(cw),
+            "character_height=" + std::to_string(ch),
+            "width=" + std::to_string(width),
+            "height=" + std::to_string(height)};
 }
 
 bool columnBlack(SDL_Surface *s, int x)
@@ -156,9 +161,9 @@ TEST(BouncetextLetters, LeavingLetterIsCutOffAtTheLeftEdge)
     // Letter 0 entered in frame 12 at 640: in frame 225 its x is 640 - 3 * 214 = -2.
     fx.draw(225);
     int y = bounceRow(200, 8 * 214 % 540);
-    EXPECT_EQ(pixel(s.get(), 0, y), glyphColour(1, 1, 0));      // columns 0 and 1 cut off
+    EXPECT_EQ(pixel(s.get(), 0, y), glyphColour(1, 1, 0));        // columns 0 and 1 cut off
     EXPECT_EQ(pixel(s.get(), 29, y + 5), glyphColour(1, 30, 5));  // 30 columns drawn
-    EXPECT_TRUE(columnBlack(s.get(), 30));                          // next letter at x 31
+    EXPECT_TRUE(columnBlack(s.get(), 30));                        // next letter at x 31
     EXPECT_EQ(topRow(s.get(), 0), y);
 }
 
@@ -237,10 +242,10 @@ TEST(BouncetextFailedInit, CharacterWidthZeroFailsWithItsOwnMessage)
     SurfacePtr s = makeTarget(320, 240);
     fill(s.get(), BACKGROUND);
     restartCount() = 0;
-    ::testing::internal::CaptureStdout();
+    mirvotest::captureStdout();
     std::vector<param_value> values = rawValues(makeFont(16, 32), 0, 320);
     call_init_valist(fx.module().init_effect_valist, s.get(), countRestart, values);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(mirvotest::capturedStdout(),
               "Error, initiating jumping scroller: the character width is 0\n");
     for (int i = 0; i < 100; ++i)
         fx.module().draw_effect();
@@ -254,9 +259,9 @@ TEST(BouncetextFailedInit, MissingFontPrintsTheMessageAndLeavesTheEffectInert)
     Effect fx("bouncetext");
     SurfacePtr s = makeTarget(320, 240);
     fill(s.get(), BACKGROUND);
-    ::testing::internal::CaptureStdout();
+    mirvotest::captureStdout();
     fx.start(s.get(), words("/nonexistent/font.bmp", "BB", 16, 32, 320, 200));
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Error, initiating jumping scroller\n");
+    EXPECT_EQ(mirvotest::capturedStdout(), "Error, initiating jumping scroller\n");
     fx.draw(50);
     EXPECT_TRUE(allPixels(s.get(), BACKGROUND));
     EXPECT_EQ(restartCount(), 0);
@@ -304,15 +309,15 @@ TEST(ScrollerEffectsReinitialised, WithoutAFreeInBetweenLoseNoScrollerIds)
     // takes a scroller id; 300 inits without a free must not use up the 255 ids.
     std::string font = makeFont(16, 32);
     SurfacePtr s = makeTarget(320, 240);
-    const std::vector<std::vector<std::string>> params = {
-        {"wavetext", "BCDE"}, {"bouncetext", "BCDE"}};
+    const std::vector<std::vector<std::string>> params = {{"wavetext", "BCDE"},
+                                                          {"bouncetext", "BCDE"}};
     for (const auto &p : params) {
         SCOPED_TRACE(p[0]);
         Effect fx(p[0]);
         for (int i = 0; i < 300; ++i) {
-            ::testing::internal::CaptureStdout();
+            mirvotest::captureStdout();
             fx.start(s.get(), {p[1], font, TEST_CHARACTERS});
-            std::string out = ::testing::internal::GetCapturedStdout();
+            std::string out = mirvotest::capturedStdout();
             ASSERT_EQ(out, "") << "init " << i << " failed";
         }
         fx.draw(60);

@@ -1,7 +1,7 @@
 // Font scrollers: glyph rectangles, the ready rule, failures and the colour-keyed blit.
 #include "mirvo.h"
 #include "run_program.h"
-#include "surface_util.h"
+#include "surface_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,8 @@
 #include <vector>
 
 namespace {
+
+using namespace mirvotest;
 
 // A 3-glyph font of 4 x 5 cells: glyph k is filled with blue level 60 * (k + 1), except its
 // top-left pixel, which is black (the colour key).

@@ -3,6 +3,7 @@
 // they run.
 #include "effect_harness.h"
 
+#include "output_capture.h"
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -15,10 +16,19 @@ namespace {
 // Instances of one module, with the parameters a user would give the player.
 class Instances {
 public:
-    explicit Instances(const std::string &name) : fx_(name), spec_(find_module_spec(name)) {}
-    bool ok() const { return fx_.loaded() && fx_.module().make_instance; }
-    const mirvo_effect_module &module() const { return fx_.module(); }
-    Effect &defaultInstance() { return fx_; }
+    explicit Instances(const std::string &name) : fx_(name), spec_(find_module_spec(name)) { }
+    bool ok() const
+    {
+        return fx_.loaded() && fx_.module().make_instance;
+    }
+    const mirvo_effect_module &module() const
+    {
+        return fx_.module();
+    }
+    Effect &defaultInstance()
+    {
+        return fx_;
+    }
 
     // Makes an instance on s; its restart callback counts into *restarts when given.
     mirvo_instance *make(SDL_Surface *s, const std::vector<std::string> &words,
@@ -26,10 +36,12 @@ public:
     {
         setups_.emplace_back(new effect_setup);
         std::string error;
-        EXPECT_TRUE(parse_effect_params(*spec_, words, s->w, s->h, *setups_.back(), error)) << error;
+        EXPECT_TRUE(parse_effect_params(*spec_, words, s->w, s->h, *setups_.back(), error))
+            << error;
         char why[300] = "";
-        mirvo_instance *fx = module().make_instance(s, restarts ? countInto : nullptr, restarts,
-                                                   setups_.back()->argument_list(), why, sizeof why);
+        mirvo_instance *fx =
+            module().make_instance(s, restarts ? countInto : nullptr, restarts,
+                                   setups_.back()->argument_list(), why, sizeof why);
         if (why_out)
             *why_out = why;
         return fx;
@@ -46,7 +58,7 @@ public:
         Uint16 u16 = (Uint16)atoi(value.c_str());
         texts_.emplace_back(new std::string(value));
         const char *text = texts_.back()->c_str();
-        const void *data = p.type == param_type::u8 ? (const void *)&u8
+        const void *data = p.type == param_type::u8    ? (const void *)&u8
                            : p.type == param_type::u16 ? (const void *)&u16
                                                        : (const void *)&text;
         char why[300] = "";
@@ -57,7 +69,10 @@ public:
     }
 
 private:
-    static void countInto(void *counter) { ++*static_cast<int *>(counter); }
+    static void countInto(void *counter)
+    {
+        ++*static_cast<int *>(counter);
+    }
     Effect fx_;
     const module_spec *spec_;
     std::vector<std::unique_ptr<effect_setup>> setups_;  // the texts instances point at
@@ -131,9 +146,9 @@ TEST(EffectInstances, BouncetextAndBoxfloodInstancesEqualTheDefaultInstance)
     for (const char *name : {"bouncetext", "boxflood"}) {
         Instances in(name);
         ASSERT_TRUE(in.ok()) << name;
-        std::vector<std::string> words =
-            std::string(name) == "boxflood" ? std::vector<std::string>{"1", "4", "10", "20", "30"}
-                                            : bounceWords(font, "ABCDEFGHIJ", 300, 150);
+        std::vector<std::string> words = std::string(name) == "boxflood"
+                                             ? std::vector<std::string>{"1", "4", "10", "20", "30"}
+                                             : bounceWords(font, "ABCDEFGHIJ", 300, 150);
         SurfacePtr a = makeTarget(320, 240), d = makeTarget(320, 240);
         fill(a.get(), 0x010203);
         fill(d.get(), 0x010203);
@@ -161,9 +176,9 @@ TEST(EffectInstances, MadeAndFreedMoreTimesThanThereAreScrollerIds)
         ASSERT_TRUE(in.ok());
         SurfacePtr s = makeTarget(64, 48);
         for (int i = 0; i < 600; ++i) {
-            mirvo_instance *fx = in.make(s.get(), std::string(name) == "wavetext"
-                                                      ? waveWords(font, "AB", 10, 1)
-                                                      : bounceWords(font, "AB", 64, 16));
+            mirvo_instance *fx =
+                in.make(s.get(), std::string(name) == "wavetext" ? waveWords(font, "AB", 10, 1)
+                                                                 : bounceWords(font, "AB", 64, 16));
             ASSERT_NE(fx, nullptr) << name << " instance " << i;
             in.module().draw_instance(fx);
             in.module().free_instance(fx);
@@ -177,9 +192,10 @@ TEST(EffectInstances, FailedStartGivesTheReasonAndPrintsNothing)
     ASSERT_TRUE(in.ok());
     SurfacePtr s = makeTarget(64, 48);
     std::string why;
-    ::testing::internal::CaptureStdout();
-    mirvo_instance *fx = in.make(s.get(), waveWords("/nonexistent/font.bmp", "AB", 10, 1), nullptr, &why);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    mirvotest::captureStdout();
+    mirvo_instance *fx =
+        in.make(s.get(), waveWords("/nonexistent/font.bmp", "AB", 10, 1), nullptr, &why);
+    EXPECT_EQ(mirvotest::capturedStdout(), "");
     EXPECT_EQ(fx, nullptr);
     EXPECT_NE(why.find("scroller could not be made"), std::string::npos) << why;
 }
@@ -198,10 +214,12 @@ TEST(LiveParameters, WavetextAmplitudeAndSliceWidthChangeTheNextFrame)
         in.module().draw_instance(fx);
     EXPECT_EQ(in.set(fx, "amplitude", "100"), 1);
     in.module().draw_instance(fx);
-    EXPECT_TRUE(sameSurface(s.get(), drawnAlone(in, waveWords(font, "ABCDEFGH", 100, 1), 51).get()));
+    EXPECT_TRUE(
+        sameSurface(s.get(), drawnAlone(in, waveWords(font, "ABCDEFGH", 100, 1), 51).get()));
     EXPECT_EQ(in.set(fx, "slice_width", "7"), 1);
     in.module().draw_instance(fx);
-    EXPECT_TRUE(sameSurface(s.get(), drawnAlone(in, waveWords(font, "ABCDEFGH", 100, 7), 52).get()));
+    EXPECT_TRUE(
+        sameSurface(s.get(), drawnAlone(in, waveWords(font, "ABCDEFGH", 100, 7), 52).get()));
     in.module().free_instance(fx);
 }
 
@@ -245,8 +263,8 @@ TEST(LiveParameters, BouncetextHeightChangesTheNextFrameAndWidthMovesTheEntry)
         in.module().draw_instance(fx);
     EXPECT_EQ(in.set(fx, "height", "200"), 1);
     in.module().draw_instance(fx);
-    EXPECT_TRUE(sameSurface(s.get(),
-                            drawnAlone(in, bounceWords(font, "ABCDEFGHIJKLMNOP", 300, 200), 61).get()));
+    EXPECT_TRUE(sameSurface(
+        s.get(), drawnAlone(in, bounceWords(font, "ABCDEFGHIJKLMNOP", 300, 200), 61).get()));
 
     // Narrowed to 100: letters that enter from now on start at x 97, none beyond.
     EXPECT_EQ(in.set(fx, "width", "100"), 1);

@@ -32,9 +32,15 @@ void copyFile(const std::string &from, const std::string &to)
     ASSERT_TRUE(in.good() && out.good()) << from << " -> " << to;
 }
 
-std::string folderOf(const std::string &file) { return file.substr(0, file.rfind('/')); }
+std::string folderOf(const std::string &file)
+{
+    return file.substr(0, file.rfind('/'));
+}
 
-int lines(const std::string &s) { return (int)std::count(s.begin(), s.end(), '\n'); }
+int lines(const std::string &s)
+{
+    return (int)std::count(s.begin(), s.end(), '\n');
+}
 
 std::string programPath()
 {
@@ -45,7 +51,7 @@ std::string programPath()
 
 // Each test starts without the variables that would let the programs find things.
 class DataFiles : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         unsetenv("MIRVO_DATA_DIR");
@@ -100,7 +106,8 @@ TEST_F(DataFiles, AFileFoundNowhereNamesEveryPlaceLookedInOrder)
         mirvo_data::withoutDotSteps(folderOf(MIRVO_LIBRARY) + "/" + MIRVO_DATA_FROM_LIBDIR);
     const std::string besideProgram =
         mirvo_data::withoutDotSteps(folderOf(programPath()) + "/" + MIRVO_DATA_FROM_BINDIR);
-    std::string expected = "../GFX/none.pcx, " + dir_ + "/GFX/none.pcx, " + besideLibrary + "/GFX/none.pcx";
+    std::string expected =
+        "../GFX/none.pcx, " + dir_ + "/GFX/none.pcx, " + besideLibrary + "/GFX/none.pcx";
     if (besideProgram != besideLibrary)
         expected += ", " + besideProgram + "/GFX/none.pcx";
     EXPECT_EQ(std::string(looked), expected);
@@ -120,9 +127,9 @@ TEST_F(DataFiles, TheInstalledDataFolderIsFoundFromWhereTheLibraryWasLoaded)
     ASSERT_EQ(std::system(("mkdir -p '" + lib + "' '" + data + "/GFX' '" + run + "'").c_str()), 0);
     copyFile(MIRVO_LIBRARY, lib + "/libMIRVO.so.0");
     copyFile(FONT, data + "/GFX/font.pcx");
-    ProgramResult r = runProgram({RASTERWAVE_PROGRAM}, run,
-                                 {{"MIRVO_FRAMES", "3"}, {"MIRVO_NOWAIT", "1"},
-                                  {"LD_LIBRARY_PATH", lib}});
+    ProgramResult r =
+        runProgram({RASTERWAVE_PROGRAM}, run,
+                   {{"MIRVO_FRAMES", "3"}, {"MIRVO_NOWAIT", "1"}, {"LD_LIBRARY_PATH", lib}});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
 
@@ -194,9 +201,9 @@ TEST(DataFileFolders, DotStepsAreTakenOutOfAbsolutePathsOnly)
 
 TEST_F(DataFiles, RasterwaveRunsFromAnywhereWithMIRVO_DATA_DIR)
 {
-    ProgramResult r = runProgram({RASTERWAVE_PROGRAM}, dir_,
-                                 {{"MIRVO_FRAMES", "3"}, {"MIRVO_NOWAIT", "1"},
-                                  {"MIRVO_DATA_DIR", SOURCE}});
+    ProgramResult r =
+        runProgram({RASTERWAVE_PROGRAM}, dir_,
+                   {{"MIRVO_FRAMES", "3"}, {"MIRVO_NOWAIT", "1"}, {"MIRVO_DATA_DIR", SOURCE}});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
 }
@@ -215,9 +222,9 @@ TEST_F(DataFiles, RasterwaveWithoutItsFontSaysWhereItLookedInOneLine)
 TEST_F(DataFiles, ThePlayerFindsItsModulesBesideItselfAndTheFontThroughMIRVO_DATA_DIR)
 {
     // No -M and no MIRVO_MODULE_PATH: the modules come from the folder beside the program.
-    ProgramResult r = runProgram({MIRVO_PLAY, "--headless", "wavetext"}, dir_,
-                                 {{"MIRVO_FRAMES", "3"}, {"MIRVO_NOWAIT", "1"},
-                                  {"MIRVO_DATA_DIR", SOURCE}});
+    ProgramResult r =
+        runProgram({MIRVO_PLAY, "--headless", "wavetext"}, dir_,
+                   {{"MIRVO_FRAMES", "3"}, {"MIRVO_NOWAIT", "1"}, {"MIRVO_DATA_DIR", SOURCE}});
     EXPECT_EQ(r.status, 0) << r.err;
 
     r = runProgram({MIRVO_PLAY, "--headless", "wavetext"}, dir_, {{"MIRVO_FRAMES", "3"}});

@@ -19,19 +19,25 @@ namespace {
 
 enum class Behaviour { native, classic, compat };
 Behaviour behaviour = Behaviour::native;
-long fill_calls = 0;      // calls that reached the stand-in
-long new_paletted = 0;    // 8-bit surfaces made while acting as sdl12-compat
+long fill_calls = 0;    // calls that reached the stand-in
+long new_paletted = 0;  // 8-bit surfaces made while acting as sdl12-compat
 
 // Acts as classic SDL 1.2 or as sdl12-compat while it lives.
 struct ActAs {
-    explicit ActAs(Behaviour b) { behaviour = b; }
-    ~ActAs() { behaviour = Behaviour::native; }
+    explicit ActAs(Behaviour b)
+    {
+        behaviour = b;
+    }
+    ~ActAs()
+    {
+        behaviour = Behaviour::native;
+    }
 };
 struct CompatMode : ActAs {
-    CompatMode() : ActAs(Behaviour::compat) {}
+    CompatMode() : ActAs(Behaviour::compat) { }
 };
 struct ClassicMode : ActAs {
-    ClassicMode() : ActAs(Behaviour::classic) {}
+    ClassicMode() : ActAs(Behaviour::classic) { }
 };
 
 // Classic SDL 1.2's write-back: the rectangle cut to the surface, an empty one keeping
@@ -40,7 +46,8 @@ SDL_Rect classicClip(const SDL_Rect &r, const SDL_Surface *s)
 {
     const int x0 = std::max<int>(r.x, 0), x1 = std::min<int>(r.x + r.w, s->w);
     const int y0 = std::max<int>(r.y, 0), y1 = std::min<int>(r.y + r.h, s->h);
-    return SDL_Rect{(Sint16)x0, (Sint16)y0, (Uint16)std::max(x1 - x0, 0), (Uint16)std::max(y1 - y0, 0)};
+    return SDL_Rect{(Sint16)x0, (Sint16)y0, (Uint16)std::max(x1 - x0, 0),
+                    (Uint16)std::max(y1 - y0, 0)};
 }
 
 }  // namespace
@@ -181,7 +188,8 @@ TEST(SdlVariants, BoxfloodGrowsFromTheCentreUnderBothFillWriteBacks)
         }
         ASSERT_EQ(classic.size(), other.size()) << "rate " << rate;
         for (size_t k = 0; k < classic.size(); ++k)
-            ASSERT_TRUE(sameSurface(classic[k].get(), other[k].get())) << "rate " << rate << " frame " << k + 1;
+            ASSERT_TRUE(sameSurface(classic[k].get(), other[k].get()))
+                << "rate " << rate << " frame " << k + 1;
     }
     // The documented start at rate 4: the first fill is empty, the second (316, 237, 8, 6).
     CompatMode on;

@@ -23,7 +23,10 @@ std::vector<unsigned char> fileBytes(const char *path)
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(f), {});
 }
 
-unsigned le16(const std::vector<unsigned char> &b, size_t at) { return b[at] | b[at + 1] << 8; }
+unsigned le16(const std::vector<unsigned char> &b, size_t at)
+{
+    return b[at] | b[at + 1] << 8;
+}
 
 TEST(BundledFont, IsAn8BitRunLengthPcxWithA256ColourPalette)
 {
@@ -35,7 +38,7 @@ TEST(BundledFont, IsAn8BitRunLengthPcxWithA256ColourPalette)
     EXPECT_EQ(b[3], 8);   // bits per pixel
     EXPECT_EQ(le16(b, 8) + 1, (unsigned)(GLYPHS * CELL_W));
     EXPECT_EQ(le16(b, 10) + 1, (unsigned)CELL_H);
-    EXPECT_EQ(b[65], 1);  // one plane
+    EXPECT_EQ(b[65], 1);               // one plane
     EXPECT_EQ(b[b.size() - 769], 12);  // palette marker
 }
 
@@ -46,8 +49,14 @@ protected:
         font = IMG_Load(FONT);
         ASSERT_NE(font, nullptr) << IMG_GetError();
     }
-    void TearDown() override { SDL_FreeSurface(font); }
-    Uint8 at(int x, int y) const { return ((Uint8 *)font->pixels)[y * font->pitch + x]; }
+    void TearDown() override
+    {
+        SDL_FreeSurface(font);
+    }
+    Uint8 at(int x, int y) const
+    {
+        return ((Uint8 *)font->pixels)[y * font->pitch + x];
+    }
     SDL_Surface *font = nullptr;
 };
 

@@ -1,12 +1,14 @@
 // Surface copy, left-right mirroring and vertical column scaling at every depth.
 #include "mirvo.h"
-#include "surface_util.h"
+#include "surface_helpers.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class AnyDepth : public ::testing::TestWithParam<int> {};
+using namespace mirvotest;
+
+class AnyDepth : public ::testing::TestWithParam<int> { };
 
 TEST_P(AnyDepth, CopyHasSameFormatAndPixels)
 {

@@ -1,6 +1,7 @@
 // wavetext: glyph rhythm, wave placement, slices, restart and the mended init faults.
 #include "effect_harness.h"
 
+#include "output_capture.h"
 #include <algorithm>
 
 using namespace fx_test;
@@ -68,9 +69,13 @@ struct WaveModel {
 std::vector<std::string> words(const std::string &font, const std::string &text, int cw, int ch,
                                int amplitude, int slice)
 {
-    return {"text=" + text, "font=" + font, std::string("characters=") + TEST_CHARACTERS,
-            "character_width=" + std::to_string(cw), "character_height=" + std::to_string(ch),
-            "amplitude=" + std::to_string(amplitude), "slice_width=" + std::to_string(slice)};
+    return {"text=" + text,
+            "font=" + font,
+            std::string("characters=") + TEST_CHARACTERS,
+            "character_width=" + std::to_string(cw),
+            "character_height=" + std::to_string(ch),
+            "amplitude=" + std::to_string(amplitude),
+            "slice_width=" + std::to_string(slice)};
 }
 
 }  // namespace
@@ -194,9 +199,9 @@ TEST(WavetextFailedInit, MissingFontPrintsTheMessageAndLeavesTheEffectInert)
     Effect fx("wavetext");
     SurfacePtr s = makeTarget(320, 240);
     fill(s.get(), BACKGROUND);
-    ::testing::internal::CaptureStdout();
+    mirvotest::captureStdout();
     fx.start(s.get(), words("/nonexistent/font.bmp", "AB", 16, 32, 50, 1));
-    std::string out = ::testing::internal::GetCapturedStdout();
+    std::string out = mirvotest::capturedStdout();
     EXPECT_EQ(out, "Error, initiating sine scroller\n");
     fx.draw(40);
     EXPECT_TRUE(allPixels(s.get(), BACKGROUND));
@@ -220,9 +225,9 @@ TEST(WavetextFailedInit, NoFreeScrollerIdIsDetected)
     Effect fx("wavetext");
     SurfacePtr s = makeTarget(320, 240);
     fill(s.get(), BACKGROUND);
-    ::testing::internal::CaptureStdout();
+    mirvotest::captureStdout();
     fx.start(s.get(), words(font, "AB", 16, 32, 50, 1));
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Error, initiating sine scroller\n");
+    EXPECT_EQ(mirvotest::capturedStdout(), "Error, initiating sine scroller\n");
     fx.draw(60);
     EXPECT_TRUE(allPixels(s.get(), BACKGROUND));
     EXPECT_EQ(restartCount(), 0);

@@ -79,36 +79,56 @@ TEST(EffectParams, BouncetextAreaDefaultsFollowTheSurface)
 {
     effect_setup setup;
     std::string error;
-    ASSERT_TRUE(parse_effect_params(*find_module_spec("bouncetext"), {"character_height=40"},
-                                    800, 600, setup, error));
+    ASSERT_TRUE(parse_effect_params(*find_module_spec("bouncetext"), {"character_height=40"}, 800,
+                                    600, setup, error));
     EXPECT_EQ(setup.values[5].u16, 800);
     EXPECT_EQ(setup.values[6].u16, 560);
 }
 
 TEST(EffectParams, BadWordsAreNamedWithWhatWasExpected)
 {
-    struct Case { const char *module; std::vector<std::string> words; const char *error; } cases[] = {
-        {"boxflood", {"rate=256"}, "boxflood: rate: expected a whole number from 0 to 255, got \"256\""},
-        {"boxflood", {"1", "x"}, "boxflood: rate: expected a whole number from 0 to 255, got \"x\""},
-        {"wavetext", {"amplitude=-1"},
+    struct Case {
+        const char *module;
+        std::vector<std::string> words;
+        const char *error;
+    } cases[] = {
+        {"boxflood",
+         {"rate=256"},
+         "boxflood: rate: expected a whole number from 0 to 255, got \"256\""},
+        {"boxflood",
+         {"1", "x"},
+         "boxflood: rate: expected a whole number from 0 to 255, got \"x\""},
+        {"wavetext",
+         {"amplitude=-1"},
          "wavetext: amplitude: expected a whole number from 0 to 65535, got \"-1\""},
-        {"wavetext", {"character_width=0"},
+        {"wavetext",
+         {"character_width=0"},
          "wavetext: character_width: expected a whole number from 1 to 255, got \"0\""},
-        {"boxflood", {"1", "2", "3", "4", "5", "6"},
+        {"boxflood",
+         {"1", "2", "3", "4", "5", "6"},
          "boxflood: too many parameters: expected at most 5 (direction rate red green blue), "
          "got \"6\" as parameter 6"},
         {"boxflood", {"4", "direction=1"}, "boxflood: direction given twice"},
         // Decimal digits only.
-        {"boxflood", {"1", "0x10"}, "boxflood: rate: expected a whole number from 0 to 255, got \"0x10\""},
-        {"boxflood", {"1", "+5"}, "boxflood: rate: expected a whole number from 0 to 255, got \"+5\""},
-        {"boxflood", {"1", " 5"}, "boxflood: rate: expected a whole number from 0 to 255, got \" 5\""},
+        {"boxflood",
+         {"1", "0x10"},
+         "boxflood: rate: expected a whole number from 0 to 255, got \"0x10\""},
+        {"boxflood",
+         {"1", "+5"},
+         "boxflood: rate: expected a whole number from 0 to 255, got \"+5\""},
+        {"boxflood",
+         {"1", " 5"},
+         "boxflood: rate: expected a whole number from 0 to 255, got \" 5\""},
         // A word with '=' whose name is no parameter is positional.
-        {"boxflood", {"speed=3"}, "boxflood: direction: expected a whole number from 0 to 255, got \"speed=3\""},
+        {"boxflood",
+         {"speed=3"},
+         "boxflood: direction: expected a whole number from 0 to 255, got \"speed=3\""},
     };
     for (const Case &c : cases) {
         effect_setup setup;
         std::string error;
-        EXPECT_FALSE(parse_effect_params(*find_module_spec(c.module), c.words, 640, 480, setup, error));
+        EXPECT_FALSE(
+            parse_effect_params(*find_module_spec(c.module), c.words, 640, 480, setup, error));
         EXPECT_EQ(error, c.error);
     }
 }
@@ -118,15 +138,18 @@ TEST(EffectParams, NumbersAreReadInDecimalAndOnlyKnownNamesMakeNamedValues)
     effect_setup setup;
     std::string error;
     ASSERT_TRUE(parse_effect_params(*find_module_spec("boxflood"), {"1", "010", "08"}, 640, 480,
-                                    setup, error)) << error;
+                                    setup, error))
+        << error;
     EXPECT_EQ(setup.values[1].u8, 10);
     EXPECT_EQ(setup.values[2].u8, 8);
     ASSERT_TRUE(parse_effect_params(*find_module_spec("wavetext"), {"E=MC2", "amplitude=7"}, 640,
-                                    480, setup, error)) << error;
+                                    480, setup, error))
+        << error;
     EXPECT_EQ(setup.values[0].text, "E=MC2");
     EXPECT_EQ(setup.values[5].u16, 7);
-    ASSERT_TRUE(parse_effect_params(*find_module_spec("wavetext"), {"text=A=B"}, 640, 480, setup,
-                                    error)) << error;
+    ASSERT_TRUE(
+        parse_effect_params(*find_module_spec("wavetext"), {"text=A=B"}, 640, 480, setup, error))
+        << error;
     EXPECT_EQ(setup.values[0].text, "A=B");
     ASSERT_TRUE(parse_effect_params(*find_module_spec("wavetext"), {"=C"}, 640, 480, setup, error))
         << error;
@@ -144,7 +167,8 @@ TEST(EffectLoader, AModuleFileThatCannotBeLoadedIsNamedWithTheLoadersReason)
     std::string error;
     EXPECT_FALSE(mirvo_load_effect("corruptfx", m, error, {dir}));
     EXPECT_EQ(m.handle, nullptr);
-    const std::string head = "effect module \"corruptfx\" cannot be loaded: " + dir + "/corruptfx.so: ";
+    const std::string head =
+        "effect module \"corruptfx\" cannot be loaded: " + dir + "/corruptfx.so: ";
     EXPECT_EQ(error.rfind(head, 0), 0u) << error;
     EXPECT_GT(error.size(), head.size());
     EXPECT_EQ(error.find('\n'), std::string::npos);

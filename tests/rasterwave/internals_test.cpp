@@ -21,8 +21,8 @@ TEST(RasterwaveTables, WaveKeepsTheStripTopBetweenRows106And254)
 {
     build_tables();
     EXPECT_EQ(aSin[0], 180);
-    EXPECT_EQ(aSin[30], 217);   // 180 + trunc(75 * 0.4999994)
-    EXPECT_EQ(aSin[90], 254);   // 75 * sin just under 1 truncates to 74
+    EXPECT_EQ(aSin[30], 217);  // 180 + trunc(75 * 0.4999994)
+    EXPECT_EQ(aSin[90], 254);  // 75 * sin just under 1 truncates to 74
     EXPECT_EQ(aSin[180], 180);
     EXPECT_EQ(aSin[270], 106);  // truncated toward zero: -74, not -75
     EXPECT_EQ(*std::min_element(aSin, aSin + 360), 106);
@@ -33,7 +33,7 @@ TEST(RasterwaveTables, TwistHoldsOnePeriodOfHeightsWithinPlusMinus99)
 {
     build_tables();
     EXPECT_EQ(aSin2[0], 0);
-    EXPECT_EQ(aSin2[248], 0);   // sin of just under pi, truncated
+    EXPECT_EQ(aSin2[248], 0);  // sin of just under pi, truncated
     EXPECT_EQ(aSin2[124], 99);
     EXPECT_EQ(aSin2[372], -99);
     EXPECT_EQ(*std::min_element(aSin2, aSin2 + 496), -99);
@@ -55,7 +55,8 @@ TEST(RasterwaveText, HoldsTheScrollTextWithTwoPauseMarks)
     EXPECT_EQ(t.find('"', 10), 52u);
     EXPECT_EQ(std::count(t.begin(), t.end(), '"'), 2);
     EXPECT_EQ(t.substr(10, 42), "     - CHEERS -           HALVARD         ");
-    EXPECT_EQ(t.substr(53), "  -    STARTING OVER AGAIN IN -      9  8  7  6  5  4  3  2  1          ");
+    EXPECT_EQ(t.substr(53),
+              "  -    STARTING OVER AGAIN IN -      9  8  7  6  5  4  3  2  1          ");
     for (char c : t) {
         if (c == '"')
             continue;
@@ -111,7 +112,7 @@ TEST(RasterwaveGlyphs, PauseMarkShowsTheSpaceAndStartsThePause)
 TEST(RasterwaveGlyphs, EndOfTextRestartsWithTheFirstCharacterAndNoPause)
 {
     stopscroller = 0;
-    text_pointer = text + sizeof text - 1;  // at the terminating NUL
+    text_pointer = text + sizeof text - 1;          // at the terminating NUL
     EXPECT_EQ(compute_font_pos(*text_pointer), 0);  // the leading space
     EXPECT_EQ(text_pointer, text + 1);
     EXPECT_EQ(stopscroller, 0);

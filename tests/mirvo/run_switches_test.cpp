@@ -27,9 +27,8 @@ mirvo_test::ProgramResult runProbe(const std::string &bpp, const std::string &ca
     std::vector<std::string> argv{MIRVO_PROBE, bpp};
     if (!last.empty())
         argv.push_back(last);
-    return mirvo_test::runProgram(argv, "",
-                                  {{"MIRVO_FRAMES", frames}, {"MIRVO_CAPTURE", capture},
-                                   {"MIRVO_NOWAIT", "1"}});
+    return mirvo_test::runProgram(
+        argv, "", {{"MIRVO_FRAMES", frames}, {"MIRVO_CAPTURE", capture}, {"MIRVO_NOWAIT", "1"}});
 }
 
 void removeFolder(const std::string &dir)
@@ -146,8 +145,7 @@ bool quitQueued()
 TEST(RunSwitches, TheQuitIsPostedAtTheStartOfTheFrameAfterTheLastCountedOne)
 {
     ASSERT_TRUE(MIRVO_set_video(16, 16, 32, SDL_SWSURFACE));
-    while (quitQueued()) {
-    }
+    while (quitQueued()) { }
     mirvo_run::Switches s;
     s.frames = 3;
     mirvo_run::FrameRun run(s);
