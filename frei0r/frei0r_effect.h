@@ -29,12 +29,16 @@ extern const frei0r_effect mirvo_frei0r_effect;
 
 /* Declares the effect's instance entry points, linked into this module, and defines the
  * module's description from them. */
-#define MIRVO_FREI0R_EFFECT(module, explanation, type, params, nparams)                      \
-    MIRVO_EFFECT_ENTRY_POINTS(module);                                                      \
-    const frei0r_effect mirvo_frei0r_effect = {#module, explanation, type, params, nparams,  \
-                                               module##_LTX_make_instance,                  \
-                                               module##_LTX_draw_instance,                  \
-                                               module##_LTX_set_instance_parameter,         \
+#define MIRVO_FREI0R_EFFECT(module, explanation, type, params, nparams)                            \
+    MIRVO_EFFECT_ENTRY_POINTS(module);                                                             \
+    const frei0r_effect mirvo_frei0r_effect = {#module,                                            \
+                                               explanation,                                        \
+                                               type,                                               \
+                                               params,                                             \
+                                               nparams,                                            \
+                                               module##_LTX_make_instance,                         \
+                                               module##_LTX_draw_instance,                         \
+                                               module##_LTX_set_instance_parameter,                \
                                                module##_LTX_free_instance}
 
 #endif

@@ -41,7 +41,7 @@ constexpr Uint32 RGBA_B = LITTLE_ENDIAN_HOST ? 0x00ff0000u : 0x0000ff00u;
 constexpr Uint32 RGBA_A = LITTLE_ENDIAN_HOST ? 0xff000000u : 0x000000ffu;
 
 constexpr int FREI0R_MAX_PARAMS = 16;
-constexpr unsigned MAX_FRAME_WIDTH = 16383;  /* the effects' coordinates: SDL 1.2's surfaces */
+constexpr unsigned MAX_FRAME_WIDTH = 16383; /* the effects' coordinates: SDL 1.2's surfaces */
 constexpr unsigned MAX_FRAME_HEIGHT = 16384;
 constexpr size_t WHY_BYTES = 300;
 
@@ -60,15 +60,15 @@ union frei0r_data {
 
 struct frei0r_instance {
     unsigned width, height;
-    size_t pitch;                        /* bytes from one row of the host's frames to the next */
-    SDL_Surface *surface;                /* over the host's output frame, rewrapped every update */
-    frei0r_value values[FREI0R_MAX_PARAMS];  /* as the host set them */
-    bool changed;                        /* a value changed since they were handed over */
-    mirvo_instance *fx;                  /* the running effect; null: not running */
-    bool failed;                         /* it could not start with these values: wait for a change */
-    bool restart_due;                    /* it called its restart callback */
-    frei0r_data given[FREI0R_MAX_PARAMS];    /* what the effect runs with */
-    char *given_text[FREI0R_MAX_PARAMS]; /* owned copies of the texts it points at */
+    size_t pitch;         /* bytes from one row of the host's frames to the next */
+    SDL_Surface *surface; /* over the host's output frame, rewrapped every update */
+    frei0r_value values[FREI0R_MAX_PARAMS]; /* as the host set them */
+    bool changed;                           /* a value changed since they were handed over */
+    mirvo_instance *fx;                     /* the running effect; null: not running */
+    bool failed;      /* it could not start with these values: wait for a change */
+    bool restart_due; /* it called its restart callback */
+    frei0r_data given[FREI0R_MAX_PARAMS]; /* what the effect runs with */
+    char *given_text[FREI0R_MAX_PARAMS];  /* owned copies of the texts it points at */
 };
 
 /* The effect's instance entry points share the scroller table and the data-file lookup of
@@ -146,9 +146,12 @@ static frei0r_data frei0r_resolve(const frei0r_instance *inst, int i)
 static bool frei0r_same(const mirvo_param *p, frei0r_data a, frei0r_data b)
 {
     switch (p->type) {
-    case MIRVO_PARAM_TEXT: return strcmp(a.text, b.text) == 0;
-    case MIRVO_PARAM_U8: return a.u8 == b.u8;
-    default: return a.u16 == b.u16;
+    case MIRVO_PARAM_TEXT:
+        return strcmp(a.text, b.text) == 0;
+    case MIRVO_PARAM_U8:
+        return a.u8 == b.u8;
+    default:
+        return a.u16 == b.u16;
     }
 }
 
@@ -198,8 +201,9 @@ static void frei0r_make(frei0r_instance *inst)
 {
     mirvo_node nodes[FREI0R_MAX_PARAMS];
     for (int i = 0; i < FX->nparams; i++) {
-        nodes[i].data = FX->params[i].type == MIRVO_PARAM_TEXT ? static_cast<const void *>(&inst->given[i].text)
-                                                                : &inst->given[i];
+        nodes[i].data = FX->params[i].type == MIRVO_PARAM_TEXT
+                            ? static_cast<const void *>(&inst->given[i].text)
+                            : &inst->given[i];
         nodes[i].next_node = i + 1 < FX->nparams ? &nodes[i + 1] : nullptr;
         nodes[i].previous_node = i > 0 ? &nodes[i - 1] : nullptr;
     }
@@ -246,8 +250,9 @@ static void frei0r_apply(frei0r_instance *inst)
         }
         if (running) {
             char why[WHY_BYTES] = "";
-            const void *value = p->type == MIRVO_PARAM_TEXT ? static_cast<const void *>(&inst->given[i].text)
-                                                            : &inst->given[i];
+            const void *value = p->type == MIRVO_PARAM_TEXT
+                                    ? static_cast<const void *>(&inst->given[i].text)
+                                    : &inst->given[i];
             if (!FX->set(inst->fx, i, value, why, sizeof why)) {
                 frei0r_say("cannot start again with the new %s: %s", p->name, why);
                 FX->free(inst->fx);
@@ -276,9 +281,7 @@ F0R_EXPORT int f0r_init(void)
     return 1;
 }
 
-F0R_EXPORT void f0r_deinit(void)
-{
-}
+F0R_EXPORT void f0r_deinit(void) { }
 
 F0R_EXPORT void f0r_get_plugin_info(f0r_plugin_info_t *info)
 {
@@ -303,8 +306,7 @@ static const char *frei0r_explanation(int index)
     else if (p->from == MIRVO_DEFAULT_FIXED)
         snprintf(text[index], sizeof text[index], "%s, %ld to %ld", p->help, p->min, p->max);
     else
-        snprintf(text[index], sizeof text[index], "%s, %ld to %ld; -1: %s", p->help, p->min,
-                 p->max,
+        snprintf(text[index], sizeof text[index], "%s, %ld to %ld; -1: %s", p->help, p->min, p->max,
                  p->from == MIRVO_DEFAULT_SURFACE_WIDTH ? "the frame's width"
                                                         : "the frame's height less the glyph's");
     return text[index];
@@ -370,7 +372,8 @@ F0R_EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
         return nullptr;
     }
     const size_t pitch = frei0r_host_pitch(width, __builtin_return_address(0));
-    frei0r_instance *const inst = static_cast<frei0r_instance *>(calloc(1, sizeof(frei0r_instance)));
+    frei0r_instance *const inst =
+        static_cast<frei0r_instance *>(calloc(1, sizeof(frei0r_instance)));
     if (!inst)
         return nullptr;
     inst->width = width;

@@ -21,8 +21,9 @@ namespace {
 
 int usage()
 {
-    fputs("Usage: mirvo-web-frames [--frames N] [--exact-text] [-W WIDTH] [-H HEIGHT] DIR WORDS...\n",
-          stderr);
+    fputs(
+        "Usage: mirvo-web-frames [--frames N] [--exact-text] [-W WIDTH] [-H HEIGHT] DIR WORDS...\n",
+        stderr);
     return 2;
 }
 

@@ -49,13 +49,17 @@ struct linked_effect {
 };
 
 #ifdef MIRVO_WEB_INSTANCES
-#define MIRVO_WEB_LINKED(module)                                                             \
-    {#module, module##_LTX_init_effect, module##_LTX_draw_effect, module##_LTX_free_effect,  \
-     module##_LTX_make_instance, module##_LTX_draw_instance,                               \
-     module##_LTX_set_instance_parameter, module##_LTX_free_instance}
+#define MIRVO_WEB_LINKED(module)                                                                   \
+    {                                                                                              \
+#module, module##_LTX_init_effect, module##_LTX_draw_effect, module##_LTX_free_effect,     \
+            module##_LTX_make_instance, module##_LTX_draw_instance,                                \
+            module##_LTX_set_instance_parameter, module##_LTX_free_instance                        \
+    }
 #else
-#define MIRVO_WEB_LINKED(module)                                                             \
-    {#module, module##_LTX_init_effect, module##_LTX_draw_effect, module##_LTX_free_effect}
+#define MIRVO_WEB_LINKED(module)                                                                   \
+    {                                                                                              \
+#module, module##_LTX_init_effect, module##_LTX_draw_effect, module##_LTX_free_effect      \
+    }
 #endif
 
 const linked_effect LINKED[] = {MIRVO_WEB_LINKED(boxflood), MIRVO_WEB_LINKED(wavetext),
@@ -225,7 +229,8 @@ bool start_rasterwave(std::string &error)
     }
     SDL_Surface *font = IMG_Load(FONT_FILE);
     if (!font) {
-        error = std::string("rasterwave: cannot load the font ") + FONT_FILE + ": " + SDL_GetError();
+        error =
+            std::string("rasterwave: cannot load the font ") + FONT_FILE + ": " + SDL_GetError();
         return false;
     }
     SDL_FreeSurface(font);
@@ -239,11 +244,14 @@ bool start_rasterwave(std::string &error)
 
 // The support library's pacing: the page paces the frames itself.
 extern "C" {
-void MIRVO_init_timer(void) {}
-void MIRVO_set_fps(int) {}
-void MIRVO_new_time(void) {}
-int MIRVO_fps_ok(void) { return 1; }
-void MIRVO_print_fps(void) {}
+void MIRVO_init_timer(void) { }
+void MIRVO_set_fps(int) { }
+void MIRVO_new_time(void) { }
+int MIRVO_fps_ok(void)
+{
+    return 1;
+}
+void MIRVO_print_fps(void) { }
 
 // The data files lie in the page's file tree as the relative paths name them.
 const char *MIRVO_find_data(const char *path, const char **looked)
@@ -313,7 +321,8 @@ bool play(const std::vector<std::string> &words, const play_options &options, st
             return false;
         }
         if (!find_module_spec(name) || !find_linked(name)) {
-            error = "unknown effect \"" + name + "\" (known: rasterwave, boxflood, wavetext, bouncetext)";
+            error = "unknown effect \"" + name +
+                    "\" (known: rasterwave, boxflood, wavetext, bouncetext)";
             return false;
         }
         e.setup.module = name;
@@ -404,7 +413,8 @@ const uint8_t *rgba()
         }
     for (int y = 0; y < h; ++y) {
         const uint8_t *row = static_cast<const uint8_t *>(screen->pixels) + y * screen->pitch;
-        if (f->BytesPerPixel == 4 && f->Rmask == 0xff0000 && f->Gmask == 0xff00 && f->Bmask == 0xff) {
+        if (f->BytesPerPixel == 4 && f->Rmask == 0xff0000 && f->Gmask == 0xff00 &&
+            f->Bmask == 0xff) {
             for (int x = 0; x < w; ++x, out += 4) {
                 uint32_t p;
                 memcpy(&p, row + x * 4, 4);
@@ -520,9 +530,12 @@ std::string json_string(const std::string &s)
 std::string value_text(const param_value &v)
 {
     switch (v.type) {
-    case param_type::u8: return std::to_string(v.u8);
-    case param_type::u16: return std::to_string(v.u16);
-    default: return json_string(v.text);
+    case param_type::u8:
+        return std::to_string(v.u8);
+    case param_type::u16:
+        return std::to_string(v.u16);
+    default:
+        return json_string(v.text);
     }
 }
 

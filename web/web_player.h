@@ -44,8 +44,7 @@ const uint8_t *rgba();
 // `value`, written as on mirvo-play's command line. The running effect starts again with
 // it; an effect that is not running uses it from its next start. False with `error` when
 // the value is refused.
-bool set_param(size_t entry, const std::string &name, const std::string &value,
-               std::string &error);
+bool set_param(size_t entry, const std::string &name, const std::string &value, std::string &error);
 
 // Every effect's parameters, as JSON: [{"module":..., "params":[{"name", "type", "min",
 // "max", "default", "help"}]}], defaults worked out for the current screen size.

@@ -63,7 +63,8 @@ typedef struct SDL_Surface {
     Uint32 flags;
     SDL_PixelFormat *format;
     int w, h;
-    int pitch; /* bytes from one row to the next (SDL 1.2 keeps 16 bits; a host's frame may need more) */
+    int pitch; /* bytes from one row to the next (SDL 1.2 keeps 16 bits; a host's frame may need
+                  more) */
     void *pixels;
     SDL_Rect clip_rect; /* always the whole surface here */
     /* This layer's own, for a host's frame: every pixel written to the surface keeps the
@@ -105,8 +106,15 @@ const char *SDL_GetError(void);
 void SDL_SetError(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 
 #define SDL_MUSTLOCK(surface) 0
-static inline int SDL_LockSurface(SDL_Surface *surface) { (void)surface; return 0; }
-static inline void SDL_UnlockSurface(SDL_Surface *surface) { (void)surface; }
+static inline int SDL_LockSurface(SDL_Surface *surface)
+{
+    (void)surface;
+    return 0;
+}
+static inline void SDL_UnlockSurface(SDL_Surface *surface)
+{
+    (void)surface;
+}
 
 #ifdef __cplusplus
 }

@@ -18,9 +18,15 @@ struct failure {
 // The file's bytes with the one bounds check.
 class reader {
 public:
-    explicit reader(std::vector<Uint8> bytes) : data_(std::move(bytes)) {}
-    size_t size() const { return data_.size(); }
-    size_t pos() const { return pos_; }
+    explicit reader(std::vector<Uint8> bytes) : data_(std::move(bytes)) { }
+    size_t size() const
+    {
+        return data_.size();
+    }
+    size_t pos() const
+    {
+        return pos_;
+    }
     void seek(size_t at)
     {
         if (at > data_.size())
@@ -33,8 +39,16 @@ public:
             throw failure{"file truncated"};
         return data_[pos_++];
     }
-    unsigned le16() { unsigned v = byte(); return v | unsigned(byte()) << 8; }
-    Uint32 le32() { Uint32 v = le16(); return v | Uint32(le16()) << 16; }
+    unsigned le16()
+    {
+        unsigned v = byte();
+        return v | unsigned(byte()) << 8;
+    }
+    Uint32 le32()
+    {
+        Uint32 v = le16();
+        return v | Uint32(le16()) << 16;
+    }
     const Uint8 *bytes(size_t n)
     {
         if (n > data_.size() - pos_)
@@ -49,13 +63,21 @@ private:
     size_t pos_ = 0;
 };
 
-const int MAX_SIDE = 16383; // what a surface can be (SDL.h)
+const int MAX_SIDE = 16383;  // what a surface can be (SDL.h)
 
 // The surface that owns what is decoded so far; freed when decoding fails.
 struct surface_holder {
     SDL_Surface *s = nullptr;
-    ~surface_holder() { SDL_FreeSurface(s); }
-    SDL_Surface *release() { SDL_Surface *r = s; s = nullptr; return r; }
+    ~surface_holder()
+    {
+        SDL_FreeSurface(s);
+    }
+    SDL_Surface *release()
+    {
+        SDL_Surface *r = s;
+        s = nullptr;
+        return r;
+    }
 };
 
 Uint8 *row_of(SDL_Surface *s, int y)
@@ -117,8 +139,7 @@ SDL_Surface *load_pcx(reader &in)
         }
     }
     if (paletted) {
-        while (in.byte() != 12) {
-        }
+        while (in.byte() != 12) { }
         SDL_Color *colors = out.s->format->palette->colors;
         for (int i = 0; i < 256; ++i) {
             colors[i].r = in.byte();
@@ -139,7 +160,7 @@ SDL_Surface *load_bmp(reader &in)
     if (info_size < 40)
         throw failure{"unsupported BMP header (older than Windows 3)"};
     const Sint32 width = Sint32(in.le32()), height_field = Sint32(in.le32());
-    in.le16(); // planes
+    in.le16();  // planes
     const int bits = int(in.le16());
     const Uint32 compression = in.le32();
     in.seek(46);

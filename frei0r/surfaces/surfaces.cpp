@@ -10,7 +10,7 @@
 
 namespace {
 
-const int MAX_WIDTH = 16383;   // SDL 1.2 refuses wider surfaces (its pitch is 16 bits)
+const int MAX_WIDTH = 16383;  // SDL 1.2 refuses wider surfaces (its pitch is 16 bits)
 const int MAX_HEIGHT = 65535;
 
 char last_error[256];
@@ -88,35 +88,57 @@ bool depth_supported(int depth)
 
 inline Uint8 *pixel_at(const SDL_Surface *s, int x, int y)
 {
-    return static_cast<Uint8 *>(s->pixels) + ptrdiff_t(y) * s->pitch + ptrdiff_t(x) * s->format->BytesPerPixel;
+    return static_cast<Uint8 *>(s->pixels) + ptrdiff_t(y) * s->pitch +
+           ptrdiff_t(x) * s->format->BytesPerPixel;
 }
 
 inline Uint32 read_pixel(const Uint8 *p, int bpp)
 {
     switch (bpp) {
-    case 1: return *p;
-    case 2: { Uint16 v; memcpy(&v, p, 2); return v; }
+    case 1:
+        return *p;
+    case 2: {
+        Uint16 v;
+        memcpy(&v, p, 2);
+        return v;
+    }
     case 3:
         if (SDL_BYTEORDER == SDL_BIG_ENDIAN)
             return Uint32(p[0]) << 16 | Uint32(p[1]) << 8 | p[2];
         return p[0] | Uint32(p[1]) << 8 | Uint32(p[2]) << 16;
-    default: { Uint32 v; memcpy(&v, p, 4); return v; }
+    default: {
+        Uint32 v;
+        memcpy(&v, p, 4);
+        return v;
+    }
     }
 }
 
 inline void write_pixel(Uint8 *p, int bpp, Uint32 v)
 {
     switch (bpp) {
-    case 1: *p = Uint8(v); break;
-    case 2: { Uint16 h = Uint16(v); memcpy(p, &h, 2); break; }
+    case 1:
+        *p = Uint8(v);
+        break;
+    case 2: {
+        Uint16 h = Uint16(v);
+        memcpy(p, &h, 2);
+        break;
+    }
     case 3:
         if (SDL_BYTEORDER == SDL_BIG_ENDIAN) {
-            p[0] = Uint8(v >> 16); p[1] = Uint8(v >> 8); p[2] = Uint8(v);
+            p[0] = Uint8(v >> 16);
+            p[1] = Uint8(v >> 8);
+            p[2] = Uint8(v);
         } else {
-            p[0] = Uint8(v); p[1] = Uint8(v >> 8); p[2] = Uint8(v >> 16);
+            p[0] = Uint8(v);
+            p[1] = Uint8(v >> 8);
+            p[2] = Uint8(v >> 16);
         }
         break;
-    default: memcpy(p, &v, 4); break;
+    default:
+        memcpy(p, &v, 4);
+        break;
     }
 }
 
@@ -302,8 +324,8 @@ SDL_Surface *SDL_CreateRGBSurface(Uint32 flags, int width, int height, int depth
 {
     // Rows are padded to 4 bytes, as SDL 1.2 pads them.
     const int pitch = (width * ((depth + 7) / 8) + 3) & ~3;
-    SDL_Surface *s = SDL_CreateRGBSurfaceFrom(nullptr, width, height, depth, pitch, Rmask, Gmask,
-                                              Bmask, Amask);
+    SDL_Surface *s =
+        SDL_CreateRGBSurfaceFrom(nullptr, width, height, depth, pitch, Rmask, Gmask, Bmask, Amask);
     if (!s)
         return nullptr;
     s->flags = flags & ~SDL_PREALLOC;
@@ -338,8 +360,7 @@ Uint32 SDL_MapRGBA(const SDL_PixelFormat *f, Uint8 r, Uint8 g, Uint8 b, Uint8 a)
     if (f->palette)
         return find_color(f->palette, r, g, b);
     return Uint32(r >> f->Rloss) << f->Rshift | Uint32(g >> f->Gloss) << f->Gshift |
-           Uint32(b >> f->Bloss) << f->Bshift |
-           (f->Amask ? Uint32(a >> f->Aloss) << f->Ashift : 0);
+           Uint32(b >> f->Bloss) << f->Bshift | (f->Amask ? Uint32(a >> f->Aloss) << f->Ashift : 0);
 }
 
 int SDL_SetColorKey(SDL_Surface *s, Uint32 flag, Uint32 key)
@@ -362,9 +383,10 @@ SDL_Surface *SDL_ConvertSurface(SDL_Surface *src, SDL_PixelFormat *fmt, Uint32 f
         return nullptr;
     if (fmt->palette)
         memcpy(s->format->palette->colors, fmt->palette->colors,
-               size_t(fmt->palette->ncolors < 256 ? fmt->palette->ncolors : 256) * sizeof(SDL_Color));
+               size_t(fmt->palette->ncolors < 256 ? fmt->palette->ncolors : 256) *
+                   sizeof(SDL_Color));
     const Uint32 keyed = src->flags & SDL_SRCCOLORKEY;
-    src->flags &= ~SDL_SRCCOLORKEY; // the picture is copied whole; the key is carried over
+    src->flags &= ~SDL_SRCCOLORKEY;  // the picture is copied whole; the key is carried over
     if (src->w && src->h)
         lower_blit(src, 0, 0, s, 0, 0, src->w, src->h);
     src->flags |= keyed;

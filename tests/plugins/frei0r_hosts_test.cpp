@@ -3,14 +3,15 @@
 // effects added and removed many times through MLT's Python bindings, two instances in
 // one ffmpeg graph, and a module that fails while ffmpeg writes video to its stdout.
 #include "effect_harness.h"
+#include "output_capture.h"
 #include "png_image.h"
 
 #include <dlfcn.h>
 #include <frei0r.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -43,12 +44,13 @@ std::string findProgram(const char *name)
 }
 
 #ifdef MIRVO_SANITIZED
-#define SKIP_UNDER_SANITIZERS() GTEST_SKIP() << "the hosts cannot load modules built with the sanitizers"
+#define SKIP_UNDER_SANITIZERS()                                                                    \
+    GTEST_SKIP() << "the hosts cannot load modules built with the sanitizers"
 #else
 #define SKIP_UNDER_SANITIZERS() (void)0
 #endif
-#define NEED_PROGRAM(name)                                                                     \
-    if (findProgram(name).empty())                                                             \
+#define NEED_PROGRAM(name)                                                                         \
+    if (findProgram(name).empty())                                                                 \
     GTEST_SKIP() << name " is not installed"
 
 const std::vector<std::pair<std::string, std::string>> HOST_ENV{{"FREI0R_PATH", FREI0R_DIR}};
@@ -133,13 +135,15 @@ struct Module {
 
     explicit Module(const std::string &name)
     {
-        handle = dlopen((std::string(FREI0R_DIR) + "/" + name + ".so").c_str(), RTLD_NOW | RTLD_LOCAL);
+        handle =
+            dlopen((std::string(FREI0R_DIR) + "/" + name + ".so").c_str(), RTLD_NOW | RTLD_LOCAL);
         EXPECT_NE(handle, nullptr) << dlerror();
         if (!handle)
             return;
         construct = reinterpret_cast<decltype(construct)>(dlsym(handle, "f0r_construct"));
         destruct = reinterpret_cast<decltype(destruct)>(dlsym(handle, "f0r_destruct"));
-        set_param_value = reinterpret_cast<decltype(set_param_value)>(dlsym(handle, "f0r_set_param_value"));
+        set_param_value =
+            reinterpret_cast<decltype(set_param_value)>(dlsym(handle, "f0r_set_param_value"));
         update = reinterpret_cast<decltype(update)>(dlsym(handle, "f0r_update"));
     }
     ~Module()
@@ -147,8 +151,14 @@ struct Module {
         if (handle)
             dlclose(handle);
     }
-    void number(f0r_instance_t i, int index, double v) { set_param_value(i, &v, index); }
-    void text(f0r_instance_t i, int index, const char *s) { set_param_value(i, &s, index); }
+    void number(f0r_instance_t i, int index, double v)
+    {
+        set_param_value(i, &v, index);
+    }
+    void text(f0r_instance_t i, int index, const char *s)
+    {
+        set_param_value(i, &s, index);
+    }
 };
 
 // The RGB of frame pixels (frei0r's R, G, B, A bytes) as a picture.
@@ -209,9 +219,14 @@ TEST(Frei0rInEditors, TwoClipsInSequenceInAMeltProjectEachEqualThePlayer)
 )";
     mirvo_test::ProgramResult r = melt({project}, mt, 120, 640, 480);
     ASSERT_EQ(r.status, 0) << r.err;
-    std::string wave = mirvo_test::makeTempDir("plwave"), bounce = mirvo_test::makeTempDir("plbounce");
-    ASSERT_EQ(player({"--exact-text", "wavetext", "HELLO WORLD", "amplitude=80", "slice_width=3"}, 60, wave).status, 0);
-    ASSERT_EQ(player({"--exact-text", "bouncetext", "JUMP AROUND", "height=150"}, 60, bounce).status, 0);
+    std::string wave = mirvo_test::makeTempDir("plwave"),
+                bounce = mirvo_test::makeTempDir("plbounce");
+    ASSERT_EQ(player({"--exact-text", "wavetext", "HELLO WORLD", "amplitude=80", "slice_width=3"},
+                     60, wave)
+                  .status,
+              0);
+    ASSERT_EQ(
+        player({"--exact-text", "bouncetext", "JUMP AROUND", "height=150"}, 60, bounce).status, 0);
     ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", 1, wave, 1, 60, 3, "first clip"));
     ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", 61, bounce, 1, 60, 3, "second clip"));
 }
@@ -226,7 +241,7 @@ TEST(Frei0rInEditors, KeyframedAmplitudeAndHeightAnimateInMelt)
     const int W = 320, H = 240, LAST = 149;
     struct Case {
         const char *module, *text, *animated;
-        int index;       // the animated parameter's
+        int index;  // the animated parameter's
         double from, to;
     };
     for (const Case &c : {Case{"wavetext", "HELLO WORLD", "amplitude", 5, 50, 150},
@@ -234,10 +249,10 @@ TEST(Frei0rInEditors, KeyframedAmplitudeAndHeightAnimateInMelt)
         std::string mt = mirvo_test::makeTempDir("mltkeys");
         char keys[80];
         snprintf(keys, sizeof keys, "%s=0=%g;%d=%g", c.animated, c.from, LAST, c.to);
-        mirvo_test::ProgramResult r = melt({std::string("frei0r.") + c.module,
-                                            std::string("text=") + c.text, keys,
-                                            "out=" + std::to_string(LAST)},
-                                           mt, LAST + 1, W, H);
+        mirvo_test::ProgramResult r =
+            melt({std::string("frei0r.") + c.module, std::string("text=") + c.text, keys,
+                  "out=" + std::to_string(LAST)},
+                 mt, LAST + 1, W, H);
         ASSERT_EQ(r.status, 0) << r.err;
 
         Module m(c.module);
@@ -296,7 +311,8 @@ TEST(Frei0rInEditors, MeltWithItsOwnProfileDrawsThePlayersFrames)
 {
     SKIP_UNDER_SANITIZERS();
     NEED_PROGRAM("melt");
-    std::string mt = mirvo_test::makeTempDir("mltprofile"), pl = mirvo_test::makeTempDir("plprofile");
+    std::string mt = mirvo_test::makeTempDir("mltprofile"),
+                pl = mirvo_test::makeTempDir("plprofile");
     mirvo_test::ProgramResult r =
         melt({"frei0r.wavetext", "text=HELLO", "amplitude=80", "slice_width=3", "out=59"}, mt, 60);
     ASSERT_EQ(r.status, 0) << r.err;
@@ -320,10 +336,10 @@ struct Cycles {
 // Runs frei0r_cycles.py: RSS and mapped files after `warmup` cycles and after `cycles`.
 Cycles runCycles(const char *service, int cycles, int warmup)
 {
-    mirvo_test::ProgramResult r = mirvo_test::runProgram(
-        {"/usr/bin/python3", FREI0R_CYCLES_SCRIPT, service, std::to_string(cycles),
-         std::to_string(warmup)},
-        PLAYER_SOURCE_DIR, HOST_ENV);
+    mirvo_test::ProgramResult r =
+        mirvo_test::runProgram({"/usr/bin/python3", FREI0R_CYCLES_SCRIPT, service,
+                                std::to_string(cycles), std::to_string(warmup)},
+                               PLAYER_SOURCE_DIR, HOST_ENV);
     Cycles c;
     c.status = r.status;
     c.err = r.err;
@@ -409,8 +425,10 @@ TEST(Frei0rInEditors, TwoInstancesInOneFfmpegGraphEachEqualThePlayer)
         ASSERT_EQ(both.width, 640);
         for (int y = 0; y < 240; ++y)
             for (int x = 0; x < 320; ++x) {
-                ASSERT_EQ(both.at(x, y), pa.at(x, y)) << "left, frame " << k << " at " << x << "," << y;
-                ASSERT_EQ(both.at(320 + x, y), pb.at(x, y)) << "right, frame " << k << " at " << x << "," << y;
+                ASSERT_EQ(both.at(x, y), pa.at(x, y))
+                    << "left, frame " << k << " at " << x << "," << y;
+                ASSERT_EQ(both.at(320 + x, y), pb.at(x, y))
+                    << "right, frame " << k << " at " << x << "," << y;
             }
     }
 }
@@ -450,11 +468,11 @@ TEST(Frei0rInEditors, FontPathInAMessageIsCutAndEscaped)
     std::string font = "/nonexistent/\x1b[2J" + std::string(100000, 'x') + ".pcx";
     m.text(inst, 1, font.c_str());
     std::vector<uint32_t> frame(32 * 32);
-    ::testing::internal::CaptureStdout();
-    ::testing::internal::CaptureStderr();
+    mirvotest::captureStdout();
+    mirvotest::captureStderr();
     m.update(inst, 0, nullptr, frame.data());
-    std::string out = ::testing::internal::GetCapturedStdout();
-    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string out = mirvotest::capturedStdout();
+    std::string err = mirvotest::capturedStderr();
     EXPECT_EQ(out, "");
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err.substr(0, 300);
     EXPECT_LT(err.size(), 2000u);

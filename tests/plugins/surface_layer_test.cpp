@@ -6,8 +6,8 @@
 #include <SDL_image.h>
 #include <dlfcn.h>
 
-#include <random>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -25,7 +25,8 @@ struct Probe {
     int (*fill)(void *, SDL_Rect *, Uint32) = nullptr;
     int (*blit)(void *, SDL_Rect *, void *, SDL_Rect *) = nullptr;
     void (*free_surface)(void *) = nullptr;
-    void *(*load)(const char *, int *, int *, int *, int *, const void **, const SDL_Color **) = nullptr;
+    void *(*load)(const char *, int *, int *, int *, int *, const void **,
+                  const SDL_Color **) = nullptr;
     Uint32 (*rgb)(void *, int, int) = nullptr;
 
     Probe()
@@ -54,7 +55,10 @@ struct Probe {
         fn = reinterpret_cast<Fn>(dlsym(handle, name));
         EXPECT_NE(fn, nullptr) << name;
     }
-    bool ok() const { return handle && rgb; }
+    bool ok() const
+    {
+        return handle && rgb;
+    }
 };
 
 // One picture held twice: as an SDL surface and as a surface of the layer, over two
@@ -95,7 +99,10 @@ struct Twin {
         SDL_SetColorKey(sdl, SDL_SRCCOLORKEY, k);
         probe.set_key(layer, k);
     }
-    bool same() const { return a == b; }
+    bool same() const
+    {
+        return a == b;
+    }
 };
 
 SDL_Rect randomRect(std::mt19937 &random, int lo, int hi, int size)
@@ -112,9 +119,9 @@ bool classicSdl()
     const SDL_version *v = SDL_Linked_Version();
     return v->major == 1 && v->minor == 2 && v->patch <= 15;
 }
-#define NEED_CLASSIC_SDL()                                                                     \
-    if (!classicSdl())                                                                         \
-    GTEST_SKIP() << "the reference is classic SDL 1.2; this is SDL "                          \
+#define NEED_CLASSIC_SDL()                                                                         \
+    if (!classicSdl())                                                                             \
+    GTEST_SKIP() << "the reference is classic SDL 1.2; this is SDL "                               \
                  << (int)SDL_Linked_Version()->patch << " (sdl12-compat)"
 
 ::testing::AssertionResult sameRect(const SDL_Rect &got, const SDL_Rect &want)
@@ -245,7 +252,8 @@ TEST(SurfaceLayer, ReadsTheFontsAsSdlImage)
         EXPECT_EQ(bpp, want->format->BitsPerPixel) << file;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                ASSERT_EQ(p.rgb(got, x, y), pixel(want32.get(), x, y)) << file << " at " << x << "," << y;
+                ASSERT_EQ(p.rgb(got, x, y), pixel(want32.get(), x, y))
+                    << file << " at " << x << "," << y;
         p.free_surface(got);
     }
 }
@@ -261,7 +269,8 @@ TEST(SurfaceLayer, RefusesTruncatedAndUnknownPictures)
     std::vector<char> bytes(1 << 20);
     bytes.resize(fread(bytes.data(), 1, bytes.size(), in));
     fclose(in);
-    for (size_t keep : {(size_t)0, (size_t)1, (size_t)100, (size_t)128, bytes.size() / 2, bytes.size() - 10}) {
+    for (size_t keep :
+         {(size_t)0, (size_t)1, (size_t)100, (size_t)128, bytes.size() / 2, bytes.size() - 10}) {
         std::string cut = dir + "/cut" + std::to_string(keep) + ".pcx";
         FILE *out = fopen(cut.c_str(), "wb");
         fwrite(bytes.data(), 1, keep, out);

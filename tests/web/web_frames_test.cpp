@@ -43,8 +43,10 @@ const std::vector<program_case> CASES = {
     {"wavetext", {"wavetext"}, true},
     {"bouncetext", {"bouncetext"}, true},
     {"boxflood", {"boxflood"}, true},
-    {"chain", {"wavetext", "text=HI", "amplitude=60", "+", "boxflood", "0", "8", "0", "0", "255",
-               "+", "bouncetext", "height=200"}, true},
+    {"chain",
+     {"wavetext", "text=HI", "amplitude=60", "+", "boxflood", "0", "8", "0", "0", "255", "+",
+      "bouncetext", "height=200"},
+     true},
     {"padded", {"bouncetext", "text=AB", "width=200", "+", "wavetext", "slice_width=5"}, false},
 };
 
@@ -60,9 +62,7 @@ std::string joined(const std::vector<std::string> &words)
 void captureNative(const program_case &c, const std::string &dir)
 {
     std::vector<std::pair<std::string, std::string>> env = {
-        {"MIRVO_FRAMES", std::to_string(FRAMES)},
-        {"MIRVO_NOWAIT", "1"},
-        {"MIRVO_CAPTURE", dir}};
+        {"MIRVO_FRAMES", std::to_string(FRAMES)}, {"MIRVO_NOWAIT", "1"}, {"MIRVO_CAPTURE", dir}};
     std::vector<std::string> argv;
     if (c.words[0] == "rasterwave") {
         argv = {RASTERWAVE};
@@ -98,9 +98,9 @@ void expectSameFrames(const std::string &want, const std::string &got, const std
             for (int x = 0; x < a.width; ++x) {
                 const mirvo_test::Rgb &p = a.at(x, y), &q = b.at(x, y);
                 ASSERT_EQ(p, q) << what << ", frame " << f + 1 << ", pixel (" << x << ", " << y
-                                << "): native (" << int(p.r) << ", " << int(p.g) << ", "
-                                << int(p.b) << "), page (" << int(q.r) << ", " << int(q.g)
-                                << ", " << int(q.b) << ")";
+                                << "): native (" << int(p.r) << ", " << int(p.g) << ", " << int(p.b)
+                                << "), page (" << int(q.r) << ", " << int(q.g) << ", " << int(q.b)
+                                << ")";
             }
     }
 }
@@ -117,7 +117,7 @@ void PrintTo(const program_case &c, std::ostream *os)
     *os << c.name << ": " << joined(c.words) << (c.exact_text ? " (exact text)" : "");
 }
 
-class NativeLayer : public ::testing::TestWithParam<program_case> {};
+class NativeLayer : public ::testing::TestWithParam<program_case> { };
 
 // The surface layer and the linked-in player draw what SDL 1.2 and the loaded modules draw.
 TEST_P(NativeLayer, FramesEqualTheNativeProgram)
@@ -162,8 +162,8 @@ TEST(Browser, FramesEqualTheNativePrograms)
     const std::string dir = makeTempDir("mirvo-web-browser");
     // One browser run per kind of text: the exact ones, then the padded one.
     for (bool exact : {true, false}) {
-        std::vector<std::string> argv = {SOURCE_DIR + "/web/browser.py", WEB_BUILD_DIR,
-                                         "frames", dir + "/page", std::to_string(FRAMES)};
+        std::vector<std::string> argv = {SOURCE_DIR + "/web/browser.py", WEB_BUILD_DIR, "frames",
+                                         dir + "/page", std::to_string(FRAMES)};
         if (exact)
             argv.push_back("--exact");
         for (const program_case &c : CASES)

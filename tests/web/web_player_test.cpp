@@ -19,13 +19,19 @@ namespace {
 // What the last test left running is freed before the leak check at exit.
 class EndThePlayer : public ::testing::Environment {
 public:
-    void TearDown() override { mirvo_web::end(); }
+    void TearDown() override
+    {
+        mirvo_web::end();
+    }
 };
 const ::testing::Environment *const end_the_player =
     ::testing::AddGlobalTestEnvironment(new EndThePlayer);
 
 struct surface_deleter {
-    void operator()(SDL_Surface *s) const { SDL_FreeSurface(s); }
+    void operator()(SDL_Surface *s) const
+    {
+        SDL_FreeSurface(s);
+    }
 };
 using surface_ptr = std::unique_ptr<SDL_Surface, surface_deleter>;
 

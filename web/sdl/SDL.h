@@ -131,8 +131,7 @@ void SDL_UnlockSurface(SDL_Surface *surface);
 SDL_Surface *SDL_ConvertSurface(SDL_Surface *src, SDL_PixelFormat *fmt, Uint32 flags);
 SDL_Surface *SDL_DisplayFormat(SDL_Surface *surface);
 
-int SDL_SetPalette(SDL_Surface *surface, int flags, SDL_Color *colors, int firstcolor,
-                   int ncolors);
+int SDL_SetPalette(SDL_Surface *surface, int flags, SDL_Color *colors, int firstcolor, int ncolors);
 int SDL_SetColors(SDL_Surface *surface, SDL_Color *colors, int firstcolor, int ncolors);
 int SDL_SetColorKey(SDL_Surface *surface, Uint32 flag, Uint32 key);
 Uint32 SDL_MapRGB(const SDL_PixelFormat *format, Uint8 r, Uint8 g, Uint8 b);

@@ -153,20 +153,42 @@ Uint32 pack(const SDL_PixelFormat *f, Uint8 r, Uint8 g, Uint8 b, Uint8 a)
 Uint32 read_pixel(const Uint8 *p, int bytes)
 {
     switch (bytes) {
-    case 1: return *p;
-    case 2: { Uint16 v; memcpy(&v, p, 2); return v; }
-    case 3: return Uint32(p[0]) | Uint32(p[1]) << 8 | Uint32(p[2]) << 16;
-    default: { Uint32 v; memcpy(&v, p, 4); return v; }
+    case 1:
+        return *p;
+    case 2: {
+        Uint16 v;
+        memcpy(&v, p, 2);
+        return v;
+    }
+    case 3:
+        return Uint32(p[0]) | Uint32(p[1]) << 8 | Uint32(p[2]) << 16;
+    default: {
+        Uint32 v;
+        memcpy(&v, p, 4);
+        return v;
+    }
     }
 }
 
 void write_pixel(Uint8 *p, int bytes, Uint32 v)
 {
     switch (bytes) {
-    case 1: *p = Uint8(v); break;
-    case 2: { const Uint16 w = Uint16(v); memcpy(p, &w, 2); break; }
-    case 3: p[0] = Uint8(v); p[1] = Uint8(v >> 8); p[2] = Uint8(v >> 16); break;
-    default: memcpy(p, &v, 4); break;
+    case 1:
+        *p = Uint8(v);
+        break;
+    case 2: {
+        const Uint16 w = Uint16(v);
+        memcpy(p, &w, 2);
+        break;
+    }
+    case 3:
+        p[0] = Uint8(v);
+        p[1] = Uint8(v >> 8);
+        p[2] = Uint8(v >> 16);
+        break;
+    default:
+        memcpy(p, &v, 4);
+        break;
     }
 }
 
@@ -214,7 +236,8 @@ const blit_map &map_for(SDL_Surface *src, SDL_Surface *dst)
     } else {
         const Uint8 alpha = df->Amask ? src->format->alpha : 0;
         for (int i = 0; i < sp->ncolors; ++i)
-            m->pixels[size_t(i)] = pack(df, sp->colors[i].r, sp->colors[i].g, sp->colors[i].b, alpha);
+            m->pixels[size_t(i)] =
+                pack(df, sp->colors[i].r, sp->colors[i].g, sp->colors[i].b, alpha);
     }
     return *m;
 }
@@ -350,7 +373,7 @@ int SDL_Flip(SDL_Surface *)
     return 0;
 }
 
-void SDL_WM_SetCaption(const char *, const char *) {}
+void SDL_WM_SetCaption(const char *, const char *) { }
 
 int SDL_ShowCursor(int)
 {
@@ -503,7 +526,8 @@ int SDL_SetPalette(SDL_Surface *s, int flags, SDL_Color *colors, int firstcolor,
         got_all = 0;
     }
     if (ncolors > 0 && colors != s->format->palette->colors + firstcolor)
-        memmove(s->format->palette->colors + firstcolor, colors, size_t(ncolors) * sizeof(SDL_Color));
+        memmove(s->format->palette->colors + firstcolor, colors,
+                size_t(ncolors) * sizeof(SDL_Color));
     ++s->palette_version;
     return got_all;
 }
@@ -687,7 +711,7 @@ Uint8 SDL_EventState(Uint8, int)
     return SDL_IGNORE;
 }
 
-void SDL_Delay(Uint32) {}
+void SDL_Delay(Uint32) { }
 
 // 8-bit, one-plane, run-length PCX (the font), read as SDL_image 1.2 reads it: the
 // runs carry on across rows, and the 256-colour palette follows the first byte 12 after
