@@ -14,6 +14,9 @@ if ! command -v emcmake >/dev/null; then
 fi
 # Debian's emscripten finds its JavaScript tools' acorn only through NODE_PATH.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+# Flags meant for the native compiler (a Debian package build sets -fstack-protector-strong
+# and -z relro, which WebAssembly has no runtime for) must not reach Emscripten's.
+unset CFLAGS CXXFLAGS CPPFLAGS LDFLAGS
 mkdir -p "$dir"
 log="$dir/web-build.log"
 if ! { emcmake cmake -S "$top/web" -B "$dir" -DCMAKE_BUILD_TYPE=Release &&
