@@ -31,30 +31,10 @@ trap cleanup EXIT
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
   $(for p in "${packages[@]}"; do ls "$debs/${p}_"*.deb; done) >/dev/null
 
-cd "$run"
-unset MIRVO_DATA_DIR MIRVO_MODULE_PATH FREI0R_PATH LD_LIBRARY_PATH
 for program in rasterwave mirvo-play kora-demo; do
-  "$program" --version
   man -w "$program" >/dev/null
 done
-SDL_VIDEODRIVER=dummy MIRVO_FRAMES=5 MIRVO_NOWAIT=1 rasterwave
-SDL_VIDEODRIVER=dummy MIRVO_FRAMES=5 MIRVO_NOWAIT=1 mirvo-play --headless wavetext + bouncetext + boxflood
-xvfb-run -a kora-demo --size 320x240 --frames 5 --capture "$run/kora.png" 2>"$run/kora.err"
-if [ -s "$run/kora.err" ]; then
-  cat "$run/kora.err" >&2
-  exit 1
-fi
-test -s "$run/kora.png"
-"$top/tools/frei0r-frame.sh" "$run/wavetext.png"
-
-# The SDKs from the packages: the examples build with pkg-config alone.
-c++ -std=c++17 -Wall -Wextra "$top/examples/kora_example.cpp" -o "$run/kora_example" \
-  $(pkg-config --cflags --libs kora)
-"$run/kora_example"
-c++ -std=c++17 -Wall -Wextra "$top/examples/effect-host/effect_host.cpp" -o "$run/effect_host" \
-  -DEFFECT_MODULE_DIR="\"$(pkg-config --variable=moduledir mirvo)\"" \
-  $(pkg-config --cflags --libs mirvo) -lltdl
-"$run/effect_host"
+"$top/tools/smoke.sh" --system "$run"
 
 files=$(dpkg -L "${packages[@]}" | sort -u)
 for f in $files; do

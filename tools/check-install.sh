@@ -38,35 +38,9 @@ cmake -S "$top/examples/effect-host" -B "$work/host-build" -DCMAKE_PREFIX_PATH="
 cmake --build "$work/host-build" >/dev/null
 (cd "$run" && LD_LIBRARY_PATH="$libdir" "$work/host-build/effect_host")
 
-# 2. The examples through pkg-config.
-export PKG_CONFIG_PATH="$libdir/pkgconfig"
-c++ -std=c++17 -Wall -Wextra "$top/examples/kora_example.cpp" -o "$work/kora_example_pc" \
-  $(pkg-config --cflags --libs kora)
-(cd "$run" && LD_LIBRARY_PATH="$libdir" "$work/kora_example_pc")
-c++ -std=c++17 -Wall -Wextra "$top/examples/effect-host/effect_host.cpp" -o "$work/effect_host_pc" \
-  -DEFFECT_MODULE_DIR="\"$(pkg-config --variable=moduledir mirvo)\"" \
-  $(pkg-config --cflags --libs mirvo) -lltdl
-(cd "$run" && LD_LIBRARY_PATH="$libdir" "$work/effect_host_pc")
-
-# 3. The installed programs, from a folder with no GFX/ or TEXTURES/ beside it, without any
-#    variable pointing at the data or the modules.
-unset MIRVO_DATA_DIR MIRVO_MODULE_PATH
-cd "$run"
-for program in rasterwave mirvo-play kora-demo; do
-  "$prefix/bin/$program" --version
-done
-SDL_VIDEODRIVER=dummy MIRVO_FRAMES=5 MIRVO_NOWAIT=1 "$prefix/bin/rasterwave"
-SDL_VIDEODRIVER=dummy MIRVO_FRAMES=5 MIRVO_NOWAIT=1 "$prefix/bin/mirvo-play" --headless \
-  wavetext + bouncetext + boxflood
-xvfb-run -a "$prefix/bin/kora-demo" --size 320x240 --frames 5 --capture "$run/kora.png" 2>"$run/kora.err"
-if [ -s "$run/kora.err" ]; then
-  echo "check-install: kora-demo complained:" >&2
-  cat "$run/kora.err" >&2
-  exit 1
-fi
-test -s "$run/kora.png"
-# The installed frei0r modules under ffmpeg: they find the font from their place.
-FREI0R_PATH="$prefix/lib/frei0r-1" "$top/tools/frei0r-frame.sh" "$run/wavetext.png"
+# 2. and 3. The installed programs, the frei0r module and the examples through pkg-config, from
+#    a folder outside the tree.
+"$top/tools/smoke.sh" --prefix "$prefix" "$run"
 
 # 4. No installed file names the build or the source tree.
 if grep -rlF -e "$build" -e "$top" "$prefix"; then
