@@ -24,24 +24,9 @@ using mirvo_test::PngImage;
 using mirvo_test::readPng;
 using namespace fx_test;
 
-namespace {
+using mirvo_test::findProgram;
 
-std::string findProgram(const char *name)
-{
-    const char *path = getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos)
-            end = dirs.size();
-        std::string candidate = dirs.substr(start, end - start) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        start = end + 1;
-    }
-    return "";
-}
+namespace {
 
 #ifdef MIRVO_SANITIZED
 #define SKIP_UNDER_SANITIZERS()                                                                    \

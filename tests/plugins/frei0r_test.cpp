@@ -13,6 +13,8 @@ using mirvo_test::PngImage;
 using mirvo_test::readPng;
 using namespace fx_test;
 
+using mirvo_test::findProgram;
+
 namespace {
 
 // The entry points of one frei0r module, opened as a host opens it.
@@ -286,23 +288,6 @@ TEST(Frei0rModules, UnreadableFontGivesBlackFramesNotGarbage)
 }
 
 namespace {
-
-std::string findProgram(const char *name)
-{
-    const char *path = getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos)
-            end = dirs.size();
-        std::string candidate = dirs.substr(start, end - start) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        start = end + 1;
-    }
-    return "";
-}
 
 // ffmpeg renders `frames` frames through frei0r into dir/f-NNNNNN.png.
 mirvo_test::ProgramResult ffmpeg(const std::string &input, const std::string &filter, int frames,

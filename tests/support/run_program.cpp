@@ -93,4 +93,21 @@ ProgramResult runProgram(const std::vector<std::string> &argv, const std::string
     return result;
 }
 
+std::string findProgram(const char *name)
+{
+    const char *path = getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
 }  // namespace mirvo_test

@@ -25,6 +25,9 @@ std::string makeTempDir(const std::string &prefix);
 // Sorted list of the files in `dir` whose names end with `suffix`.
 std::vector<std::string> listFiles(const std::string &dir, const std::string &suffix);
 
+// The first executable NAME on $PATH (/usr/bin:/bin when unset), or "".
+std::string findProgram(const char *name);
+
 }  // namespace mirvo_test
 
 #endif
