@@ -3,6 +3,7 @@
 // effects added and removed many times through MLT's Python bindings, two instances in
 // one ffmpeg graph, and a module that fails while ffmpeg writes video to its stdout.
 #include "effect_harness.h"
+#include "melt_render.h"
 #include "output_capture.h"
 #include "png_image.h"
 
@@ -57,43 +58,21 @@ std::string numbered(const std::string &dir, const char *prefix, int k)
     return dir + name;
 }
 
-// melt renders `args` (producers, filters, a project file) to dir/fNNNNNN.png at
-// width x height; no size: melt's own profile. Every frame is rendered, in order, on one
-// thread (real_time=0): by default melt drops frames when the machine is busy, and
-// with several threads the frames of an effect that moves on each frame could be drawn
-// out of order. melt also fails on its own, with or without these modules, more often
-// the busier the machine: it stalls, its consumer gone and the main thread waiting for
-// ever, or it ends with status 0 having written no frame at all (measured with
-// `melt color:black` alone, three at a time: 4 stalls and 9 empty renders in 90 runs).
-// So each run gets two minutes, and a run that stalled or wrote fewer than `frames`
-// frames is tried again, at most twice.
+// melt renders `args` (clips with their own out=, filters, or a project file) to
+// dir/fNNNNNN.png at width x height (no size: melt's own profile), every frame in order,
+// melt's own empty renders and stalls tried once more (see renderWithMelt).
 mirvo_test::ProgramResult melt(const std::vector<std::string> &args, const std::string &dir,
                                int frames, int width = 0, int height = 0)
 {
-    std::vector<std::string> argv{findProgram("timeout"), "-k", "5", "120", findProgram("melt")};
-    argv.insert(argv.end(), args.begin(), args.end());
-    argv.push_back("-consumer");
-    argv.push_back("avformat:" + dir + "/f%06d.png");
-    argv.push_back("vcodec=png");
-    argv.push_back("real_time=0");
-    if (width) {
-        argv.push_back("width=" + std::to_string(width));
-        argv.push_back("height=" + std::to_string(height));
-    }
-    const int TIMED_OUT = 124, TRIES = 3;
-    mirvo_test::ProgramResult r;
-    for (int attempt = 1; attempt <= TRIES; ++attempt) {
-        r = mirvo_test::runProgram(argv, PLAYER_SOURCE_DIR, HOST_ENV);
-        std::vector<std::string> written = mirvo_test::listFiles(dir, ".png");
-        if ((r.status != TIMED_OUT && r.status != 0) || (int)written.size() >= frames)
-            break;
-        std::fprintf(stderr, "melt %s after %zu of %d frames%s\n",
-                     r.status == TIMED_OUT ? "stalled" : "ended", written.size(), frames,
-                     attempt < TRIES ? "; running it again" : "");
-        for (const std::string &f : written)
-            remove(f.c_str());
-    }
-    return r;
+    mirvo_test::MeltRender render;
+    render.args = args;
+    render.frames = frames;
+    render.width = width;
+    render.height = height;
+    render.dir = dir;
+    render.cwd = PLAYER_SOURCE_DIR;
+    render.env = HOST_ENV;
+    return mirvo_test::renderWithMelt(findProgram("melt"), render);
 }
 
 // Frames first..last of a host (`prefix`NNNNNN.png, from `host_first` on) equal the

@@ -9,19 +9,26 @@ namespace mirvo_test {
 
 MeltResult renderWithMelt(const std::string &melt, const MeltRender &render)
 {
-    std::vector<std::string> argv{"/usr/bin/timeout", "-k", "5",
+    std::vector<std::string> argv{findProgram("timeout"), "-k", "5",
                                   std::to_string(render.timeoutSeconds), melt};
-    argv.insert(argv.end(), render.producer.begin(), render.producer.end());
-    argv.push_back("out=" + std::to_string(render.frames - 1));
+    if (render.producer.empty()) {
+        argv.insert(argv.end(), render.args.begin(), render.args.end());
+    } else {
+        argv.insert(argv.end(), render.producer.begin(), render.producer.end());
+        argv.push_back("out=" + std::to_string(render.frames - 1));
+    }
     if (!render.filter.empty()) {
         argv.push_back("-filter");
         argv.insert(argv.end(), render.filter.begin(), render.filter.end());
     }
-    for (const std::string &a :
-         {std::string("-consumer"), "avformat:" + render.dir + "/f%06d.png",
-          "width=" + std::to_string(render.width), "height=" + std::to_string(render.height),
-          std::string("vcodec=png"), std::string("real_time=-1")})
-        argv.push_back(a);
+    argv.push_back("-consumer");
+    argv.push_back("avformat:" + render.dir + "/f%06d.png");
+    if (render.width > 0) {
+        argv.push_back("width=" + std::to_string(render.width));
+        argv.push_back("height=" + std::to_string(render.height));
+    }
+    argv.push_back("vcodec=png");
+    argv.push_back("real_time=-1");
 
     // melt 7.12 now and then ends with status 0 before its consumer has written anything, or
     // stalls before the first frame: on a busy two-core machine, of 300 renders of a plain

@@ -13,10 +13,12 @@ namespace mirvo_test {
 struct MeltRender {
     std::vector<std::string> producer;  // the producer and its properties ("color:black", ...)
     std::vector<std::string> filter;    // a filter attached with -filter and its properties, if any
+    std::vector<std::string> args;      // without a producer: melt's arguments as they stand
+                                        // (a project file, or clips with their own out=)
     int frames = 0;                     // frames to render (the producer's out=frames-1)
-    int width = 0, height = 0;
-    std::string dir;  // the frames land here as f000001.png, f000002.png, ...
-    std::string cwd;  // melt's working folder
+    int width = 0, height = 0;          // 0 x 0: the size of melt's own profile
+    std::string dir;                    // the frames land here as f000001.png, f000002.png, ...
+    std::string cwd;                    // melt's working folder
     std::vector<std::pair<std::string, std::string>> env;  // added to melt's environment
     int timeoutSeconds = 120;  // a run that takes longer counts as stalled
 };

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
+#include <mutex>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,13 +29,44 @@ std::string slurp(const std::string &path)
 
 }  // namespace
 
+namespace {
+
+// Folders made by makeTempDir, removed with all they hold when the test program ends
+// (MIRVO_KEEP_TEST_FILES=1 keeps them for a look). Only the process that made a folder
+// removes it: a death test's child ends through exit() too.
+std::mutex madeLock;
+std::vector<std::pair<pid_t, std::string>> made;
+
+void removeMadeFolders()
+{
+    const char *keep = getenv("MIRVO_KEEP_TEST_FILES");
+    if (keep && *keep && *keep != '0')
+        return;
+    std::lock_guard<std::mutex> hold(madeLock);
+    for (const auto &m : made) {
+        if (m.first != getpid())
+            continue;
+        std::error_code ignored;
+        std::filesystem::remove_all(m.second, ignored);
+    }
+    made.clear();
+}
+
+}  // namespace
+
 std::string makeTempDir(const std::string &prefix)
 {
     const char *tmp = getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + "-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
-    return mkdtemp(buf.data()) ? std::string(buf.data()) : std::string();
+    if (!mkdtemp(buf.data()))
+        return std::string();
+    std::lock_guard<std::mutex> hold(madeLock);
+    static bool registered = atexit(removeMadeFolders) == 0;
+    (void)registered;
+    made.emplace_back(getpid(), std::string(buf.data()));
+    return std::string(buf.data());
 }
 
 std::vector<std::string> listFiles(const std::string &dir, const std::string &suffix)

@@ -19,7 +19,8 @@ struct ProgramResult {
 ProgramResult runProgram(const std::vector<std::string> &argv, const std::string &cwd,
                          const std::vector<std::pair<std::string, std::string>> &env = {});
 
-// A fresh empty folder under the system's temporary folder.
+// A fresh empty folder under the system's temporary folder ($TMPDIR or /tmp), removed
+// with what it holds when the test program ends.
 std::string makeTempDir(const std::string &prefix);
 
 // Sorted list of the files in `dir` whose names end with `suffix`.
