@@ -3,7 +3,7 @@
 // effects added and removed many times through MLT's Python bindings, two instances in
 // one ffmpeg graph, and a module that fails while ffmpeg writes video to its stdout.
 #include "effect_harness.h"
-#include "melt_render.h"
+#include "host_runs.h"
 #include "output_capture.h"
 #include "png_image.h"
 
@@ -29,64 +29,16 @@ using mirvo_test::findProgram;
 
 namespace {
 
-#ifdef MIRVO_SANITIZED
-#define SKIP_UNDER_SANITIZERS()                                                                    \
-    GTEST_SKIP() << "the hosts cannot load modules built with the sanitizers"
-#else
-#define SKIP_UNDER_SANITIZERS() (void)0
-#endif
-#define NEED_PROGRAM(name)                                                                         \
-    if (findProgram(name).empty())                                                                 \
-    GTEST_SKIP() << name " is not installed"
+using host_runs::expectPlayersFrames;
+using host_runs::HOST_ENV;
+using host_runs::numbered;
+using host_runs::player;
 
-const std::vector<std::pair<std::string, std::string>> HOST_ENV{{"FREI0R_PATH", FREI0R_DIR}};
-
-mirvo_test::ProgramResult player(const std::vector<std::string> &args, int frames,
-                                 const std::string &dir)
-{
-    std::vector<std::string> argv{MIRVO_PLAY, "--headless"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return mirvo_test::runProgram(
-        argv, PLAYER_SOURCE_DIR,
-        {{"MIRVO_FRAMES", std::to_string(frames)}, {"MIRVO_CAPTURE", dir}, {"MIRVO_NOWAIT", "1"}});
-}
-
-std::string numbered(const std::string &dir, const char *prefix, int k)
-{
-    char name[40];
-    snprintf(name, sizeof name, "/%s%06d.png", prefix, k);
-    return dir + name;
-}
-
-// melt renders `args` (clips with their own out=, filters, or a project file) to
-// dir/fNNNNNN.png at width x height (no size: melt's own profile), every frame in order,
-// melt's own empty renders and stalls tried once more (see renderWithMelt).
+// melt renders `args` (clips with their own out=, filters, or a project file).
 mirvo_test::ProgramResult melt(const std::vector<std::string> &args, const std::string &dir,
                                int frames, int width = 0, int height = 0)
 {
-    mirvo_test::MeltRender render;
-    render.args = args;
-    render.frames = frames;
-    render.width = width;
-    render.height = height;
-    render.dir = dir;
-    render.cwd = PLAYER_SOURCE_DIR;
-    render.env = HOST_ENV;
-    return mirvo_test::renderWithMelt(findProgram("melt"), render);
-}
-
-// Frames first..last of a host (`prefix`NNNNNN.png, from `host_first` on) equal the
-// player's frame-NNNNNN.png from `player_first` on, pixel for pixel.
-void expectPlayersFrames(const std::string &host, const char *prefix, int host_first,
-                         const std::string &player_dir, int player_first, int count, int step,
-                         const std::string &label)
-{
-    for (int k = 0; k < count; k += step) {
-        PngImage a = readPng(numbered(host, prefix, host_first + k));
-        PngImage b = readPng(numbered(player_dir, "frame-", player_first + k));
-        ASSERT_GT(a.width, 0) << label << " frame " << host_first + k;
-        ASSERT_TRUE(a == b) << label << " frame " << host_first + k;
-    }
+    return host_runs::melt({}, {}, args, frames, width, height, dir);
 }
 
 // One frei0r module opened in this process, as a host opens it.
