@@ -450,6 +450,42 @@ int SDL_FillRect(SDL_Surface *dst, SDL_Rect *dstrect, Uint32 color)
     return 0;
 }
 
+}  // extern "C"
+
+namespace {
+
+// One axis of a blit: the source span [from, from + len) is cut to the source's [0, size);
+// what is cut before 0 moves the destination position `to` on.
+void clip_to_source(int &from, int &len, Sint16 &to, int size)
+{
+    if (from < 0) {
+        len += from;
+        to = Sint16(to - from);
+        from = 0;
+    }
+    if (size - from < len)
+        len = size - from;
+}
+
+// One axis of a blit: the destination span [to, to + len) is cut to the clip span
+// [lo, lo + extent); what is cut at its start moves the source position `from` on.
+void clip_to_destination(int &from, int &len, Sint16 &to, int lo, int extent)
+{
+    const int before = lo - to;
+    if (before > 0) {
+        len -= before;
+        to = Sint16(to + before);
+        from += before;
+    }
+    const int after = to + len - lo - extent;
+    if (after > 0)
+        len -= after;
+}
+
+}  // namespace
+
+extern "C" {
+
 int SDL_UpperBlit(SDL_Surface *src, SDL_Rect *srcrect, SDL_Surface *dst, SDL_Rect *dstrect)
 {
     if (!src || !dst) {
@@ -460,56 +496,19 @@ int SDL_UpperBlit(SDL_Surface *src, SDL_Rect *srcrect, SDL_Surface *dst, SDL_Rec
     if (!dstrect)
         dstrect = &fulldst;
 
-    // The source rectangle clipped to the source; what is cut on its left or top moves
-    // the destination on.
-    int srcx, srcy, w, h;
+    // The source rectangle clipped to the source, then to the destination's clip rectangle,
+    // one axis at a time.
+    int srcx = 0, srcy = 0, w = src->w, h = src->h;
     if (srcrect) {
         srcx = srcrect->x;
         w = srcrect->w;
-        if (srcx < 0) {
-            w += srcx;
-            dstrect->x = Sint16(dstrect->x - srcx);
-            srcx = 0;
-        }
-        const int maxw = src->w - srcx;
-        if (maxw < w)
-            w = maxw;
         srcy = srcrect->y;
         h = srcrect->h;
-        if (srcy < 0) {
-            h += srcy;
-            dstrect->y = Sint16(dstrect->y - srcy);
-            srcy = 0;
-        }
-        const int maxh = src->h - srcy;
-        if (maxh < h)
-            h = maxh;
-    } else {
-        srcx = srcy = 0;
-        w = src->w;
-        h = src->h;
+        clip_to_source(srcx, w, dstrect->x, src->w);
+        clip_to_source(srcy, h, dstrect->y, src->h);
     }
-
-    // Then clipped to the destination.
-    const SDL_Rect &clip = dst->clip_rect;
-    int dx = clip.x - dstrect->x;
-    if (dx > 0) {
-        w -= dx;
-        dstrect->x = Sint16(dstrect->x + dx);
-        srcx += dx;
-    }
-    dx = dstrect->x + w - clip.x - clip.w;
-    if (dx > 0)
-        w -= dx;
-    int dy = clip.y - dstrect->y;
-    if (dy > 0) {
-        h -= dy;
-        dstrect->y = Sint16(dstrect->y + dy);
-        srcy += dy;
-    }
-    dy = dstrect->y + h - clip.y - clip.h;
-    if (dy > 0)
-        h -= dy;
+    clip_to_destination(srcx, w, dstrect->x, dst->clip_rect.x, dst->clip_rect.w);
+    clip_to_destination(srcy, h, dstrect->y, dst->clip_rect.y, dst->clip_rect.h);
 
     if (w > 0 && h > 0) {
         dstrect->w = Uint16(w);
