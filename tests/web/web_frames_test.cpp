@@ -50,6 +50,13 @@ const std::vector<program_case> CASES = {
     {"padded", {"bouncetext", "text=AB", "width=200", "+", "wavetext", "slice_width=5"}, false},
 };
 
+// A font in each format the player reads: PNG, PNG with transparency, run-length BMP.
+const std::vector<program_case> FONT_CASES = {
+    {"png_font", {"wavetext", "font=" + SOURCE_DIR + "/tests/data/fonts/font.png"}, true},
+    {"png_alpha_font", {"wavetext", "font=" + SOURCE_DIR + "/tests/data/fonts/font-alpha.png"}, true},
+    {"rle_bmp_font", {"bouncetext", "font=" + SOURCE_DIR + "/tests/data/fonts/font-rle8.bmp"}, true},
+};
+
 std::string joined(const std::vector<std::string> &words)
 {
     std::string s;
@@ -138,6 +145,10 @@ TEST_P(NativeLayer, FramesEqualTheNativeProgram)
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, NativeLayer, ::testing::ValuesIn(CASES),
+                         [](const ::testing::TestParamInfo<program_case> &i) {
+                             return std::string(i.param.name);
+                         });
+INSTANTIATE_TEST_SUITE_P(Fonts, NativeLayer, ::testing::ValuesIn(FONT_CASES),
                          [](const ::testing::TestParamInfo<program_case> &i) {
                              return std::string(i.param.name);
                          });
