@@ -84,7 +84,8 @@ inline void writeBytes(const std::string &file, const std::vector<char> &bytes)
 {
     FILE *out = fopen(file.c_str(), "wb");
     ASSERT_NE(out, nullptr) << file;
-    fwrite(bytes.data(), 1, bytes.size(), out);
+    if (!bytes.empty())
+        fwrite(bytes.data(), 1, bytes.size(), out);
     fclose(out);
 }
 
