@@ -130,8 +130,8 @@ const Uint32 BYTE0 = LIL ? 0x000000ff : 0xff000000, BYTE1 = LIL ? 0x0000ff00 : 0
 // PCX: 128-byte header, scan lines of planes x bytes-per-line bytes, run-length coded (a
 // run does not go on into the next line; a run of 0 gives no pixels) or raw, then for 8
 // bits a 256-colour palette after a byte 12. The three planes of a 24-bit line are taken
-// one picture width apart, as SDL_image takes them (not bytes-per-line apart). Every run takes two bytes of the file, so the
-// work is bounded by the file's length.
+// one picture width apart, as SDL_image takes them (not bytes-per-line apart). Every run takes two
+// bytes of the file, so the work is bounded by the file's length.
 SDL_Surface *load_pcx(reader &in)
 {
     in.seek(0);
@@ -262,8 +262,9 @@ SDL_Surface *load_bmp(reader &in)
     // SDL_image gives the format's own masks (a 32-bit picture with alpha in its top byte)
     // only to a file whose pixels follow the header at once; any other gets SDL's defaults.
     const bool own_masks = !paletted && offset == 14 + info_size;
-    out.s = new_surface(w, h, paletted ? 8 : bits, own_masks ? 0xff0000 : 0, own_masks ? 0x00ff00 : 0,
-                        own_masks ? 0x0000ff : 0, own_masks && bits == 32 ? 0xff000000 : 0);
+    out.s =
+        new_surface(w, h, paletted ? 8 : bits, own_masks ? 0xff0000 : 0, own_masks ? 0x00ff00 : 0,
+                    own_masks ? 0x0000ff : 0, own_masks && bits == 32 ? 0xff000000 : 0);
     if (paletted) {
         // SDL_image reads 256 colours unless the header says how many; what the file lacks
         // stays black.
@@ -378,7 +379,7 @@ std::vector<Uint8> read_file(const char *file)
             if (got > IMG_MAX_FILE_BYTES)
                 throw failure{"file larger than the largest picture allowed"};
             bytes.resize(got + got / 2 + 4096 < IMG_MAX_FILE_BYTES + 1 ? got + got / 2 + 4096
-                                                                        : IMG_MAX_FILE_BYTES + 1);
+                                                                       : IMG_MAX_FILE_BYTES + 1);
         }
         const ssize_t n = read(in.fd, bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR)

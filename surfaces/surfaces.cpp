@@ -253,7 +253,8 @@ const blit_map *map_for(SDL_Surface *src, const SDL_Surface *dst)
     m->identity = df->palette && sp->ncolors <= df->palette->ncolors &&
                   memcmp(sp->colors, df->palette->colors, size_t(n) * sizeof(SDL_Color)) == 0;
     for (int i = 0; i < 256; ++i)
-        m->pixels[i] = m->identity ? Uint32(i) : blit_value(df, colour_of(src->format, Uint32(i)), false);
+        m->pixels[i] =
+            m->identity ? Uint32(i) : blit_value(df, colour_of(src->format, Uint32(i)), false);
     return m;
 }
 
@@ -273,8 +274,8 @@ void alpha_blit(SDL_Surface *src, int sx, int sy, SDL_Surface *dst, int dx, int 
     const int sbpp = sf->BytesPerPixel, dbpp = df->BytesPerPixel;
     const Uint32 keep = dst->keep_bits, force = dst->force_bits;
     const bool masked = (keep | force) != 0 && dbpp == 4;
-    const bool paired = sbpp == 4 && dbpp == 4 && sf->Rmask == df->Rmask && sf->Gmask == df->Gmask &&
-                        sf->Bmask == df->Bmask && sf->Gmask == 0xff00 &&
+    const bool paired = sbpp == 4 && dbpp == 4 && sf->Rmask == df->Rmask &&
+                        sf->Gmask == df->Gmask && sf->Bmask == df->Bmask && sf->Gmask == 0xff00 &&
                         ((sf->Rmask == 0xff && sf->Bmask == 0xff0000) ||
                          (sf->Rmask == 0xff0000 && sf->Bmask == 0xff));
     for (int y = 0; y < h; ++y) {
@@ -293,14 +294,17 @@ void alpha_blit(SDL_Surface *src, int sx, int sy, SDL_Surface *dst, int dx, int 
                 } else {
                     const Uint32 s1 = s & 0xff00ff, d1 = d & 0xff00ff;
                     const Uint32 rb = (d1 + ((s1 - d1) * a >> 8)) & 0xff00ff;
-                    const Uint32 g = ((d & 0xff00) + (((s & 0xff00) - (d & 0xff00)) * a >> 8)) & 0xff00;
+                    const Uint32 g =
+                        ((d & 0xff00) + (((s & 0xff00) - (d & 0xff00)) * a >> 8)) & 0xff00;
                     out = rb | g | dalpha;
                 }
             } else {
                 // SDL's unsigned arithmetic, whose borrows spill into the bits above a
                 // channel when the source is the darker.
                 const rgba old = colour_of(df, d);
-                const auto blend = [&c](Uint32 sv, Uint32 dv) { return (((sv - dv) * c.a + 255) >> 8) + dv; };
+                const auto blend = [&c](Uint32 sv, Uint32 dv) {
+                    return (((sv - dv) * c.a + 255) >> 8) + dv;
+                };
                 out = (blend(c.r, old.r) >> df->Rloss) << df->Rshift |
                       (blend(c.g, old.g) >> df->Gloss) << df->Gshift |
                       (blend(c.b, old.b) >> df->Bloss) << df->Bshift |
@@ -363,7 +367,8 @@ int lower_blit(SDL_Surface *src, int sx, int sy, SDL_Surface *dst, int dx, int d
                 if (keyed && from[x] == key)
                     continue;
                 if (masked)
-                    write_pixel(to, 4, combined(read_pixel(to, 4), map->pixels[from[x]], keep, force));
+                    write_pixel(to, 4,
+                                combined(read_pixel(to, 4), map->pixels[from[x]], keep, force));
                 else
                     write_pixel(to, dbpp, map->pixels[from[x]]);
             }

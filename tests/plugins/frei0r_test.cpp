@@ -495,11 +495,12 @@ TEST_P(Frei0rFontFormats, WavetextUnderFfmpegEqualsThePlayer)
     SKIP_UNDER_SANITIZERS();
     NEED_PROGRAM("ffmpeg");
     const std::string font = std::string(TEST_DATA_DIR) + "/fonts/" + GetParam();
-    const std::string ff = mirvo_test::makeTempDir("fffont"), pl = mirvo_test::makeTempDir("plfont");
-    const mirvo_test::ProgramResult r = ffmpeg(
-        "frei0r_src=size=320x200:framerate=50:filter_name=wavetext:filter_params=HELLO|" + font +
-            "||16|32|60|2",
-        "", 60, ff);
+    const std::string ff = mirvo_test::makeTempDir("fffont"),
+                      pl = mirvo_test::makeTempDir("plfont");
+    const mirvo_test::ProgramResult r =
+        ffmpeg("frei0r_src=size=320x200:framerate=50:filter_name=wavetext:filter_params=HELLO|" +
+                   font + "||16|32|60|2",
+               "", 60, ff);
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(player({"--exact-text", "-W", "320", "-H", "200", "wavetext", "HELLO", "font=" + font,
                       "amplitude=60", "slice_width=2"},
@@ -567,7 +568,8 @@ TEST_P(Frei0rFontNotAFile, RefusedAtOnceWhileAnotherInstanceDraws)
     m.destruct(other);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fonts, Frei0rFontNotAFile, ::testing::Values("/dev/zero", "fifo", "folder"),
+INSTANTIATE_TEST_SUITE_P(Fonts, Frei0rFontNotAFile,
+                         ::testing::Values("/dev/zero", "fifo", "folder"),
                          [](const ::testing::TestParamInfo<const char *> &i) {
                              return std::string(i.param[0] == '/' ? "endless_device" : i.param);
                          });

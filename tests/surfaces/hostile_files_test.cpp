@@ -79,9 +79,10 @@ std::string zeroRunsOnly(const std::string &dir)
 // A PNG whose data chunk says it is 1 GiB long, in a file of a few bytes.
 std::string pngLyingChunk(const std::string &dir)
 {
-    const unsigned char bytes[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H',
-                                   'D', 'R', 0, 0, 0, 9, 0, 0, 0, 5, 8, 2, 0, 0, 0, 0x18, 0x31,
-                                   0x51, 0x3c, 0x40, 0, 0, 0, 'I', 'D', 'A', 'T', 0x78, 0x9c, 1, 2, 3};
+    const unsigned char bytes[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0,    0,    0, 13,
+                                   'I',  'H', 'D', 'R', 0,    0,    0,    9,    0,    0,    0, 5,
+                                   8,    2,   0,   0,   0,    0x18, 0x31, 0x51, 0x3c, 0x40, 0, 0,
+                                   0,    'I', 'D', 'A', 'T',  0x78, 0x9c, 1,    2,    3};
     writeBytes(dir + "/lying-chunk.png", std::vector<char>(bytes, bytes + sizeof bytes));
     return dir + "/lying-chunk.png";
 }
@@ -120,11 +121,12 @@ const HostileCase CASES[] = {
     {"bmp32_16383_square_lying",
      [](const std::string &) { return committed("bmp32-16383-square-lying.bmp"); }, REFUSED,
      REFUSED, REFUSED, "picture size out of range"},
-    {"pcx_zero_length_run", [](const std::string &) { return committed("pcx-zero-length-run.pcx"); },
-     REFUSED, EITHER, REFUSED, "picture size out of range"},
+    {"pcx_zero_length_run",
+     [](const std::string &) { return committed("pcx-zero-length-run.pcx"); }, REFUSED, EITHER,
+     REFUSED, "picture size out of range"},
     {"pcx_zero_length_run_1gib",
-     [](const std::string &) { return committed("pcx-zero-length-run-1gib.pcx"); }, REFUSED,
-     EITHER, REFUSED, "picture size out of range"},
+     [](const std::string &) { return committed("pcx-zero-length-run-1gib.pcx"); }, REFUSED, EITHER,
+     REFUSED, "picture size out of range"},
     {"pcx_zero_length_runs_in_limits", zeroRunsSmall, REFUSED, READ, READ, ""},
     {"pcx_only_zero_length_runs", zeroRunsOnly, REFUSED, EITHER, REFUSED, "file truncated"},
     {"png_empty_data_chunk", [](const std::string &) { return committed("png-empty-idat.png"); },

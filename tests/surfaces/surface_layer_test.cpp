@@ -162,8 +162,7 @@ TEST_P(SurfaceLayerBlits, ClipKeyMapAndWriteBackAsSdl12)
     const std::vector<Uint32> dm = masks(c.dst_depth, false);
     const std::vector<Uint32> sm = masks(c.src_depth, c.kind == BlitCase::ALPHA_RGBA);
     Twin dst(p, 41, 29, c.dst_depth, dm[0], dm[1], dm[2], random);
-    Twin src(p, 33, 19, c.src_depth, sm[0], sm[1], sm[2], random,
-             alpha ? 0xff000000u : 0);
+    Twin src(p, 33, 19, c.src_depth, sm[0], sm[1], sm[2], random, alpha ? 0xff000000u : 0);
     if (c.dst_depth == 8)
         dst.palette(random);
     if (c.src_depth == 8) {
@@ -272,7 +271,8 @@ TEST_P(SurfaceLayerReads, PicturesAsSdlImage)
     ASSERT_NE(got, nullptr) << file << ": " << p.error();
     EXPECT_EQ(w, want->w);
     EXPECT_EQ(h, want->h);
-    if (file.find("png_palette") == std::string::npos && file.find("png_grey") == std::string::npos) {
+    if (file.find("png_palette") == std::string::npos &&
+        file.find("png_grey") == std::string::npos) {
         EXPECT_EQ(bpp, want->format->BitsPerPixel);
     }
     void *got32 = p.on_black(got);
@@ -312,9 +312,9 @@ TEST(SurfaceLayer, RefusesTruncatedPictures)
     Probe p;
     ASSERT_TRUE(p.ok());
     const std::string dir = mirvo_test::makeTempDir("badfont");
-    for (const std::string &whole :
-         {std::string(MIRVO_SOURCE_DIR) + "/GFX/font.pcx", std::string(TEST_DATA_DIR) + "/fonts/font.png",
-          std::string(TEST_DATA_DIR) + "/fonts/font-rle8.bmp"}) {
+    for (const std::string &whole : {std::string(MIRVO_SOURCE_DIR) + "/GFX/font.pcx",
+                                     std::string(TEST_DATA_DIR) + "/fonts/font.png",
+                                     std::string(TEST_DATA_DIR) + "/fonts/font-rle8.bmp"}) {
         const std::vector<char> bytes = readBytes(whole);
         ASSERT_GT(bytes.size(), 1000u) << whole;
         for (size_t keep : {(size_t)0, (size_t)1, (size_t)100, (size_t)128, bytes.size() / 2,

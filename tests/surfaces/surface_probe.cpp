@@ -71,7 +71,8 @@ PROBE_API const char *probe_error(void)
 // their fonts; null when it cannot be made. Free it with probe_free.
 PROBE_API SDL_Surface *probe_on_black(SDL_Surface *s)
 {
-    SDL_Surface *out = SDL_CreateRGBSurface(SDL_SWSURFACE, s->w, s->h, 32, 0xff0000, 0xff00, 0xff, 0);
+    SDL_Surface *out =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, s->w, s->h, 32, 0xff0000, 0xff00, 0xff, 0);
     if (out)
         SDL_BlitSurface(s, nullptr, out, nullptr);
     return out;
@@ -80,7 +81,8 @@ PROBE_API SDL_Surface *probe_on_black(SDL_Surface *s)
 // Pixel (x, y) of a 32-bit surface.
 PROBE_API Uint32 probe_pixel(SDL_Surface *s, int x, int y)
 {
-    return *reinterpret_cast<const Uint32 *>(static_cast<const Uint8 *>(s->pixels) + y * s->pitch + x * 4);
+    return *reinterpret_cast<const Uint32 *>(static_cast<const Uint8 *>(s->pixels) + y * s->pitch +
+                                             x * 4);
 }
 
 // The readers' limits (SDL_image.h of the layer).

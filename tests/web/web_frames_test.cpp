@@ -53,8 +53,12 @@ const std::vector<program_case> CASES = {
 // A font in each format the player reads: PNG, PNG with transparency, run-length BMP.
 const std::vector<program_case> FONT_CASES = {
     {"png_font", {"wavetext", "font=" + SOURCE_DIR + "/tests/data/fonts/font.png"}, true},
-    {"png_alpha_font", {"wavetext", "font=" + SOURCE_DIR + "/tests/data/fonts/font-alpha.png"}, true},
-    {"rle_bmp_font", {"bouncetext", "font=" + SOURCE_DIR + "/tests/data/fonts/font-rle8.bmp"}, true},
+    {"png_alpha_font",
+     {"wavetext", "font=" + SOURCE_DIR + "/tests/data/fonts/font-alpha.png"},
+     true},
+    {"rle_bmp_font",
+     {"bouncetext", "font=" + SOURCE_DIR + "/tests/data/fonts/font-rle8.bmp"},
+     true},
 };
 
 std::string joined(const std::vector<std::string> &words)

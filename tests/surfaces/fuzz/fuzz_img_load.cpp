@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             sum += static_cast<const std::uint8_t *>(s->pixels)[size_t(y) * s->pitch + x];
     volatile unsigned keep = sum;
     (void)keep;
-    SDL_Surface *target = SDL_CreateRGBSurface(SDL_SWSURFACE, 64, 64, 32, 0xff0000, 0xff00, 0xff, 0);
+    SDL_Surface *target =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 64, 64, 32, 0xff0000, 0xff00, 0xff, 0);
     SDL_SetColorKey(s, SDL_SRCCOLORKEY, SDL_MapRGB(s->format, 0, 0, 0));
     SDL_Rect at = {-3, -3, 0, 0};
     SDL_BlitSurface(s, nullptr, target, &at);
