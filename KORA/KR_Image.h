@@ -29,7 +29,6 @@
 //   passes that size, without reading further; a regular file over the size limits fails
 //   without being read. A header the reader refuses anyway (a name linked to /dev/zero reads
 //   as a header of zeros) ends the reading at once, and the load fails as for that header.
-//   Opening never waits: a FIFO that no program writes to reads as an empty file.
 // - Raw BMP data (24-bit, or 8-bit uncompressed) must be as long as the header's width and
 //   height require before the raster is allocated, so a file of a few bytes that claims
 //   16384 x 16384 pixels fails at once. Run-length data (RLE8 BMP, PCX) can describe a large

@@ -71,12 +71,9 @@ bool readWholeFile(const std::string& name, const char* reader, const SizeLimit&
     ~Descriptor() {
       if (fd >= 0) ::close(fd);
     }
-  } in{::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+  } in{::open(name.c_str(), O_RDONLY | O_CLOEXEC)};
   try {
-    // Opened without waiting for a FIFO's writer (none: the file reads as empty), then read
-    // as any file is.
-    if (in.fd < 0 || ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK) != 0)
-      throw ReadFailure{""};
+    if (in.fd < 0) throw ReadFailure{""};
     std::size_t max_size = limit.most;
     bool header_seen = false;
     struct stat st;

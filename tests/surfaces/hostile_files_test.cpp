@@ -24,7 +24,8 @@ using namespace surface_test;
 
 namespace {
 
-enum Outcome { REFUSED, READ, EITHER };
+// NOT_TRIED: KORA reads a pipe as it comes (KR_Image.h), waiting for its writer.
+enum Outcome { REFUSED, READ, EITHER, NOT_TRIED };
 
 struct HostileCase {
     const char *name;
@@ -137,7 +138,7 @@ const HostileCase CASES[] = {
      "file larger than the largest picture allowed"},
     {"endless_device", [](const std::string &) { return std::string("/dev/zero"); }, REFUSED,
      REFUSED, REFUSED, "not a regular file"},
-    {"fifo_without_writer", fifo, REFUSED, REFUSED, REFUSED, "not a regular file"},
+    {"fifo_without_writer", fifo, NOT_TRIED, NOT_TRIED, REFUSED, "not a regular file"},
     {"directory", [](const std::string &dir) { return dir; }, REFUSED, REFUSED, REFUSED,
      "not a regular file"},
 };
@@ -176,6 +177,8 @@ TEST_P(HostileFiles, RefusedWithOneLineOrReadWithinTheLimits)
 
 #ifdef WITH_KORA
     for (bool bmp : {true, false}) {
+        if ((bmp ? c.kora_bmp : c.kora_pcx) == NOT_TRIED)
+            continue;
         KoraReader image;
         mirvotest::OutputCapture capture;
         const bool read = bmp ? image.loadBMP(file) : image.loadPCX(file);
