@@ -331,6 +331,10 @@ int lower_blit(SDL_Surface *src, int sx, int sy, SDL_Surface *dst, int dx, int d
     const bool upward = src == dst && dy > sy;
     const bool leftward = src == dst && dy == sy && dx > sx;
 
+    if ((src->flags & SDL_SRCALPHA) && sf->Amask && !df->palette) {
+        alpha_blit(src, sx, sy, dst, dx, dy, w, h);
+        return 0;
+    }
     const blit_map *map = nullptr;
     if (sf->palette && !(map = map_for(src, dst)))
         return -1;
@@ -373,10 +377,6 @@ int lower_blit(SDL_Surface *src, int sx, int sy, SDL_Surface *dst, int dx, int d
                     write_pixel(to, dbpp, map->pixels[from[x]]);
             }
         }
-        return 0;
-    }
-    if ((src->flags & SDL_SRCALPHA) && sf->Amask && !df->palette) {
-        alpha_blit(src, sx, sy, dst, dx, dy, w, h);
         return 0;
     }
     const bool source_alpha = sf->Amask != 0;
@@ -632,9 +632,10 @@ SDL_Surface *SDL_ConvertSurface(SDL_Surface *src, SDL_PixelFormat *fmt, Uint32 f
         out->format->palette->ncolors = n;
         new_version(out);
     }
-    // The pixels come over without the colour key; the key is carried over by colour.
+    // The pixels come over as they are, without the colour key or blending (the key is
+    // carried over by colour).
     const Uint32 src_flags = src->flags;
-    src->flags &= ~Uint32(SDL_SRCCOLORKEY);
+    src->flags &= ~Uint32(SDL_SRCCOLORKEY | SDL_SRCALPHA);
     const int failed = src->w && src->h ? lower_blit(src, 0, 0, out, 0, 0, src->w, src->h) : 0;
     src->flags = src_flags;
     if (failed) {

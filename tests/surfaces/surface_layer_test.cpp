@@ -142,7 +142,7 @@ TEST(SurfaceLayer, FillClipsAndWritesBackAsSdl12)
 struct BlitCase {
     const char *name;
     int src_depth, dst_depth;
-    enum { PLAIN, KEYED, EQUAL_PALETTES, ALPHA_RGBA, ALPHA_ARGB } kind;
+    enum { PLAIN, KEYED, EQUAL_PALETTES, ALPHA_RGBA, ALPHA_ARGB, ALPHA_ONTO_ALPHA } kind;
 };
 class SurfaceLayerBlits : public ::testing::TestWithParam<BlitCase> { };
 
@@ -158,10 +158,12 @@ TEST_P(SurfaceLayerBlits, ClipKeyMapAndWriteBackAsSdl12)
                : rgba     ? std::vector<Uint32>{0xff, 0xff00, 0xff0000, 0xff000000}
                           : std::vector<Uint32>{0xff0000, 0xff00, 0xff, 0};
     };
-    const bool alpha = c.kind == BlitCase::ALPHA_RGBA || c.kind == BlitCase::ALPHA_ARGB;
+    const bool alpha = c.kind == BlitCase::ALPHA_RGBA || c.kind == BlitCase::ALPHA_ARGB ||
+                       c.kind == BlitCase::ALPHA_ONTO_ALPHA;
     const std::vector<Uint32> dm = masks(c.dst_depth, false);
     const std::vector<Uint32> sm = masks(c.src_depth, c.kind == BlitCase::ALPHA_RGBA);
-    Twin dst(p, 41, 29, c.dst_depth, dm[0], dm[1], dm[2], random);
+    Twin dst(p, 41, 29, c.dst_depth, dm[0], dm[1], dm[2], random,
+             c.kind == BlitCase::ALPHA_ONTO_ALPHA ? 0xff000000u : 0);
     Twin src(p, 33, 19, c.src_depth, sm[0], sm[1], sm[2], random, alpha ? 0xff000000u : 0);
     if (c.dst_depth == 8)
         dst.palette(random);
@@ -196,7 +198,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BlitCase{"font_8_to_other_palette", 8, 8, BlitCase::PLAIN},
                       BlitCase{"font_8_keyed_to_equal_palette", 8, 8, BlitCase::EQUAL_PALETTES},
                       BlitCase{"font_rgba_to_32", 32, 32, BlitCase::ALPHA_RGBA},
-                      BlitCase{"font_argb_to_32", 32, 32, BlitCase::ALPHA_ARGB}),
+                      BlitCase{"font_argb_to_32", 32, 32, BlitCase::ALPHA_ARGB},
+                      BlitCase{"font_argb_to_argb", 32, 32, BlitCase::ALPHA_ONTO_ALPHA}),
     [](const ::testing::TestParamInfo<BlitCase> &i) { return std::string(i.param.name); });
 
 // A surface blitted onto itself moves its pixels as SDL's does (the strip scrolls so).
