@@ -51,10 +51,15 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
+    def log_request(self, code="-", size="-"):
+        self.server.requests.append((self.path, int(code)))
+
 
 def serve(site):
+    """Serves `site` on 127.0.0.1 at a free port; server.requests lists (path, status)."""
     handler = functools.partial(Quiet, directory=site)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    server.requests = []
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 
@@ -142,7 +147,8 @@ class Page:
                 self.close()
                 raise RuntimeError(f"{chromium} did not start its DevTools server")
             time.sleep(0.1)
-        port = open(port_file).read().split()[0]
+        with open(port_file) as f:
+            port = f.read().split()[0]
         targets = []
         while not any(t.get("type") == "page" for t in targets):
             if time.monotonic() > deadline:
@@ -211,19 +217,25 @@ class Page:
             "ArrowDown": ("ArrowDown", 40), "ArrowUp": ("ArrowUp", 38),
             "Backspace": ("Backspace", 8)}
 
-    def key(self, key, modifiers=0):
-        code, number = self.KEYS.get(key, ("Key" + key.upper() if key.isalpha() else "Period",
-                                           ord(key.upper()) if key.isalpha() else 190))
+    def key(self, key):
+        if key in self.KEYS:
+            code, number = self.KEYS[key]
+        elif key.isalpha():
+            code, number = "Key" + key.upper(), ord(key.upper())
+        else:
+            code, number = {".": ("Period", 190)}[key]
         text = key if len(key) == 1 else "\r" if key == "Enter" else ""
         self.command("Input.dispatchKeyEvent", type="keyDown" if text else "rawKeyDown", key=key,
-                     code=code, windowsVirtualKeyCode=number, text=text, modifiers=modifiers)
+                     code=code, windowsVirtualKeyCode=number, text=text)
         self.command("Input.dispatchKeyEvent", type="keyUp", key=key, code=code,
-                     windowsVirtualKeyCode=number, modifiers=modifiers)
+                     windowsVirtualKeyCode=number)
 
     def type(self, selector, text):
         """Clicks into a field, selects what it holds, types `text` over it and presses Enter."""
         self.click(selector)
-        self.key("a", modifiers=2)  # Ctrl+A
+        for kind in ("rawKeyDown", "keyUp"):  # Ctrl+A
+            self.command("Input.dispatchKeyEvent", type=kind, key="a", code="KeyA",
+                         windowsVirtualKeyCode=65, modifiers=2, commands=["selectAll"])
         self.key("Backspace")
         if text:
             self.command("Input.insertText", text=text)
@@ -238,6 +250,8 @@ class Page:
             time.sleep(0.1)
 
     def close(self):
+        if getattr(self, "socket", None):
+            self.socket.sock.close()
         if self.process.poll() is None:
             self.process.terminate()
             try:

@@ -293,11 +293,22 @@
     // The parameter as the catalogue describes it, with what the page makes of a missing
     // description: a name turned into words, a number slider as far as the screen reaches.
     function field(p) {
-      const control = p.control || (p.choices ? 'choice' : p.type === 'text' ? 'text' : 'number');
+      const choices = p.choices || listedChoices(p);
+      const control = p.control || (choices ? 'choice' : p.type === 'text' ? 'text' : 'number');
       let top = p.max;
       if (control === 'number' && p.max > Math.max(SCREEN.width, SCREEN.height))
         top = Number(p.default) > SCREEN.height ? SCREEN.width : SCREEN.height;
-      return { label: p.label || humane(p.name), control, top, unit: p.unit || '' };
+      return { label: p.label || humane(p.name), control, choices, top, unit: p.unit || '' };
+    }
+
+    // A number whose help names each of its values ("1 grows from the centre, 0 shrinks
+    // to the centre") is a choice between them.
+    function listedChoices(p) {
+      if (p.type !== 'number' || !/^\d+ [^,\d]+(, \d+ [^,\d]+)+$/.test(p.help)) return null;
+      return p.help.split(', ').map(part => {
+        const space = part.indexOf(' ');
+        return { value: Number(part.slice(0, space)), label: part.slice(space + 1) };
+      });
     }
 
     // One row: label, input(s), help as text, and a line for a refused value.
@@ -328,6 +339,7 @@
       build(inputs, id, apply);
       inputs.querySelectorAll('input, select').forEach(el => {
         el.setAttribute('aria-describedby', id + '-help ' + id + '-note');
+        el.dataset.param = names.join(' ');
       });
       box.append(label, inputs, helpText, note);
       return box;
@@ -345,7 +357,7 @@
       return row(entryIndex, [p.name], f.label + (f.unit ? ' (' + f.unit + ')' : ''), p.help, (inputs, id, apply) => {
         if (f.control === 'choice') {
           const select = make('select', { id: id });
-          for (const c of p.choices) select.append(new Option(c.label, String(c.value), false, String(c.value) === value));
+          for (const c of f.choices) select.append(new Option(c.label, String(c.value), false, String(c.value) === value));
           select.addEventListener('change', () => apply([[p.name, select.value]],
                                                         select.selectedOptions[0].text, [select]));
           inputs.append(select);
@@ -403,6 +415,7 @@
       playingIndex = -1;
       state.chain.forEach((entry, i) => {
         const set = make('fieldset');
+        set.dataset.entry = String(i);
         const which = make('select');
         which.setAttribute('aria-label', 'Effect ' + (i + 1));
         for (const m of catalogue) which.append(new Option(m.module, m.module, false, m.module === entry.module));
@@ -539,6 +552,7 @@
       },
       // The state as the player holds it.
       sequence: sequence,
+      catalogue: catalogue,
       frame: () => call('web_frame_number', 'number', [], []),
       ready: true,
     };
