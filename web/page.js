@@ -56,12 +56,16 @@
   }
 
   // The canvas as large as the room for it allows: a whole number of device pixels per
-  // picture pixel where one fits, else shrunk to fit.
+  // picture pixel where one fits, else shrunk to fit. Beside the controls (page.css: two
+  // columns from 60rem on) it leaves them 20rem.
   const stage = $('stage');
+  const oneColumn = window.matchMedia('(max-width: 60rem)');
   function fit() {
     const ratio = window.devicePixelRatio || 1;
     const full = document.fullscreenElement === stage;
-    const room = $('frame').clientWidth;
+    const rem = parseFloat(getComputedStyle(document.documentElement).fontSize);
+    const width = document.documentElement.clientWidth;
+    const room = full ? window.innerWidth - 16 : width - 2 * rem - (oneColumn.matches ? 0 : 21 * rem);
     const below = $('below').offsetHeight;
     // Below the page's title when the page is at its top; in full screen, the whole screen.
     const above = full ? 16 : Math.max(stage.getBoundingClientRect().top + window.scrollY, 0) + 8;
@@ -307,7 +311,7 @@
       if (p.type !== 'number' || !/^\d+ [^,\d]+(, \d+ [^,\d]+)+$/.test(p.help)) return null;
       return p.help.split(', ').map(part => {
         const space = part.indexOf(' ');
-        return { value: Number(part.slice(0, space)), label: part.slice(space + 1) };
+        return { value: Number(part.slice(0, space)), label: humane(part.slice(space + 1)) };
       });
     }
 
