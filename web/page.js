@@ -332,6 +332,7 @@
           box.classList.toggle('refused', failed);
           if (failed) {
             const kept = state.chain[entryIndex] ? current(entryIndex, name) : '';
+            fields.forEach(f => { if (f.type === 'range') f.value = kept; });
             note.textContent = 'Not applied: ' + error + '. Still playing ' + quoted(kept) + '.';
             say(labelText + ': ' + quoted(value) + ' was refused; the chain plays on unchanged.', true);
             return;

@@ -197,6 +197,13 @@ class PageTest(unittest.TestCase):
                 if width >= 1280:
                     self.assertEqual(box["width"] % 640, 0)
                     self.assertGreaterEqual(box["width"], 640 * (width // 1280))
+        page.click("#fullscreen")
+        page.wait_for("document.fullscreenElement === document.getElementById('stage')", "full screen")
+        page.wait_for("""(() => { const r = document.getElementById('screen').getBoundingClientRect();
+            return r.width >= 1280 && r.right <= innerWidth && r.bottom <= innerHeight; })()""",
+                      "the picture filling the screen")
+        page.key("f")
+        page.wait_for("!document.fullscreenElement", "full screen left")
         where = """(() => { const r = document.getElementById('entries').getBoundingClientRect();
             return [r.left + scrollX, r.top + scrollY, r.width]; })()"""
         before = self.value(where)
@@ -278,6 +285,7 @@ class PageTest(unittest.TestCase):
         before, after = self.still("window.seen.frames", 0.5)
         self.assertEqual(before, after)
         page.key(".")
+        page.wait_for(f"window.seen.frames > {after}", "a step")
         self.assertEqual(self.frames(), after + 1)
         page.command("Page.navigate", url="file://" + os.path.join(SITE, "index.html"))
         page.wait_for("document.readyState === 'complete'", "the page from disk")
