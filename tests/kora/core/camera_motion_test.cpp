@@ -1,5 +1,9 @@
 // Camera motion: turns about its own axes, sliding, and following an object.
+#include <algorithm>
 #include <cmath>
+
+#include <glm/glm.hpp>
+#include <glm/gtc/matrix_transform.hpp>
 
 #include "camera_fixture.h"
 
@@ -217,6 +221,93 @@ TEST_F(CameraFollow, WithoutAnObjectNothingChanges) {
   for (int i = 0; i < 16; ++i) EXPECT_EQ(camera->matrix.data[i], before.data[i]);
   expectPoint(camera->eye, 0, 0, 10, 0);
   EXPECT_EQ(camera->getFrustum()[5].d, near.d);
+}
+
+}  // namespace
+
+namespace {
+
+// ---- the orbit in the object's frame, for every heading ---------------------------------------
+
+struct Orbit {
+  float pitch;
+  int angleX, angleY;
+};
+
+class CameraOrbitEveryHeading : public koratest::CameraTest,
+                                public ::testing::WithParamInterface<Orbit> {};
+
+// The object turned as KR_Object says (its axes by pitch about x, then by -heading about y),
+// and the orbit expected from GLM in double: the resting offset D f taken into the object's
+// frame, turned by angleX about x and then angleY about y, and brought back. With the heading
+// undone the other way round, an orbit about x left the object's vertical plane for all
+// headings but 0 and 180 degrees (at 90 it went down instead of up).
+TEST_P(CameraOrbitEveryHeading, EyeOrbitsInTheObjectsFrame) {
+  const Orbit o = GetParam();
+  standardCamera();
+  KR_Object object;
+  object.setPosition(3, -2, 7);
+  object.setUp(KR_Vector3D(0, 1, 0));
+  object.setPitch(o.pitch);
+  camera->fixed_object = &object;
+  camera->follow_distance = 16;
+  camera->follow_angleX = o.angleX;
+  camera->follow_angleY = o.angleY;
+  const glm::dvec3 centre(3, -2, 7), rest = glm::normalize(glm::dvec3(0, 0.35, -1));
+  int wrong = 0;
+  double worst = 0, worstPlane = 0;
+  for (int tenth = -1800; tenth < 1800; ++tenth) {
+    const double h = tenth / 10.0;
+    object.setHeading(float(h));
+    const glm::dmat4 frame =
+        glm::rotate(glm::dmat4(1), glm::radians(-h), glm::dvec3(0, 1, 0)) *
+        glm::rotate(glm::dmat4(1), glm::radians(double(o.pitch)), glm::dvec3(1, 0, 0));
+    // KR_Object's own turn agrees with GLM's.
+    const KR_Vector3D nose = object.toWorld(KR_Vector3D(0, 0, 1));
+    const glm::dvec3 wantNose(frame * glm::dvec4(0, 0, 1, 0));
+    ASSERT_LT(glm::length(glm::dvec3(nose.data[0], nose.data[1], nose.data[2]) - wantNose), 1e-5)
+        << "heading " << h;
+    const KR_Vector3D d = object.toWorld(KR_Vector3D(float(rest.x), float(rest.y), float(rest.z)));
+    object.setDirection(d);
+    camera->followObject();
+    const glm::dmat4 turn =
+        glm::rotate(glm::dmat4(1), glm::radians(double(o.angleY)), glm::dvec3(0, 1, 0)) *
+        glm::rotate(glm::dmat4(1), glm::radians(double(o.angleX)), glm::dvec3(1, 0, 0));
+    const glm::dvec3 offset(frame * turn * glm::dvec4(rest * 16.0, 0));
+    const glm::dvec3 eye(camera->eye.data[0], camera->eye.data[1], camera->eye.data[2]);
+    const double error = glm::length(eye - (centre + offset));
+    worst = std::max(worst, error);
+    if (error > 1e-3) ++wrong;
+    if (o.angleY == 0) {
+      // The object's vertical plane holds the nose and the object's up: its normal is the
+      // object's x axis.
+      const glm::dvec3 side(frame * glm::dvec4(1, 0, 0, 0));
+      worstPlane = std::max(worstPlane, std::fabs(glm::dot(eye - centre, side)));
+    }
+  }
+  EXPECT_EQ(wrong, 0) << "worst eye error " << worst;
+  EXPECT_LT(worstPlane, 1e-3);
+}
+
+INSTANTIATE_TEST_SUITE_P(PitchAndAngles, CameraOrbitEveryHeading,
+                         ::testing::Values(Orbit{0, 45, 0}, Orbit{0, -30, 0}, Orbit{20, 45, 0},
+                                           Orbit{-35, 60, 0}, Orbit{0, 0, 30}, Orbit{15, 45, -70}));
+
+// The object's GL turn is the one the camera undoes.
+TEST_F(CameraFollow, OrientGLTurnsLikeToWorld) {
+  object.setHeading(37);
+  object.setPitch(-12);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  object.orientGL();
+  GLfloat m[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  for (int axis = 0; axis < 3; ++axis) {
+    KR_Vector3D local;
+    local.data[axis] = 1;
+    const KR_Vector3D w = object.toWorld(local);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(m[4 * axis + k], w.data[k], 1e-6) << axis << k;
+  }
 }
 
 }  // namespace
