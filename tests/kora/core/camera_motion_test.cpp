@@ -1,6 +1,7 @@
 // Camera motion: turns about its own axes, sliding, and following an object.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include <glm/glm.hpp>
 #include <glm/gtc/matrix_transform.hpp>
@@ -287,6 +288,10 @@ TEST_P(CameraOrbitEveryHeading, EyeOrbitsInTheObjectsFrame) {
   }
   EXPECT_EQ(wrong, 0) << "worst eye error " << worst;
   EXPECT_LT(worstPlane, 1e-3);
+  std::printf("pitch %g, orbit x %d y %d, 3600 headings: worst eye error %.2e", double(o.pitch),
+              o.angleX, o.angleY, worst);
+  if (o.angleY == 0) std::printf(", worst distance from the vertical plane %.2e", worstPlane);
+  std::printf(" (follow distance 16)\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(PitchAndAngles, CameraOrbitEveryHeading,
