@@ -53,7 +53,7 @@ TEST_P(FarRayBand, HitOrMissAgreesWithTheGeometry) {
                           spread(rng) * double(b.radius);
     const glm::vec3 s(at),
         d(glm::dvec3(unit(rng), unit(rng), unit(rng)) * 2.0 * double(b.radius) - glm::dvec3(s));
-    using V = glm::tvec3<long double>;
+    using V = glm::vec<3, long double>;
     const V ls = V(s) / (long double)b.radius, ld = V(d) / (long double)b.radius;
     const long double distance = glm::length(glm::cross(ls, ld)) / glm::length(ld);
     if (std::fabs(distance - 1) < 1e-6L) continue;
