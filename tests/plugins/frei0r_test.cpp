@@ -9,6 +9,8 @@
 #include <frei0r.h>
 #include <sys/stat.h>
 
+#include <thread>
+
 using mirvo_test::PngImage;
 using mirvo_test::readPng;
 using namespace fx_test;
@@ -285,6 +287,75 @@ TEST(Frei0rModules, UnreadableFontGivesBlackFramesNotGarbage)
     for (uint32_t v : frame)
         ASSERT_EQ(v, rgbaBytes(0, 0, 0, 255));
     m.destruct(inst);
+}
+
+// A FIFO as the font is refused with one line and holds up no other instance: the module
+// reads no file while it holds anything another instance needs. (Opened, a FIFO with no
+// writer blocks for ever: before, the first instance blocked inside the module's lock and
+// the second one's first frame waited on it.)
+TEST(Frei0rModules, ASecondInstanceDrawsWhileTheFirstIsGivenAFifoAsItsFont)
+{
+    Frei0r m("bouncetext");
+    ASSERT_TRUE(m.ok());
+    const std::string fifo = mirvo_test::makeTempDir("fifofont") + "/font.pcx";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    f0r_instance_t waiting = m.construct(32, 32), drawing = m.construct(32, 32);
+    ASSERT_NE(waiting, nullptr);
+    ASSERT_NE(drawing, nullptr);
+    m.setText(waiting, 1, fifo);
+    m.setText(drawing, 1, makeFont(16, 32));
+    std::vector<uint32_t> first(32 * 32, 0xdeadbeef), second(32 * 32, 0xdeadbeef);
+    mirvotest::captureStderr();
+    std::thread given_fifo([&] { m.update(waiting, 0, nullptr, first.data()); });
+    m.update(drawing, 0, nullptr, second.data());
+    given_fifo.join();
+    const std::string err = mirvotest::capturedStderr();
+    EXPECT_EQ(err, "bouncetext: cannot read the font " + fifo + ": not a regular file\n");
+    for (size_t i = 0; i < first.size(); ++i) {
+        ASSERT_EQ(first[i], rgbaBytes(0, 0, 0, 255)) << i;
+        ASSERT_EQ(second[i], rgbaBytes(0, 0, 0, 255)) << i;
+    }
+    m.destruct(waiting);
+    m.destruct(drawing);
+}
+
+// frei0r 1.2 lets hosts ask for parameter information from several threads at once: every
+// answer is the catalogue's help and range, whole (a sanitizer build of the threads also
+// sees no race on the texts).
+TEST(Frei0rModules, ParameterInformationFromManyThreadsAtOnce)
+{
+    for (const module_spec &entry : known_modules()) {
+        Frei0r m(entry.module);
+        ASSERT_TRUE(m.ok());
+        std::vector<std::string> want;
+        for (const param_spec &p : entry.params) {
+            const std::string range = std::to_string(p.min) + " to " + std::to_string(p.max);
+            if (p.type == param_type::text)
+                want.push_back(std::string(p.help) + " (empty: the default)");
+            else if (p.from == MIRVO_DEFAULT_FIXED)
+                want.push_back(std::string(p.help) + ", " + range);
+            else if (p.from == MIRVO_DEFAULT_SURFACE_WIDTH)
+                want.push_back(std::string(p.help) + ", " + range + "; -1: the frame's width");
+            else
+                want.push_back(std::string(p.help) + ", " + range +
+                               "; -1: the frame's height less the glyph's");
+        }
+        std::vector<std::thread> askers;
+        std::vector<int> wrong(8, 0);
+        for (size_t t = 0; t < wrong.size(); ++t)
+            askers.emplace_back([&, t] {
+                for (int round = 0; round < 200; ++round)
+                    for (size_t i = 0; i < want.size(); ++i) {
+                        f0r_param_info_t info{};
+                        m.get_param_info(&info, int(i));
+                        wrong[t] += want[i] != info.explanation;
+                    }
+            });
+        for (std::thread &t : askers)
+            t.join();
+        for (size_t t = 0; t < wrong.size(); ++t)
+            EXPECT_EQ(wrong[t], 0) << entry.module << " thread " << t;
+    }
 }
 
 namespace {
