@@ -59,6 +59,10 @@ if nm -D --defined-only "$work/effect-build/frei0r-1/colorcycle.so" | awk '{prin
   echo "check-install: the example's frei0r module exports more than f0r_*" >&2
   exit 1
 fi
+if ldd "$work/effect-build/frei0r-1/colorcycle.so" | grep -E 'libSDL|libMIRVO'; then
+  echo "check-install: the example's frei0r module brings the libraries above into its host" >&2
+  exit 1
+fi
 
 # 2. and 3. The installed programs, the frei0r module and the examples through pkg-config, from
 #    a folder outside the tree.

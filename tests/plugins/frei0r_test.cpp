@@ -554,3 +554,26 @@ TEST(Frei0rUnderMelt, BoxfloodFilterOverABlackClipEqualsThePlayer)
             expectPlayersFrames(mt, "f", 2, pl, 2, 25, 6, w + "x" + h, size.first));
     }
 }
+
+// The outside effect's frei0r module, made by the SDK's mirvo_add_frei0r_module, draws in
+// ffmpeg what the player draws.
+TEST(Frei0rUnderFfmpeg, AnEffectBuiltOutsideTheTreeEqualsThePlayer)
+{
+    SKIP_UNDER_SANITIZERS();
+    if (findProgram("ffmpeg").empty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    std::string ff = mirvo_test::makeTempDir("ffoutside"),
+                pl = mirvo_test::makeTempDir("ploutside");
+    mirvo_test::ProgramResult r = mirvo_test::runProgram(
+        {findProgram("ffmpeg"), "-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
+         "frei0r_src=size=64x48:framerate=25:filter_name=colorcycle:filter_params=7|240",
+         "-frames:v", "30", "-pix_fmt", "rgb24", ff + "/f-%06d.png"},
+        PLAYER_SOURCE_DIR, {{"FREI0R_PATH", OUTSIDE_FREI0R_DIR}});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    ASSERT_EQ(
+        player({"-W", "64", "-H", "48", "-M", OUTSIDE_MODULE_DIR, "colorcycle", "step=7"}, 30, pl)
+            .status,
+        0);
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", 1, pl, 1, 30, 1, "", 64));
+}

@@ -334,3 +334,34 @@ TEST(PlayerTexts, MaxFramesEndsAnEffectThatNeverFinishes)
     expectUsageError({"--max-frames", "-1", "boxflood"},
                      "--max-frames: expected a whole number from 0 to 1000000000, got \"-1\"");
 }
+
+// An effect written outside the tree (examples/effect/colorcycle.cpp, as one C++ class),
+// in a module file named colorcycle-1.2.so: listed, described and played by its name.
+TEST(PlayerOutsideEffects, AnEffectBuiltOutsideTheTreeIsListedAndPlayedByItsName)
+{
+    mirvo_test::ProgramResult r = play({"-M", OUTSIDE_MODULE_DIR, "--list"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string described = "colorcycle 1.0 (source, " OUTSIDE_MODULE_DIR
+                                  "/colorcycle-1.2.so): The whole frame in one colour walking "
+                                  "round the colour wheel\n"
+                                  "  step              number 1..90, default 3: degrees of hue "
+                                  "a frame\n";
+    EXPECT_NE(r.out.find(described), std::string::npos) << r.out;
+    for (const char *name : {"\nboxflood 1.0 (filter", "\nwavetext 1.0 (source", "bouncetext 1.0"})
+        EXPECT_NE(r.out.find(name), std::string::npos) << name;
+    r = play({"-M", OUTSIDE_MODULE_DIR, "--help", "colorcycle"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind(described, 0), 0u) << r.out;
+
+    // Hue 0, 30 and 60 degrees at full saturation, as the effect's comment says.
+    const std::vector<std::string> frames = playOnce(
+        {"-W", "16", "-H", "8", "-M", OUTSIDE_MODULE_DIR, "colorcycle", "step=30", "frames=3"}, r);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_GE(frames.size(), 3u);
+    const mirvo_test::Rgb want[] = {{255, 0, 0}, {255, 127, 0}, {255, 255, 0}};
+    for (int k = 0; k < 3; ++k) {
+        PngImage img = readPng(frames[k]);
+        ASSERT_EQ(img.width, 16);
+        EXPECT_TRUE(img.at(7, 3) == want[k]) << "frame " << k + 1;
+    }
+}
