@@ -438,24 +438,35 @@ bool set_param(size_t index, const std::string &name, const std::string &value, 
         return false;
     const bool running_now = the.effect_live && index == the.current;
     if (running_now && e.instance) {
-        // The instance keeps the setup's texts: only the changed value is replaced, and the
-        // instance is given it at once.
+        // The instance is given the new value at once (it copies a text). A value the
+        // instance refuses is taken back and the one before given again, so the setup and
+        // the words stay what plays.
         size_t k = 0;
         while (desc->params[k].name != name)
             ++k;
-        e.words = std::move(changed.words);
         param_value &v = e.setup.values[k];
+        const auto give = [&](char *why, size_t why_size) {
+            mirvo_value value;
+            if (v.type == param_type::text)
+                value.text = v.text.c_str();
+            else
+                value.number = v.type == param_type::u8 ? v.u8 : v.u16;
+            return e.effect->set(e.instance, int(k), value, why, why_size) != 0;
+        };
+        param_value before = v;
         v = changed.setup.values[k];
-        mirvo_value value;
-        if (v.type == param_type::text)
-            value.text = v.text.c_str();
-        else
-            value.number = v.type == param_type::u8 ? v.u8 : v.u16;
         char why[256] = "";
-        if (!e.effect->set(e.instance, int(k), value, why, sizeof why)) {
+        if (!give(why, sizeof why)) {
             error = e.setup.module + ": " + name + ": " + why;
+            v = std::move(before);
+            char again[256] = "";
+            if (!give(again, sizeof again)) {
+                stop_effect();
+                start_effect();
+            }
             return false;
         }
+        e.words = std::move(changed.words);
         return true;
     }
     if (running_now)
