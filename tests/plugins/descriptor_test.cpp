@@ -5,6 +5,8 @@
 
 #include <fstream>
 
+#include "output_capture.h"
+
 using namespace fx_test;
 
 namespace {
@@ -207,6 +209,57 @@ TEST(DescribedFiles, ARenamedModuleLoadsByPathAndIsFoundOnTheModulePath)
     EXPECT_EQ(found[0].file, dir + "/cc.so");
     for (mirvo_effect_module &m : found)
         mirvo_unload_effect(m);
+}
+
+}  // namespace
+
+namespace {
+
+// An effect written as a class: what it throws is the reason a host is given, and nothing it
+// throws leaves the module.
+TEST(DescribedClasses, AThrowingClassIsRefusedWithItsMessageAndNoExceptionLeaves)
+{
+    mirvo_effect_module m;
+    std::string error;
+    ASSERT_TRUE(mirvo_load_effect(CLASS_MODULE, m, error)) << error;
+    const mirvo_effect_descriptor *d = m.descriptor;
+    EXPECT_STREQ(d->version, "2.5");
+    EXPECT_EQ(d->filter, 1);
+    SurfacePtr s = makeTarget(8, 8);
+    char why[300] = "";
+    mirvo_value fail;
+    fail.number = 1;
+    EXPECT_EQ(d->make(s.get(), nullptr, nullptr, &fail, 1, why, sizeof why), nullptr);
+    EXPECT_STREQ(why, "asked to fail");
+    EXPECT_EQ(d->make(nullptr, nullptr, nullptr, &fail, 1, why, sizeof why), nullptr);
+    EXPECT_STREQ(why, "no target surface");
+
+    fail.number = 0;
+    int restarts = 0;
+    mirvo_instance *fx = d->make(
+        s.get(), [](void *count) { ++*static_cast<int *>(count); }, &restarts, &fail, 1, why,
+        sizeof why);
+    ASSERT_NE(fx, nullptr) << why;
+    d->draw(fx);
+    EXPECT_EQ(pixel(s.get(), 4, 4), rgb(0, 255, 0));
+    EXPECT_EQ(restarts, 1);
+    d->draw(fx);  // throws inside: the frame is left as it is
+    EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(d->set(fx, 0, fail, why, sizeof why), 0);
+    EXPECT_STREQ(why, "parameter 0 cannot change while the effect runs");
+    d->free(fx);
+
+    // The five entry points: a refused start says nothing and leaves nothing to draw.
+    Uint8 one = 1;
+    mirvo_node node = {&one, nullptr, nullptr};
+    fill(s.get(), 0);
+    mirvotest::captureStdout();
+    m.init_effect(s.get(), nullptr, &node);
+    m.draw_effect();
+    m.free_effect();
+    EXPECT_EQ(mirvotest::capturedStdout(), "");
+    EXPECT_TRUE(allPixels(s.get(), 0));
+    mirvo_unload_effect(m);
 }
 
 }  // namespace

@@ -365,3 +365,39 @@ TEST(PlayerOutsideEffects, AnEffectBuiltOutsideTheTreeIsListedAndPlayedByItsName
         EXPECT_TRUE(img.at(7, 3) == want[k]) << "frame " << k + 1;
     }
 }
+
+// --list passes over libraries that are not effect modules, says why a module file that
+// cannot be loaded is skipped, and --help of an effect nowhere on the path is one line.
+TEST(PlayerOutsideEffects, ListingSaysWhatItSkipsAndHelpOfAnUnknownEffectIsOneLine)
+{
+    const std::string dir = mirvo_test::makeTempDir("fxlist");
+    FILE *f = fopen((dir + "/broken.so").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fputs("not a shared object\n", f);
+    fclose(f);
+    mirvo_test::ProgramResult r = play({"-M", dir, "-M", FAKE_MODULE_DIR, "--list"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.rfind("mirvo-play: skipped " + dir + "/broken.so: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "the fake library is no problem";
+    EXPECT_NE(r.out.find("\nboxflood 1.0 (filter"), std::string::npos) << r.out;
+
+    r = play({"--help", "plasma"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("mirvo-play: no effect module \"plasma\" (searched ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+}
+
+// The outside effect through its own va_list entry point (found under its effect's name, not
+// its file's) draws what its descriptor's instance draws.
+TEST(PlayerOutsideEffects, ValistOfARenamedModuleDrawsTheSameFrames)
+{
+    const std::string a = mirvo_test::makeTempDir("fxva"), b = mirvo_test::makeTempDir("fxvb");
+    const std::vector<std::string> args{
+        "--headless", "-W", "32", "-H", "16", "-M", OUTSIDE_MODULE_DIR, "colorcycle", "step=11"};
+    std::vector<std::string> valist{"--valist"};
+    valist.insert(valist.end(), args.begin(), args.end());
+    ASSERT_EQ(play(args, capture(a, 40)).status, 0);
+    ASSERT_EQ(play(valist, capture(b, 40)).status, 0);
+    for (int k = 1; k <= 40; k += 13)
+        EXPECT_TRUE(readPng(frameFile(a, k)) == readPng(frameFile(b, k))) << "frame " << k;
+}
