@@ -1,39 +1,36 @@
 /*
  * mirvo_effect.h - the contract between an effect module and its host.
  *
- * A module `name` exports five entry points with C linkage, `name_LTX_init_effect`,
- * `name_LTX_init_effect_valist`, `name_LTX_draw_effect`, `name_LTX_free_effect` and
- * `name_LTX_is_filter`; libltdl's lt_dlsym finds them under the plain entry names.
- * The host calls one init form, then draw once per frame, then free. A finished effect
- * calls the restart callback (when not null) instead of drawing. After a failed init
- * the module prints a message, and draw and free do nothing. These five entry points
- * drive one default instance of the effect.
+ * A module describes itself through one descriptor (mirvo_effect_descriptor, below),
+ * which a host finds under one fixed symbol whatever the module file is called: the
+ * effect's name, version and kind, its parameter catalogue, and make / draw / set / free
+ * of any number of independent instances. MIRVO_EFFECT makes a module of an effect
+ * written as four functions; mirvo_effect.hpp makes one of an effect written as a class.
  *
- * Instances. A module also serves any number of independent instances of its effect at
- * once (a video editor makes one per clip), each holding all of the effect's state, made
- * and freed any number of times in one process:
+ * From the descriptor the module also exports the five classic entry points with C
+ * linkage, `name_LTX_init_effect`, `name_LTX_init_effect_valist`, `name_LTX_draw_effect`,
+ * `name_LTX_free_effect` and `name_LTX_is_filter` (libltdl's lt_dlsym finds them under
+ * the plain entry names when the file is named after the effect). The host calls one init
+ * form, then draw once per frame, then free. A finished effect calls the restart callback
+ * (when not null) instead of drawing. After a failed init the module prints its message,
+ * and draw and free do nothing. These five entry points drive one instance of the effect.
+ *
+ * And the instance entry points over node lists:
  *
  *   NAME_LTX_make_instance(s, restart, host_data, argument_list, why, why_size)
- *       starts a new instance on surface s with the parameters of argument_list (read as
- *       init reads them; strings are kept, not copied, and must outlive the instance).
- *       A finished instance calls restart(host_data), when restart is not null, instead
- *       of drawing. Returns null when it cannot start, with the reason in `why` (one
- *       line, at most why_size bytes); it prints nothing.
+ *       the descriptor's make with the parameters of argument_list, one node per
+ *       catalogue entry: a shorter or longer list is refused with the reason.
  *   NAME_LTX_draw_instance(fx)
  *       draws one frame of the instance onto its surface.
  *   NAME_LTX_set_instance_parameter(fx, index, value, why, why_size)
- *       changes parameter `index` (the catalogue's order); value points at a variable of
- *       the parameter's type, as a node's data does. A number takes effect with the next
- *       frame (a scroller's wave, rate, sizes and colours change as it runs); a text,
- *       font, character list or glyph size starts the scroller again with it. Returns 1;
- *       0 when the instance could not start again (it then draws nothing until a later
- *       change starts it; the reason is in `why`) or for an unknown index.
+ *       the descriptor's set; value points at a variable of the parameter's type, as a
+ *       node's data does. A number takes effect with the next frame (a scroller's wave,
+ *       rate, sizes and colours change as it runs); a text, font, character list or glyph
+ *       size starts the scroller again with it. Returns 1; 0 when the instance could not
+ *       start again (it then draws nothing until a later change starts it; the reason is
+ *       in `why`) or for an unknown index.
  *   NAME_LTX_free_instance(fx)
  *       releases the instance; null is allowed.
- *
- * The instance entry points touch the module's scroller table and the data-file lookup:
- * a host that uses instances from several threads calls make, set and free under one
- * lock; drawing different instances needs none.
  */
 #ifndef MIRVO_EFFECT_H
 #define MIRVO_EFFECT_H
