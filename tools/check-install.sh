@@ -3,6 +3,8 @@
 #  - builds and runs the out-of-tree examples against it (examples/kora_example.cpp against
 #    KORA, examples/effect-host against the MIRVO SDK), through the CMake packages and
 #    through pkg-config;
+#  - builds examples/effect, an effect of its own, against it as a module and a frei0r module,
+#    plays it with the installed mirvo-play and runs its frei0r module in ffmpeg;
 #  - runs the installed rasterwave, mirvo-play and kora-demo headless;
 #  - runs docs/kora.md's install commands for a prefix as they stand;
 #  - checks that no installed file holds a path of the build or source tree.
