@@ -1,6 +1,8 @@
 /*
- * frei0r_module.cpp - the frei0r entry points around one effect (mirvo_frei0r_effect),
- * so that frei0r hosts (ffmpeg, MLT and the editors built on it) run the effect.
+ * frei0r_module.cpp - the frei0r entry points around the one effect linked with it (its
+ * descriptor, mirvo_effect_describe), so that frei0r hosts (ffmpeg, MLT and the editors
+ * built on it) run the effect. The SDK installs this file; mirvo_add_frei0r_module (CMake)
+ * or the commands of docs/sdk.md build it with an effect's sources into a frei0r module.
  *
  * Every frei0r instance holds an instance of the effect, drawn straight into the host's
  * frame (a filter first copies its input frame there). The effect starts at the first
@@ -11,7 +13,9 @@
  * The module is built against the surface layer (surfaces/), not SDL, and exports only
  * the f0r_* functions: it brings no library into the host and binds to none of the
  * host's. It never writes to the host's standard output; what goes wrong is said in one
- * line on standard error, once, and no exception leaves an f0r_* function.
+ * line on standard error, once, and no exception leaves an f0r_* function. No lock is held
+ * while a file is read: instances share only the scroller table, which guards itself, so
+ * one instance waiting on its font never holds up another.
  */
 #include <dlfcn.h>
 
@@ -21,16 +25,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
+
+extern "C" {
+#include <frei0r.h>
+}
 
 #include <SDL_image.h>
 
-#include "frei0r_effect.h"
-#include "internal.h"
+#include "mirvo.h"
+#include "mirvo_effect.h"
 
-/* The effect this module wraps. */
-static const frei0r_effect *const FX = &mirvo_frei0r_effect;
+/* The effect this module wraps, linked with it. */
+extern "C" const mirvo_effect_descriptor *mirvo_effect_describe(void);
+static const mirvo_effect_descriptor *const FX = mirvo_effect_describe();
 #define F0R_EXPORT extern "C" __attribute__((visibility("default")))
 
 /* frei0r's RGBA8888: the bytes R, G, B, A in memory order. */
@@ -44,6 +54,7 @@ constexpr int FREI0R_MAX_PARAMS = 16;
 constexpr unsigned MAX_FRAME_WIDTH = 16383; /* the effects' coordinates: SDL 1.2's surfaces */
 constexpr unsigned MAX_FRAME_HEIGHT = 16384;
 constexpr size_t WHY_BYTES = 300;
+constexpr size_t SHOWN_TEXT_BYTES = 200; /* of a font name repeated in a message */
 
 /* A parameter's value as the host set it. */
 struct frei0r_value {
@@ -51,12 +62,8 @@ struct frei0r_value {
     char *text;    /* owned copy; null or empty: the default */
 };
 
-/* A parameter as handed to the effect: the number resolved, or the text. */
-union frei0r_data {
-    Uint8 u8;
-    Uint16 u16;
-    const char *text;
-};
+/* A parameter as handed to the effect: the number resolved within its type, or the text. */
+using frei0r_data = mirvo_value;
 
 struct frei0r_instance {
     unsigned width, height;
@@ -70,10 +77,6 @@ struct frei0r_instance {
     frei0r_data given[FREI0R_MAX_PARAMS]; /* what the effect runs with */
     char *given_text[FREI0R_MAX_PARAMS];  /* owned copies of the texts it points at */
 };
-
-/* The effect's instance entry points share the scroller table and the data-file lookup of
- * the module; hosts such as MLT update instances from several threads. */
-static std::mutex frei0r_lock;
 
 /* One line on stderr, prefixed with the effect's name. */
 __attribute__((format(printf, 1, 2))) static void frei0r_say(const char *format, ...)
@@ -136,40 +139,54 @@ static frei0r_data frei0r_resolve(const frei0r_instance *inst, int i)
         if (number < 0)
             number = 0;
     }
-    if (p->type == MIRVO_PARAM_U8)
-        d.u8 = Uint8(number);
-    else
-        d.u16 = Uint16(number);
+    if (number < double(p->min))
+        number = double(p->min);
+    if (number > double(p->max))
+        number = double(p->max);
+    d.number = p->type == MIRVO_PARAM_U8 ? long(Uint8(number)) : long(Uint16(number));
     return d;
 }
 
 static bool frei0r_same(const mirvo_param *p, frei0r_data a, frei0r_data b)
 {
-    switch (p->type) {
-    case MIRVO_PARAM_TEXT:
-        return strcmp(a.text, b.text) == 0;
-    case MIRVO_PARAM_U8:
-        return a.u8 == b.u8;
-    default:
-        return a.u16 == b.u16;
-    }
+    return p->type == MIRVO_PARAM_TEXT ? strcmp(a.text, b.text) == 0 : a.number == b.number;
 }
 
-/* True when the font image can be read; otherwise says why. */
+/* A text a message repeats, fit for one line: control bytes as \xNN, cut with "...". */
+static std::string frei0r_printable(const char *text, size_t max_bytes)
+{
+    std::string out;
+    for (const char *p = text ? text : "(none)"; *p; ++p) {
+        if (out.size() >= max_bytes)
+            return out + "...";
+        const unsigned char c = static_cast<unsigned char>(*p);
+        char escaped[8];
+        snprintf(escaped, sizeof escaped, "\\x%02x", c);
+        out += c < 0x20 || c == 0x7f ? std::string(escaped) : std::string(1, char(c));
+    }
+    return out;
+}
+
+/* True when the font image can be read; otherwise says why. Only a regular file is
+ * opened: a FIFO or a device could block or never end. */
 static bool frei0r_font_readable(const char *font)
 {
     const char *looked = nullptr;
     const char *const file = MIRVO_find_data(font, &looked);
+    const std::string shown = frei0r_printable(font, SHOWN_TEXT_BYTES);
     if (!file) {
-        frei0r_say("cannot read the font %s: not found (looked in %s)",
-                   mirvo_printable(font, MESSAGE_TEXT_BYTES).c_str(),
-                   mirvo_printable(looked, 3 * MESSAGE_TEXT_BYTES).c_str());
+        frei0r_say("cannot read the font %s: not found (looked in %s)", shown.c_str(),
+                   frei0r_printable(looked, 3 * SHOWN_TEXT_BYTES).c_str());
+        return false;
+    }
+    struct stat st;
+    if (stat(file, &st) != 0 || !S_ISREG(st.st_mode)) {
+        frei0r_say("cannot read the font %s: not a regular file", shown.c_str());
         return false;
     }
     SDL_Surface *const image = IMG_Load(file);
     if (!image) {
-        frei0r_say("cannot read the font %s: %s", mirvo_printable(font, MESSAGE_TEXT_BYTES).c_str(),
-                   IMG_GetError());
+        frei0r_say("cannot read the font %s: %s", shown.c_str(), IMG_GetError());
         return false;
     }
     SDL_FreeSurface(image);
@@ -196,27 +213,19 @@ static void frei0r_on_restart(void *host_data)
     static_cast<frei0r_instance *>(host_data)->restart_due = true;
 }
 
-/* Starts the effect with the values handed over last (under the lock). */
+/* Starts the effect with the values handed over last. */
 static void frei0r_make(frei0r_instance *inst)
 {
-    mirvo_node nodes[FREI0R_MAX_PARAMS];
-    for (int i = 0; i < FX->nparams; i++) {
-        nodes[i].data = FX->params[i].type == MIRVO_PARAM_TEXT
-                            ? static_cast<const void *>(&inst->given[i].text)
-                            : &inst->given[i];
-        nodes[i].next_node = i + 1 < FX->nparams ? &nodes[i + 1] : nullptr;
-        nodes[i].previous_node = i > 0 ? &nodes[i - 1] : nullptr;
-    }
     char why[WHY_BYTES] = "";
-    inst->fx = FX->make(inst->surface, frei0r_on_restart, inst, nodes, why, sizeof why);
+    inst->fx =
+        FX->make(inst->surface, frei0r_on_restart, inst, inst->given, FX->nparams, why, sizeof why);
     if (!inst->fx) {
         frei0r_say("cannot start: %s", why);
         inst->failed = true;
     }
 }
 
-/* Hands the host's values to the effect: starts it, or changes what changed (under the
- * lock). */
+/* Hands the host's values to the effect: starts it, or changes what changed. */
 static void frei0r_apply(frei0r_instance *inst)
 {
     inst->changed = false;
@@ -227,8 +236,8 @@ static void frei0r_apply(frei0r_instance *inst)
         const bool running = inst->fx != nullptr;
         if (running && frei0r_same(p, want, inst->given[i]))
             continue;
-        if (p->type == MIRVO_PARAM_TEXT && strcmp(p->name, "font") == 0 &&
-            !frei0r_font_readable(want.text)) {
+        if (p->type == MIRVO_PARAM_TEXT && p->control == MIRVO_CONTROL_FILE &&
+            strcmp(p->name, "font") == 0 && !frei0r_font_readable(want.text)) {
             FX->free(inst->fx);
             inst->fx = nullptr;
             inst->failed = true;
@@ -250,10 +259,7 @@ static void frei0r_apply(frei0r_instance *inst)
         }
         if (running) {
             char why[WHY_BYTES] = "";
-            const void *value = p->type == MIRVO_PARAM_TEXT
-                                    ? static_cast<const void *>(&inst->given[i].text)
-                                    : &inst->given[i];
-            if (!FX->set(inst->fx, i, value, why, sizeof why)) {
+            if (!FX->set(inst->fx, i, inst->given[i], why, sizeof why)) {
                 frei0r_say("cannot start again with the new %s: %s", p->name, why);
                 FX->free(inst->fx);
                 inst->fx = nullptr;
@@ -287,38 +293,56 @@ F0R_EXPORT void f0r_get_plugin_info(f0r_plugin_info_t *info)
 {
     info->name = FX->name;
     info->author = "Mirvo";
-    info->plugin_type = FX->plugin_type;
+    info->plugin_type = FX->filter ? F0R_PLUGIN_TYPE_FILTER : F0R_PLUGIN_TYPE_SOURCE;
     info->color_model = F0R_COLOR_MODEL_RGBA8888;
     info->frei0r_version = FREI0R_MAJOR_VERSION;
-    info->major_version = MIRVO_VERSION_MAJOR;
-    info->minor_version = MIRVO_VERSION_MINOR;
+    /* The effect's version, "1.2": major 1, minor 2. */
+    char *minor = nullptr;
+    info->major_version = FX->version ? int(strtol(FX->version, &minor, 10)) : 0;
+    info->minor_version = minor && *minor == '.' ? int(strtol(minor + 1, nullptr, 10)) : 0;
     info->num_params = FX->nparams;
-    info->explanation = FX->explanation;
+    info->explanation = FX->description;
 }
 
 /* "glyph width in pixels, 1 to 255" and the like: the catalogue's help and range. */
-static const char *frei0r_explanation(int index)
+static std::string frei0r_explanation(const mirvo_param *p)
 {
-    static char text[FREI0R_MAX_PARAMS][200];
-    const mirvo_param *const p = &FX->params[index];
+    char text[400];
     if (p->type == MIRVO_PARAM_TEXT)
-        snprintf(text[index], sizeof text[index], "%s (empty: the default)", p->help);
+        snprintf(text, sizeof text, "%s (empty: the default)", p->help);
     else if (p->from == MIRVO_DEFAULT_FIXED)
-        snprintf(text[index], sizeof text[index], "%s, %ld to %ld", p->help, p->min, p->max);
+        snprintf(text, sizeof text, "%s, %ld to %ld", p->help, p->min, p->max);
     else
-        snprintf(text[index], sizeof text[index], "%s, %ld to %ld; -1: %s", p->help, p->min, p->max,
+        snprintf(text, sizeof text, "%s, %ld to %ld; -1: %s", p->help, p->min, p->max,
                  p->from == MIRVO_DEFAULT_SURFACE_WIDTH ? "the frame's width"
                                                         : "the frame's height less the glyph's");
-    return text[index];
+    return text;
+}
+
+/* Every parameter's explanation, written once (the first caller's thread writes them while
+ * any other waits), then only read: frei0r hosts may ask from several threads at once. */
+static const std::vector<std::string> &frei0r_explanations()
+{
+    static const std::vector<std::string> all = [] {
+        std::vector<std::string> out;
+        for (int i = 0; i < FX->nparams; i++)
+            out.push_back(frei0r_explanation(&FX->params[i]));
+        return out;
+    }();
+    return all;
 }
 
 F0R_EXPORT void f0r_get_param_info(f0r_param_info_t *info, int param_index)
 {
-    if (param_index < 0 || param_index >= FX->nparams)
+    if (!info || param_index < 0 || param_index >= FX->nparams)
         return;
     info->name = FX->params[param_index].name;
     info->type = frei0r_type(&FX->params[param_index]);
-    info->explanation = frei0r_explanation(param_index);
+    try {
+        info->explanation = frei0r_explanations()[size_t(param_index)].c_str();
+    } catch (...) { /* out of memory: the help alone */
+        info->explanation = FX->params[param_index].help;
+    }
 }
 
 /*
@@ -388,7 +412,7 @@ static f0r_instance_t frei0r_construct(unsigned int width, unsigned int height, 
     /* The effects write whole 32-bit pixels with a zero alpha byte: the surface layer
      * keeps a filter's input alpha in every pixel written, and makes a source's opaque
      * (a source clears the whole frame every frame). */
-    if (FX->plugin_type == F0R_PLUGIN_TYPE_FILTER)
+    if (FX->filter)
         inst->surface->keep_bits = RGBA_A;
     else
         inst->surface->force_bits = RGBA_A;
@@ -415,7 +439,6 @@ F0R_EXPORT void f0r_destruct(f0r_instance_t instance)
     if (!inst)
         return;
     try {
-        std::lock_guard<std::mutex> hold(frei0r_lock);
         FX->free(inst->fx);
     } catch (...) {
         frei0r_say("cannot free the effect");
@@ -490,7 +513,7 @@ static void frei0r_update(f0r_instance_t instance, const uint32_t *inframe, uint
     frei0r_instance *const inst = static_cast<frei0r_instance *>(instance);
     if (!inst || !outframe)
         return;
-    const bool filter = FX->plugin_type == F0R_PLUGIN_TYPE_FILTER && inframe;
+    const bool filter = FX->filter && inframe;
     /* Kept in locals: the copy below writes through pointers that could alias *inst. */
     const size_t width = inst->width, height = inst->height, pitch = inst->pitch;
 
@@ -503,21 +526,16 @@ static void frei0r_update(f0r_instance_t instance, const uint32_t *inframe, uint
                 memcpy(frei0r_row(outframe, pitch, y), frei0r_row(inframe, pitch, y), width * 4);
     }
 
-    if (inst->changed) {
-        std::lock_guard<std::mutex> hold(frei0r_lock);
+    if (inst->changed)
         frei0r_apply(inst);
-    }
     if (inst->fx) {
         inst->restart_due = false;
         FX->draw(inst->fx);
         if (inst->restart_due) {
             /* Finished: start over, and draw the first frame now. */
-            {
-                std::lock_guard<std::mutex> hold(frei0r_lock);
-                FX->free(inst->fx);
-                inst->fx = nullptr;
-                frei0r_make(inst);
-            }
+            FX->free(inst->fx);
+            inst->fx = nullptr;
+            frei0r_make(inst);
             inst->restart_due = false;
             if (inst->fx)
                 FX->draw(inst->fx);

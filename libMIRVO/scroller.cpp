@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -24,6 +25,10 @@ struct scroller {
 };
 
 scroller scrollers[SCROLLER_SLOTS];
+// Guards which slots are live, so that scrollers can be made and freed on several threads
+// (the frei0r modules' instances). It is never held while a font is read; a slot in use is
+// touched only by its owner.
+std::mutex slots_lock;
 
 scroller *live_scroller(Uint8 id)
 {
@@ -61,11 +66,6 @@ MIRVO_API Uint8 MIRVO_add_scroller(const char *text, const char *font, const cha
 {
     if (!text || !font || !characters)
         return 255;
-    int id = 0;
-    while (id < SCROLLER_SLOTS && scrollers[id].live)
-        ++id;
-    if (id == SCROLLER_SLOTS)
-        return 255;
     const char *looked = NULL;
     const char *file = MIRVO_find_data(font, &looked);
     if (!file) {
@@ -82,8 +82,19 @@ MIRVO_API Uint8 MIRVO_add_scroller(const char *text, const char *font, const cha
         return 255;
     }
     SDL_SetColorKey(image, SDL_SRCCOLORKEY, SDL_MapRGB(image->format, 0, 0, 0));
+    int id = 0;
+    {
+        std::lock_guard<std::mutex> hold(slots_lock);
+        while (id < SCROLLER_SLOTS && scrollers[id].live)
+            ++id;
+        if (id < SCROLLER_SLOTS)
+            scrollers[id].live = true;
+    }
+    if (id == SCROLLER_SLOTS) {
+        SDL_FreeSurface(image);
+        return 255;
+    }
     scroller &s = scrollers[id];
-    s.live = true;
     s.text = s.next = text;
     s.characters = characters;
     s.font = image;
@@ -147,5 +158,6 @@ MIRVO_API void MIRVO_free_scroller(Uint8 id)
     if (!s)
         return;
     SDL_FreeSurface(s->font);
+    std::lock_guard<std::mutex> hold(slots_lock);
     memset(s, 0, sizeof *s);
 }

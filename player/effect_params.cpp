@@ -1,34 +1,35 @@
-// Parameter tables of boxflood, wavetext and bouncetext, and their parsing.
+// Parameter tables of the effects (the tree's, and those a host has loaded), and their
+// parsing.
 #include "effect_params.h"
 
 #include <cstdarg>
 #include <cstdlib>
 
-#include "BOUNCETEXT/bouncetext_params.h"
-#include "BOXFLOOD/boxflood_params.h"
-#include "WAVETEXT/wavetext_params.h"
+#include "mirvo_effect_list.h"
 
 namespace {
 
 module_spec from_catalogue(const char *module, const mirvo_param *params, int n)
 {
-    module_spec m{module, {}};
+    module_spec m{module, {}, nullptr};
     for (int i = 0; i < n; ++i) {
         const mirvo_param &c = params[i];
         param_type t = c.type == MIRVO_PARAM_U8    ? param_type::u8
                        : c.type == MIRVO_PARAM_U16 ? param_type::u16
                                                    : param_type::text;
         m.params.push_back({c.name, t, c.min, c.max,
-                            c.from == MIRVO_DEFAULT_FIXED ? c.fallback : nullptr, c.help, c.from});
+                            c.from == MIRVO_DEFAULT_FIXED ? c.fallback : nullptr, c.help, c.from,
+                            &c});
     }
     return m;
 }
 
-std::vector<module_spec> make_modules()
+std::vector<module_spec> &modules()
 {
-    return {from_catalogue("boxflood", boxflood_params, BOXFLOOD_NPARAMS),
-            from_catalogue("wavetext", wavetext_params, WAVETEXT_NPARAMS),
-            from_catalogue("bouncetext", bouncetext_params, BOUNCETEXT_NPARAMS)};
+#define MIRVO_BUILT_IN(name, NAME) from_catalogue(#name, name##_params, NAME##_NPARAMS),
+    static std::vector<module_spec> all = {MIRVO_EFFECT_LIST(MIRVO_BUILT_IN)};
+#undef MIRVO_BUILT_IN
+    return all;
 }
 
 const char *type_words(param_type t)
@@ -141,8 +142,7 @@ void dispatch(mirvo_init_effect_valist_fn init, SDL_Surface *s, mirvo_restart_fn
 
 const std::vector<module_spec> &known_modules()
 {
-    static const std::vector<module_spec> modules = make_modules();
-    return modules;
+    return modules();
 }
 
 const module_spec *find_module_spec(const std::string &module)
@@ -151,6 +151,30 @@ const module_spec *find_module_spec(const std::string &module)
         if (module == m.module)
             return &m;
     return nullptr;
+}
+
+const module_spec &register_effect(const mirvo_effect_descriptor *descriptor)
+{
+    module_spec m = from_catalogue(descriptor->name, descriptor->params, descriptor->nparams);
+    m.descriptor = descriptor;
+    for (module_spec &known : modules())
+        if (std::string(known.module) == descriptor->name)
+            return known = std::move(m);
+    modules().push_back(std::move(m));
+    return modules().back();
+}
+
+std::vector<mirvo_value> effect_setup::value_array() const
+{
+    std::vector<mirvo_value> out(values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        const param_value &v = values[i];
+        if (v.type == param_type::text)
+            out[i].text = v.text.c_str();
+        else
+            out[i].number = v.type == param_type::u8 ? v.u8 : v.u16;
+    }
+    return out;
 }
 
 MIRVO_NODE *effect_setup::argument_list()

@@ -11,7 +11,8 @@
 
 enum class param_type { u8, u16, text };
 
-// One parameter as the module's catalogue (PLUGINS/NAME/NAME_params.h) declares it.
+// One parameter as the module's catalogue (its descriptor, or PLUGINS/NAME/NAME_params.h)
+// declares it.
 struct param_spec {
     const char *name;
     param_type type;
@@ -19,16 +20,22 @@ struct param_spec {
     const char *fallback;  // default; null: computed from the surface, as `from` says
     const char *help;
     mirvo_default_kind from;
+    const mirvo_param *entry;  // the catalogue's record (label, control, choices, unit)
 };
 
 struct module_spec {
     const char *module;
     std::vector<param_spec> params;
+    const mirvo_effect_descriptor *descriptor;  // of a loaded module; null for a built-in
 };
 
-// The parameter table of a known module, or null.
+// The parameter table of a known module, or null. The known modules are the tree's
+// effects (PLUGINS/effects.cmake) and every descriptor registered since.
 const module_spec *find_module_spec(const std::string &module);
 const std::vector<module_spec> &known_modules();
+// Makes a loaded module's effect known by its descriptor's name, in place of a built-in
+// of that name. The descriptor must outlive its use here.
+const module_spec &register_effect(const mirvo_effect_descriptor *descriptor);
 
 struct param_value {
     param_type type = param_type::u8;
@@ -45,6 +52,8 @@ struct effect_setup {
     std::vector<mirvo_node> nodes;
     // Builds `nodes` over `values` (call again after copying the object).
     MIRVO_NODE *argument_list();
+    // The values as a descriptor's make takes them (texts point into `values`).
+    std::vector<mirvo_value> value_array() const;
 };
 
 // Parses the words that follow an effect name: positional values in the module's order

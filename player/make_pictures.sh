@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Captures each effect headless with mirvo-play and makes the README's pictures:
 # docs/plugins/{wavetext,bouncetext,boxflood}.gif (320x240, every second frame).
-#   player/make_pictures.sh BUILD_DIR
+#   player/make_pictures.sh BUILD_DIR     (or: cmake --build BUILD_DIR --target pictures)
 set -euo pipefail
 build=$(cd "${1:?usage: make_pictures.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
@@ -25,4 +25,6 @@ shoot() {
 
 shoot wavetext 200 300 wavetext
 shoot bouncetext 150 250 bouncetext
-shoot boxflood 70 190 wavetext text=MIRVO + boxflood 1 4 255 160 0
+# An orange box grows from the centre over the black window (80 frames at rate 4), then a
+# blue one grows over the orange.
+shoot boxflood 2 160 boxflood 1 4 255 160 0 + boxflood 1 4 0 96 200

@@ -7,6 +7,7 @@
 // starts the next one (from the first again after the last, unless --once).
 #include <SDL_image.h>
 #include <getopt.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -51,6 +52,15 @@ void on_restart(void)
     restart_requested = true;
 }
 
+void on_instance_restart(void *)
+{
+    restart_requested = true;
+}
+
+// The effect playing now: an instance made through its module's descriptor, or (--valist)
+// the module's own instance behind its five entry points.
+mirvo_instance *playing = nullptr;
+
 void usage(FILE *out)
 {
     fprintf(out,
@@ -75,35 +85,84 @@ void usage(FILE *out)
             "                       finished (default 3000; 0: no bound)\n"
             "      --exact-text     scroll the texts as given, without trailing spaces\n"
             "  -M, --module-dir DIR search DIR for modules first (may be repeated)\n"
-            "  -l, --list           list the effects and their parameters\n"
-            "      --list-markdown  the same as a Markdown table (docs/effects.md)\n"
-            "  -h, --help           this help\n"
+            "  -l, --list           list the effect modules found and their parameters\n"
+            "      --list-markdown  the tree's effects as a Markdown table (docs/effects.md)\n"
+            "  -h, --help [EFFECT]  this help, or EFFECT's parameter table\n"
             "      --version        the version\n"
             "\n"
             "Escape or closing the window quits. MIRVO_FRAMES=N ends after N frames,\n"
             "MIRVO_CAPTURE=DIR writes every frame as PNG, MIRVO_NOWAIT=1 runs unpaced.\n"
             "Modules are searched in the -M folders, then $MIRVO_MODULE_PATH (folders\n"
-            "separated by ':'), then the installed module folder beside the program.\n"
+            "separated by ':'), then the installed module folder beside the program; an\n"
+            "effect is found by its name whatever its module file is called, or by a path.\n"
             "A font not found as given (default ../GFX/font.pcx) is read from\n"
             "$MIRVO_DATA_DIR/GFX/, then from the installed data folder share/mirvo/GFX/.\n");
 }
 
-void list_modules()
+// One parameter as a line of --list and --help EFFECT.
+void print_param(const param_spec &p)
 {
-    for (const module_spec &m : known_modules()) {
-        printf("%s\n", m.module);
-        for (const param_spec &p : m.params) {
-            const char *type = p.type == param_type::text ? "text" : "number";
-            std::string range = p.type == param_type::text
-                                    ? std::string()
-                                    : " " + std::to_string(p.min) + ".." + std::to_string(p.max);
-            std::string def = p.fallback ? p.fallback : "(from the window)";
-            if (p.type == param_type::text && def.size() > 40)
-                def = def.substr(0, 37) + "...";
-            printf("  %-17s %s%s, default %s: %s\n", p.name, type, range.c_str(), def.c_str(),
-                   p.help);
-        }
+    const char *type = p.type == param_type::text ? "text" : "number";
+    std::string range = p.type == param_type::text
+                            ? std::string()
+                            : " " + std::to_string(p.min) + ".." + std::to_string(p.max);
+    std::string def = p.fallback ? p.fallback : "(from the window)";
+    if (p.type == param_type::text && def.size() > 40)
+        def = def.substr(0, 37) + "...";
+    printf("  %-17s %s%s, default %s: %s\n", p.name, type, range.c_str(), def.c_str(), p.help);
+}
+
+void print_effect(const mirvo_effect_module &m)
+{
+    const mirvo_effect_descriptor *d = m.descriptor;
+    printf("%s %s (%s, %s): %s\n", d->name, d->version ? d->version : "",
+           d->filter ? "filter" : "source", m.file.c_str(), d->description ? d->description : "");
+    for (const param_spec &p : register_effect(d).params)
+        print_param(p);
+}
+
+// --list: the modules on the search path, each with its parameters.
+int list_modules(const options &opt)
+{
+    std::vector<std::string> problems;
+    std::vector<mirvo_effect_module> found = mirvo_find_effects(opt.module_dirs, problems);
+    for (mirvo_effect_module &m : found)
+        print_effect(m);
+    for (const std::string &p : problems)
+        fprintf(stderr, "mirvo-play: skipped %s\n", p.c_str());
+    if (found.empty())
+        fprintf(stderr, "mirvo-play: no effect modules found (searched %zu folders)\n",
+                mirvo_module_search_path(opt.module_dirs).size());
+    for (mirvo_effect_module &m : found)
+        mirvo_unload_effect(m);
+    return found.empty() ? 1 : 0;
+}
+
+// The names of the effects on the search path, separated by ", ".
+std::string found_names(const options &opt)
+{
+    std::vector<std::string> problems;
+    std::vector<mirvo_effect_module> found = mirvo_find_effects(opt.module_dirs, problems);
+    std::string names;
+    for (mirvo_effect_module &m : found) {
+        names += (names.empty() ? "" : ", ") + m.name;
+        mirvo_unload_effect(m);
     }
+    return names.empty() ? "none" : names;
+}
+
+// --help EFFECT: that effect's parameter table.
+int help_effect(const options &opt, const std::string &name)
+{
+    mirvo_effect_module m;
+    std::string error;
+    if (!mirvo_load_effect(name, m, error, opt.module_dirs)) {
+        fprintf(stderr, "mirvo-play: %s\n", error.c_str());
+        return 2;
+    }
+    print_effect(m);
+    mirvo_unload_effect(m);
+    return 0;
 }
 
 bool parse_int(const char *s, int min, int max, int &out)
@@ -137,6 +196,11 @@ bool check_fonts(const effect_setup &setup, std::string &error)
                     looked + ")";
             return false;
         }
+        struct stat st;
+        if (stat(found, &st) != 0 || !S_ISREG(st.st_mode)) {
+            error = setup.module + ": font: cannot read \"" + file + "\": not a regular file";
+            return false;
+        }
         SDL_Surface *font = IMG_Load(found);
         if (!font) {
             error = setup.module + ": font: cannot read \"" + file + "\": " + IMG_GetError();
@@ -147,48 +211,49 @@ bool check_fonts(const effect_setup &setup, std::string &error)
     return true;
 }
 
-// Runs `init` with the standard output caught in a temporary file, then writes what it
-// printed through. The modules report a failed init only by printing "Error, ..." there.
-template <typename Init> bool init_watched(Init init, std::string &printed)
-{
-    printed.clear();
-    fflush(stdout);
-    FILE *catcher = tmpfile();
-    int saved = catcher ? dup(STDOUT_FILENO) : -1;
-    if (saved < 0 || dup2(fileno(catcher), STDOUT_FILENO) < 0) {
-        if (saved >= 0)
-            close(saved);
-        if (catcher)
-            fclose(catcher);
-        init();  // cannot watch: trust it
-        return true;
-    }
-    init();
-    fflush(stdout);
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-    rewind(catcher);
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, catcher)) > 0)
-        printed.append(buf, n);
-    fclose(catcher);
-    fputs(printed.c_str(), stdout);
-    fflush(stdout);
-    return printed.rfind("Error", 0) != 0 && printed.find("\nError") == std::string::npos;
-}
-
-// Starts the effect; returns false when its init printed an error.
+// Starts the effect; false (with the effect's reason said) when it cannot start. With
+// --valist the values are first tried on an instance, for the reason, and then handed to
+// the module's va_list entry point.
 bool start_effect(sequence_entry &e, const mirvo_effect_module &m, bool valist)
 {
     restart_requested = false;
-    std::string printed;
-    if (valist)
-        return init_watched(
-            [&] { call_init_valist(m.init_effect_valist, screen, on_restart, e.setup.values); },
-            printed);
-    return init_watched([&] { m.init_effect(screen, on_restart, e.setup.argument_list()); },
-                        printed);
+    const mirvo_effect_descriptor *d = m.descriptor;
+    const std::vector<mirvo_value> values = e.setup.value_array();
+    char why[300] = "";
+    playing = d->make(screen, on_instance_restart, nullptr, values.data(), int(values.size()), why,
+                      sizeof why);
+    if (!playing) {
+        fprintf(stderr, "mirvo-play: %s: the effect could not start: %s\n", d->name, why);
+        return false;
+    }
+    if (valist) {
+        d->free(playing);
+        playing = nullptr;
+        if (!m.init_effect_valist || !m.draw_effect || !m.free_effect) {
+            fprintf(stderr, "mirvo-play: %s: the module has no %s_LTX_init_effect_valist\n",
+                    d->name, d->name);
+            return false;
+        }
+        call_init_valist(m.init_effect_valist, screen, on_restart, e.setup.values);
+    }
+    return true;
+}
+
+void draw_effect(const mirvo_effect_module &m)
+{
+    if (playing)
+        m.descriptor->draw(playing);
+    else
+        m.draw_effect();
+}
+
+void stop_effect(const mirvo_effect_module &m)
+{
+    if (playing)
+        m.descriptor->free(playing);
+    else
+        m.free_effect();
+    playing = nullptr;
 }
 
 // Returns false when the player should quit.
@@ -272,9 +337,10 @@ int parse_options(int argc, char **argv, options &opt)
             opt.module_dirs.push_back(optarg);
             break;
         case 'l':
-            list_modules();
-            return 0;
+            return list_modules(opt);
         case 'h':
+            if (optind < argc)
+                return help_effect(opt, argv[optind]);
             usage(stdout);
             return 0;
         case 7:
@@ -308,23 +374,27 @@ std::vector<sequence_entry> read_sequence(int argc, char **argv, int first, cons
         if (i < argc && ++i == argc)
             fail("expected an effect name after \"+\"");
 
-        const module_spec *desc = find_module_spec(name);
-        if (!desc) {
-            std::string known;
-            for (const module_spec &m : known_modules())
-                known += std::string(known.empty() ? "" : ", ") + m.module;
-            fail("unknown effect \"" + name + "\" (known: " + known + ")");
-        }
         size_t index = 0;
         while (index < modules.size() && modules[index].name != name)
             ++index;
         if (index == modules.size()) {
             mirvo_effect_module m;
             std::string error;
-            if (!mirvo_load_effect(name, m, error, opt.module_dirs))
+            if (!mirvo_load_effect(name, m, error, opt.module_dirs)) {
+                if (error.rfind("no effect module", 0) == 0)
+                    fail("unknown effect \"" + name + "\" (found: " + found_names(opt) + ")");
                 fail(error);
-            modules.push_back(m);
+            }
+            // A module asked for by path or file name may be one already loaded.
+            index = 0;
+            while (index < modules.size() && modules[index].name != m.name)
+                ++index;
+            if (index == modules.size())
+                modules.push_back(m);
+            else
+                mirvo_unload_effect(m);
         }
+        const module_spec *desc = &register_effect(modules[index].descriptor);
         sequence_entry e;
         e.module_index = index;
         std::string error;
@@ -351,36 +421,30 @@ int play(const options &opt, std::vector<mirvo_effect_module> &modules,
 
     size_t current = 0;
     long frames = 0;  // drawn by the current effect since it started
-    if (!start_effect(sequence[current], modules[sequence[current].module_index], opt.valist)) {
-        fprintf(stderr, "mirvo-play: %s: the effect could not start\n",
-                sequence[current].setup.module.c_str());
+    if (!start_effect(sequence[current], modules[sequence[current].module_index], opt.valist))
         return 1;
-    }
     for (;;) {
         MIRVO_new_time();
         run.frameStarts();
         if (!process_events())
             break;
         restart_requested = false;
-        modules[sequence[current].module_index].draw_effect();
+        draw_effect(modules[sequence[current].module_index]);
         ++frames;
         bool last_frame = false;
         if (restart_requested || (opt.max_frames > 0 && frames >= opt.max_frames)) {
             // The effect has finished (or had its frames): free it and start the next one,
             // which draws its first frame now (a filter over what the last one left).
-            modules[sequence[current].module_index].free_effect();
+            stop_effect(modules[sequence[current].module_index]);
             if (current + 1 == sequence.size() && opt.once) {
                 last_frame = true;
             } else {
                 current = (current + 1) % sequence.size();
                 const mirvo_effect_module &m = modules[sequence[current].module_index];
-                if (!start_effect(sequence[current], m, opt.valist)) {
-                    fprintf(stderr, "mirvo-play: %s: the effect could not start\n",
-                            sequence[current].setup.module.c_str());
+                if (!start_effect(sequence[current], m, opt.valist))
                     return 1;
-                }
                 frames = 1;
-                m.draw_effect();
+                draw_effect(m);
                 // Finishing again at once is left for the next frame.
             }
         }
@@ -389,7 +453,7 @@ int play(const options &opt, std::vector<mirvo_effect_module> &modules,
             // A capture that cannot be written ends the run: one line, no rate report.
             fprintf(stderr, "MIRVO: %s\n", error.c_str());
             if (!last_frame)
-                modules[sequence[current].module_index].free_effect();
+                stop_effect(modules[sequence[current].module_index]);
             return 1;
         }
         if (MIRVO_fps_ok())
@@ -397,7 +461,7 @@ int play(const options &opt, std::vector<mirvo_effect_module> &modules,
         if (last_frame)
             return 0;
     }
-    modules[sequence[current].module_index].free_effect();
+    stop_effect(modules[sequence[current].module_index]);
     return 0;
 }
 

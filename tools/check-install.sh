@@ -3,6 +3,8 @@
 #  - builds and runs the out-of-tree examples against it (examples/kora_example.cpp against
 #    KORA, examples/effect-host against the MIRVO SDK), through the CMake packages and
 #    through pkg-config;
+#  - builds examples/effect, an effect of its own, against it as a module and a frei0r module,
+#    plays it with the installed mirvo-play and runs its frei0r module in ffmpeg;
 #  - runs the installed rasterwave, mirvo-play and kora-demo headless;
 #  - runs docs/kora.md's install commands for a prefix as they stand;
 #  - checks that no installed file holds a path of the build or source tree.
@@ -38,6 +40,32 @@ cmake --build "$work/kora-build" >/dev/null
 cmake -S "$top/examples/effect-host" -B "$work/host-build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/host-build" >/dev/null
 (cd "$run" && LD_LIBRARY_PATH="$libdir" "$work/host-build/effect_host")
+
+# 1b. An effect written outside the tree (examples/effect): built against the installed SDK as
+#     a module and as a frei0r module, played by the installed mirvo-play by its name from a
+#     folder on the module path, and its frei0r module run by ffmpeg.
+cmake -S "$top/examples/effect" -B "$work/effect-build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/effect-build" >/dev/null
+(cd "$run" && env -u MIRVO_MODULE_PATH "$prefix/bin/mirvo-play" -M "$work/effect-build" --help colorcycle |
+  grep -q '^colorcycle 1.0 (source')
+(cd "$run" && SDL_VIDEODRIVER=dummy MIRVO_FRAMES=5 MIRVO_NOWAIT=1 \
+  "$prefix/bin/mirvo-play" --headless -M "$work/effect-build" colorcycle step=30 >/dev/null)
+FREI0R_PATH="$work/effect-build/frei0r-1" ffmpeg -hide_banner -loglevel error -y -f lavfi \
+  -i "frei0r_src=size=64x48:framerate=25:filter_name=colorcycle:filter_params=30|240" \
+  -frames:v 3 "$run/colorcycle-%d.png" >"$run/colorcycle.log" 2>&1 || true
+if [ -s "$run/colorcycle.log" ] || [ ! -s "$run/colorcycle-3.png" ]; then
+  echo "check-install: no clean frames from the example effect's frei0r module:" >&2
+  cat "$run/colorcycle.log" >&2
+  exit 1
+fi
+if nm -D --defined-only "$work/effect-build/frei0r-1/colorcycle.so" | awk '{print $3}' | grep -v '^f0r_' | grep -q .; then
+  echo "check-install: the example's frei0r module exports more than f0r_*" >&2
+  exit 1
+fi
+if ldd "$work/effect-build/frei0r-1/colorcycle.so" | grep -E 'libSDL|libMIRVO'; then
+  echo "check-install: the example's frei0r module brings the libraries above into its host" >&2
+  exit 1
+fi
 
 # 2. and 3. The installed programs, the frei0r module and the examples through pkg-config, from
 #    a folder outside the tree.

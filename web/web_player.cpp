@@ -20,9 +20,12 @@
 #include "mirvo_effect.h"
 #include "rasterwave_frame.h"
 
-MIRVO_EFFECT_ENTRY_POINTS(boxflood);
-MIRVO_EFFECT_ENTRY_POINTS(wavetext);
-MIRVO_EFFECT_ENTRY_POINTS(bouncetext);
+#include "mirvo_effect_list.h"
+
+// Every effect of the tree, linked into this program, reached by its own describe function.
+#define MIRVO_WEB_DECLARE(name, NAME) MIRVO_EFFECT_ENTRY_POINTS(name);
+MIRVO_EFFECT_LIST(MIRVO_WEB_DECLARE)
+#undef MIRVO_WEB_DECLARE
 
 using mirvo_web::play_options;
 
@@ -30,56 +33,30 @@ namespace {
 
 uint32_t page_clock_ms = 0;
 
-// The entry points of an effect linked into this program. Effects that serve instances
-// (mirvo_effect.h declares NAME_LTX_make_instance; the build then defines
-// MIRVO_WEB_INSTANCES) are played as one instance each, and a changed number reaches the
-// running instance through its parameter entry point; otherwise the module's one default
-// effect is played through the five entry points and starts again with a changed value.
-struct linked_effect {
-    const char *name;
-    mirvo_init_effect_fn init;
-    mirvo_draw_effect_fn draw;
-    mirvo_free_effect_fn free;
-#ifdef MIRVO_WEB_INSTANCES
-    mirvo_make_instance_fn make_instance;
-    mirvo_draw_instance_fn draw_instance;
-    mirvo_set_instance_parameter_fn set_instance_parameter;
-    mirvo_free_instance_fn free_instance;
-#endif
-};
-
-#ifdef MIRVO_WEB_INSTANCES
-#define MIRVO_WEB_LINKED(module)                                                                   \
-    {                                                                                              \
-#module, module##_LTX_init_effect, module##_LTX_draw_effect, module##_LTX_free_effect,     \
-            module##_LTX_make_instance, module##_LTX_draw_instance,                                \
-            module##_LTX_set_instance_parameter, module##_LTX_free_instance                        \
-    }
-#else
-#define MIRVO_WEB_LINKED(module)                                                                   \
-    {                                                                                              \
-#module, module##_LTX_init_effect, module##_LTX_draw_effect, module##_LTX_free_effect      \
-    }
-#endif
-
-const linked_effect LINKED[] = {MIRVO_WEB_LINKED(boxflood), MIRVO_WEB_LINKED(wavetext),
-                                MIRVO_WEB_LINKED(bouncetext)};
-
-const linked_effect *find_linked(const std::string &name)
+// The descriptors of the linked effects, in the list's order. Each effect is played as one
+// instance, and a changed value reaches the running instance through the descriptor.
+const std::vector<const mirvo_effect_descriptor *> &linked()
 {
-    for (const linked_effect &e : LINKED)
-        if (name == e.name)
-            return &e;
+#define MIRVO_WEB_LINKED(name, NAME) name##_LTX_describe(),
+    static const std::vector<const mirvo_effect_descriptor *> all = {
+        MIRVO_EFFECT_LIST(MIRVO_WEB_LINKED)};
+#undef MIRVO_WEB_LINKED
+    return all;
+}
+
+const mirvo_effect_descriptor *find_linked(const std::string &name)
+{
+    for (const mirvo_effect_descriptor *d : linked())
+        if (name == d->name)
+            return d;
     return nullptr;
 }
 
 struct entry {
     std::vector<std::string> words;  // as given (parameter words after the name)
     effect_setup setup;              // parsed, padded unless exact_text
-    const linked_effect *effect = nullptr;
-#ifdef MIRVO_WEB_INSTANCES
+    const mirvo_effect_descriptor *effect = nullptr;
     mirvo_instance *instance = nullptr;
-#endif
 };
 
 enum class program { none, rasterwave, effects };
@@ -100,17 +77,10 @@ struct state {
 state the;
 bool restart_requested = false;
 
-#ifdef MIRVO_WEB_INSTANCES
 void on_instance_restart(void *)
 {
     restart_requested = true;
 }
-#else
-void on_restart(void)
-{
-    restart_requested = true;
-}
-#endif
 
 // A scroller effect whose font cannot be read would stay uninitialised: refuse it first,
 // as mirvo-play does.
@@ -149,12 +119,8 @@ void stop_effect()
 {
     entry &e = the.sequence[the.current];
     if (the.effect_live) {
-#ifdef MIRVO_WEB_INSTANCES
-        e.effect->free_instance(e.instance);
+        e.effect->free(e.instance);
         e.instance = nullptr;
-#else
-        e.effect->free();
-#endif
     }
     the.effect_live = false;
 }
@@ -163,19 +129,16 @@ void start_effect()
 {
     entry &e = the.sequence[the.current];
     restart_requested = false;
-#ifdef MIRVO_WEB_INSTANCES
     char why[256] = "";
-    e.instance = e.effect->make_instance(screen, on_instance_restart, nullptr,
-                                         e.setup.argument_list(), why, sizeof why);
+    const std::vector<mirvo_value> values = e.setup.value_array();
+    e.instance = e.effect->make(screen, on_instance_restart, nullptr, values.data(),
+                                int(values.size()), why, sizeof why);
     // The parameters were checked before; one that still fails is said on the console and
     // the effect counts as finished, so the sequence goes on.
     if (!e.instance) {
         fprintf(stderr, "%s: %s\n", e.setup.module.c_str(), why);
         restart_requested = true;
     }
-#else
-    e.effect->init(screen, on_restart, e.setup.argument_list());
-#endif
     the.effect_live = true;
     the.frames_of_current = 0;
 }
@@ -183,12 +146,8 @@ void start_effect()
 void draw_effect()
 {
     entry &e = the.sequence[the.current];
-#ifdef MIRVO_WEB_INSTANCES
     if (e.instance)
-        e.effect->draw_instance(e.instance);
-#else
-    e.effect->draw();
-#endif
+        e.effect->draw(e.instance);
 }
 
 void stop_rasterwave()
@@ -321,8 +280,10 @@ bool play(const std::vector<std::string> &words, const play_options &options, st
             return false;
         }
         if (!find_module_spec(name) || !find_linked(name)) {
-            error = "unknown effect \"" + name +
-                    "\" (known: rasterwave, boxflood, wavetext, bouncetext)";
+            std::string known = "rasterwave";
+            for (const mirvo_effect_descriptor *d : linked())
+                known += std::string(", ") + d->name;
+            error = "unknown effect \"" + name + "\" (known: " + known + ")";
             return false;
         }
         e.setup.module = name;
@@ -476,21 +437,21 @@ bool set_param(size_t index, const std::string &name, const std::string &value, 
     if (!parse_entry(changed, error))
         return false;
     const bool running_now = the.effect_live && index == the.current;
-#ifdef MIRVO_WEB_INSTANCES
     if (running_now && e.instance) {
-        // The instance is given the new value at once. The setup keeps the value the
-        // instance holds (it points at the setup's texts): a value the instance refuses is
-        // taken back and the one before given again, so the words stay what plays.
+        // The instance is given the new value at once (it copies a text). A value the
+        // instance refuses is taken back and the one before given again, so the setup and
+        // the words stay what plays.
         size_t k = 0;
         while (desc->params[k].name != name)
             ++k;
         param_value &v = e.setup.values[k];
         const auto give = [&](char *why, size_t why_size) {
-            const char *text = v.text.c_str();
-            const void *p = v.type == param_type::u8    ? static_cast<const void *>(&v.u8)
-                            : v.type == param_type::u16 ? static_cast<const void *>(&v.u16)
-                                                        : static_cast<const void *>(&text);
-            return e.effect->set_instance_parameter(e.instance, int(k), p, why, why_size) != 0;
+            mirvo_value value;
+            if (v.type == param_type::text)
+                value.text = v.text.c_str();
+            else
+                value.number = v.type == param_type::u8 ? v.u8 : v.u16;
+            return e.effect->set(e.instance, int(k), value, why, why_size) != 0;
         };
         param_value before = v;
         v = changed.setup.values[k];
@@ -498,7 +459,6 @@ bool set_param(size_t index, const std::string &name, const std::string &value, 
         if (!give(why, sizeof why)) {
             error = e.setup.module + ": " + name + ": " + why;
             v = std::move(before);
-            e.setup.argument_list();
             char again[256] = "";
             if (!give(again, sizeof again)) {
                 stop_effect();
@@ -507,10 +467,8 @@ bool set_param(size_t index, const std::string &name, const std::string &value, 
             return false;
         }
         e.words = std::move(changed.words);
-        e.setup.argument_list();  // the nodes point at the value's new place
         return true;
     }
-#endif
     if (running_now)
         stop_effect();
     e = std::move(changed);
@@ -537,6 +495,54 @@ std::string json_string(const std::string &s)
         }
     }
     return out + "\"";
+}
+
+// What a host shows for a parameter, as the page names it.
+const char *control_name(mirvo_control c)
+{
+    switch (c) {
+    case MIRVO_CONTROL_COLOUR_RED:
+    case MIRVO_CONTROL_COLOUR_GREEN:
+    case MIRVO_CONTROL_COLOUR_BLUE:
+        return "colour";
+    case MIRVO_CONTROL_CHOICE:
+        return "choice";
+    case MIRVO_CONTROL_TEXT:
+        return "text";
+    case MIRVO_CONTROL_FILE:
+        return "file";
+    default:
+        return "number";
+    }
+}
+
+// The catalogue's description of a parameter beyond its name, type and range: "label",
+// "control", for a colour component "component" ("red", "green" or "blue" of the
+// consecutive three), for a choice "choices" [{"value", "label"}], and "unit".
+std::string control_json(const mirvo_param *p)
+{
+    if (!p)
+        return "";
+    std::string out;
+    if (p->label)
+        out += ",\"label\":" + json_string(p->label);
+    out += ",\"control\":" + json_string(control_name(p->control));
+    if (p->control == MIRVO_CONTROL_COLOUR_RED)
+        out += ",\"component\":\"red\"";
+    else if (p->control == MIRVO_CONTROL_COLOUR_GREEN)
+        out += ",\"component\":\"green\"";
+    else if (p->control == MIRVO_CONTROL_COLOUR_BLUE)
+        out += ",\"component\":\"blue\"";
+    if (p->control == MIRVO_CONTROL_CHOICE && p->choices) {
+        out += ",\"choices\":[";
+        for (int c = 0; c < p->nchoices; ++c)
+            out += std::string(c ? "," : "") + "{\"value\":" + std::to_string(p->choices[c].value) +
+                   ",\"label\":" + json_string(p->choices[c].label) + "}";
+        out += "]";
+    }
+    if (p->unit)
+        out += ",\"unit\":" + json_string(p->unit);
+    return out;
 }
 
 std::string value_text(const param_value &v)
@@ -569,7 +575,7 @@ std::string catalogue_json()
                    ",\"min\":" + std::to_string(p.min) + ",\"max\":" + std::to_string(p.max) +
                    ",\"default\":" +
                    (i < defaults.values.size() ? value_text(defaults.values[i]) : "null") +
-                   ",\"help\":" + json_string(p.help) + "}";
+                   ",\"help\":" + json_string(p.help) + control_json(p.entry) + "}";
         }
         out += "]}";
     }

@@ -47,7 +47,11 @@ const uint8_t *rgba();
 bool set_param(size_t entry, const std::string &name, const std::string &value, std::string &error);
 
 // Every effect's parameters, as JSON: [{"module":..., "params":[{"name", "type", "min",
-// "max", "default", "help"}]}], defaults worked out for the current screen size.
+// "max", "default", "help", "label", "control", ...}]}], defaults worked out for the current
+// screen size. "control" is "number", "colour", "choice", "text" or "file"; a colour's
+// three components (consecutive) carry "component": "red", "green" or "blue"; a choice
+// carries "choices": [{"value": N, "label": "..."}]; "unit" ("px") is there when the
+// parameter has one.
 std::string catalogue_json();
 // The running sequence, as JSON: {"program":..., "current":N, "entries":[{"module":...,
 // "values":{name: value}}]}, texts without the padding the player adds.

@@ -13,11 +13,11 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "bouncetext_params.h"
 #include "mirvo.h"
 #include "mirvo_effect.h"
-
-MIRVO_EFFECT_ENTRY_POINTS(bouncetext);
 
 constexpr int BOUNCE_ENTRIES = 540; /* 360 slow entries (rise and fall), 180 quick ones (dip) */
 constexpr int SLOW_ENTRIES = 360;
@@ -59,22 +59,10 @@ struct bouncetext_effect {
     mirvo_instance_restart_fn _jump_restart;
     void *_jump_host;          /* handed to _jump_restart */
     SDL_Surface *_jump_target; /* the surface it was started on, kept when a start fails */
-    /* The parameters as given (the strings are the host's, not copied). */
-    const char *_jump_text, *_jump_font, *_jump_characters;
+    /* The parameters as given; the texts are the instance's own copies. */
+    char *_jump_text, *_jump_font, *_jump_characters;
     Uint8 _jump_character_width, _jump_character_height;
 };
-
-/* The instance behind the five entry points, and the restart callback they were given. */
-static bouncetext_effect bouncetext_default = {
-    nullptr,   {},      nullptr, 0,       0,       0,       0,       {}, {},
-    char(255), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0,  0};
-static mirvo_restart_fn bouncetext_default_restart = nullptr;
-
-static void bouncetext_call_default_restart(void *)
-{
-    if (bouncetext_default_restart)
-        bouncetext_default_restart();
-}
 
 /* Releases what a start made; the instance is then not usable until started again. */
 static void jump_release(bouncetext_effect *fx)
@@ -171,55 +159,6 @@ static const char *jump_start(bouncetext_effect *fx, SDL_Surface *s)
     return nullptr;
 }
 
-/* The default instance's start: a failure prints the effect's message, with the reason
- * when there is one. */
-static void jump_start_default(SDL_Surface *s, mirvo_restart_fn restart)
-{
-    bouncetext_effect *const fx = &bouncetext_default;
-    bouncetext_default_restart = restart;
-    fx->_jump_restart = bouncetext_call_default_restart;
-    fx->_jump_host = nullptr;
-    const char *const why = jump_start(fx, s);
-    if (why && *why)
-        printf("Error, initiating jumping scroller: %s\n", why);
-    else if (why)
-        puts("Error, initiating jumping scroller");
-}
-
-static void jump_read(bouncetext_effect *fx, MIRVO_NODE *argument_list)
-{
-    fx->_jump_text = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_jump_font = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_jump_characters = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_jump_character_width =
-        *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_jump_character_height =
-        *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_jump_width = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_jump_height = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
-}
-
-MIRVO_EFFECT_API void bouncetext_LTX_init_effect(SDL_Surface *s, mirvo_restart_fn restart,
-                                                 MIRVO_NODE *argument_list)
-{
-    jump_read(&bouncetext_default, argument_list);
-    jump_start_default(s, restart);
-}
-
-MIRVO_EFFECT_API void bouncetext_LTX_init_effect_valist(SDL_Surface *s, mirvo_restart_fn restart,
-                                                        va_list parameters)
-{
-    bouncetext_effect *const fx = &bouncetext_default;
-    fx->_jump_text = va_arg(parameters, const char *);
-    fx->_jump_font = va_arg(parameters, const char *);
-    fx->_jump_characters = va_arg(parameters, const char *);
-    fx->_jump_character_width = Uint8(va_arg(parameters, int));
-    fx->_jump_character_height = Uint8(va_arg(parameters, int));
-    fx->_jump_width = Uint16(va_arg(parameters, int));
-    fx->_jump_height = Uint16(va_arg(parameters, int));
-    jump_start_default(s, restart);
-}
-
 static void jump_draw(bouncetext_effect *fx)
 {
     SDL_Surface *const s = fx->_jump_surface;
@@ -277,40 +216,36 @@ static void jump_draw(bouncetext_effect *fx)
     }
 }
 
-MIRVO_EFFECT_API void bouncetext_LTX_draw_effect(void)
-{
-    jump_draw(&bouncetext_default);
-}
-
-MIRVO_EFFECT_API void bouncetext_LTX_free_effect(void)
-{
-    jump_release(&bouncetext_default);
-}
-
-MIRVO_EFFECT_API Uint8 bouncetext_LTX_is_filter(void)
-{
-    return 0;
-}
-
-/* ---- instances ---------------------------------------------------------------------- */
-
 static bouncetext_effect *bouncetext_of(mirvo_instance *fx)
 {
     return reinterpret_cast<bouncetext_effect *>(fx);
 }
 
+/* Why a start failed when the scroller could not be made. */
+static const char *const JUMP_NO_SCROLLER =
+    "the scroller could not be made (its font unreadable, or 255 scrollers in use)";
+
+static void bouncetext_free(mirvo_instance *instance)
+{
+    bouncetext_effect *const fx = bouncetext_of(instance);
+    if (!fx)
+        return;
+    jump_release(fx);
+    free(fx->_jump_text);
+    free(fx->_jump_font);
+    free(fx->_jump_characters);
+    free(fx);
+}
+
 /* The reason of a failed start as one line in why. */
 static void jump_why(const char *failed, char *why, size_t why_size)
 {
-    snprintf(why, why_size, "%s",
-             *failed ? failed
-                     : "the scroller could not be made (its font unreadable, or 255 "
-                       "scrollers in use)");
+    snprintf(why, why_size, "%s", *failed ? failed : JUMP_NO_SCROLLER);
 }
 
-MIRVO_EFFECT_API mirvo_instance *
-bouncetext_LTX_make_instance(SDL_Surface *s, mirvo_instance_restart_fn restart, void *host_data,
-                             MIRVO_NODE *argument_list, char *why, size_t why_size)
+static mirvo_instance *bouncetext_make(SDL_Surface *s, mirvo_instance_restart_fn restart,
+                                       void *host_data, const mirvo_value *values, char *why,
+                                       size_t why_size)
 {
     bouncetext_effect *const fx =
         static_cast<bouncetext_effect *>(calloc(1, sizeof(bouncetext_effect)));
@@ -321,36 +256,39 @@ bouncetext_LTX_make_instance(SDL_Surface *s, mirvo_instance_restart_fn restart, 
     fx->_jump_scroll_id = char(255);
     fx->_jump_restart = restart;
     fx->_jump_host = host_data;
-    jump_read(fx, argument_list);
-    const char *const failed = jump_start(fx, s);
+    fx->_jump_text = strdup(values[JUMP_TEXT].text);
+    fx->_jump_font = strdup(values[JUMP_FONT].text);
+    fx->_jump_characters = strdup(values[JUMP_CHARACTERS].text);
+    fx->_jump_character_width = Uint8(values[JUMP_CHARACTER_WIDTH].number);
+    fx->_jump_character_height = Uint8(values[JUMP_CHARACTER_HEIGHT].number);
+    fx->_jump_width = Uint16(values[JUMP_WIDTH].number);
+    fx->_jump_height = Uint16(values[JUMP_HEIGHT].number);
+    const char *const failed = fx->_jump_text && fx->_jump_font && fx->_jump_characters
+                                   ? jump_start(fx, s)
+                                   : "out of memory";
     if (failed) {
         jump_why(failed, why, why_size);
-        free(fx);
+        bouncetext_free(reinterpret_cast<mirvo_instance *>(fx));
         return nullptr;
     }
     return reinterpret_cast<mirvo_instance *>(fx);
 }
 
-MIRVO_EFFECT_API void bouncetext_LTX_draw_instance(mirvo_instance *fx)
+static void bouncetext_draw(mirvo_instance *fx)
 {
-    if (fx)
-        jump_draw(bouncetext_of(fx));
+    jump_draw(bouncetext_of(fx));
 }
 
 /* The area's width resizes the letter pool (letters on the move go on) and the height
  * rebuilds the bounce table; the text, font and glyph size start the scroller again. */
-MIRVO_EFFECT_API int bouncetext_LTX_set_instance_parameter(mirvo_instance *instance, int index,
-                                                           const void *value, char *why,
-                                                           size_t why_size)
+static int bouncetext_set(mirvo_instance *instance, int index, mirvo_value value, char *why,
+                          size_t why_size)
 {
     bouncetext_effect *const fx = bouncetext_of(instance);
-    if (!fx || !value) {
-        snprintf(why, why_size, "no instance or no value");
-        return 0;
-    }
+    char *old = nullptr; /* a replaced text, freed once the scroller has moved on */
     switch (index) {
     case JUMP_WIDTH:
-        fx->_jump_width = *static_cast<const Uint16 *>(value);
+        fx->_jump_width = Uint16(value.number);
         if (fx->_jump_surface && !jump_size_pool(fx)) {
             snprintf(why, why_size, "out of memory for %d letters",
                      fx->_jump_width / fx->_jump_character_width);
@@ -358,38 +296,52 @@ MIRVO_EFFECT_API int bouncetext_LTX_set_instance_parameter(mirvo_instance *insta
         }
         return 1;
     case JUMP_HEIGHT:
-        fx->_jump_height = *static_cast<const Uint16 *>(value);
+        fx->_jump_height = Uint16(value.number);
         jump_build_table(fx);
         return 1;
     case JUMP_TEXT:
-        fx->_jump_text = *static_cast<char *const *>(value);
-        break;
     case JUMP_FONT:
-        fx->_jump_font = *static_cast<char *const *>(value);
+    case JUMP_CHARACTERS: {
+        char **const slot = index == JUMP_TEXT   ? &fx->_jump_text
+                            : index == JUMP_FONT ? &fx->_jump_font
+                                                 : &fx->_jump_characters;
+        char *const copy = strdup(value.text);
+        if (!copy) {
+            snprintf(why, why_size, "out of memory");
+            return 0;
+        }
+        old = *slot;
+        *slot = copy;
         break;
-    case JUMP_CHARACTERS:
-        fx->_jump_characters = *static_cast<char *const *>(value);
-        break;
+    }
     case JUMP_CHARACTER_WIDTH:
-        fx->_jump_character_width = *static_cast<const Uint8 *>(value);
+        fx->_jump_character_width = Uint8(value.number);
         break;
     case JUMP_CHARACTER_HEIGHT:
-        fx->_jump_character_height = *static_cast<const Uint8 *>(value);
+        fx->_jump_character_height = Uint8(value.number);
         break;
     default:
         snprintf(why, why_size, "no parameter %d", index);
         return 0;
     }
     const char *const failed = jump_start(fx, fx->_jump_target);
+    free(old);
     if (failed)
         jump_why(failed, why, why_size);
     return failed ? 0 : 1;
 }
 
-MIRVO_EFFECT_API void bouncetext_LTX_free_instance(mirvo_instance *fx)
+/* The five entry points' instance could not start: the effect's message, with the reason
+ * when it is more than the scroller's. */
+static void bouncetext_init_failed(const char *why)
 {
-    if (!fx)
-        return;
-    jump_release(bouncetext_of(fx));
-    free(bouncetext_of(fx));
+    if (*why && strcmp(why, JUMP_NO_SCROLLER) != 0)
+        printf("Error, initiating jumping scroller: %s\n", why);
+    else
+        puts("Error, initiating jumping scroller");
 }
+
+MIRVO_EFFECT(bouncetext, "1.0",
+             "The letters of a text jumping one by one from right to left on sine curves", 0,
+             bouncetext_params, bouncetext_make, bouncetext_draw, bouncetext_set, bouncetext_free,
+             bouncetext_init_failed, 0);

@@ -11,10 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "boxflood_params.h"
 #include "mirvo.h"
 #include "mirvo_effect.h"
-
-MIRVO_EFFECT_ENTRY_POINTS(boxflood);
 
 /* Parameter indices, in the catalogue's order. */
 enum { BOXFLOOD_DIRECTION, BOXFLOOD_RATE, BOXFLOOD_RED, BOXFLOOD_GREEN, BOXFLOOD_BLUE };
@@ -30,16 +29,6 @@ struct boxflood_effect {
     float _boxflood_ratio; /* target height / target width */
     Uint8 _boxflood_color_r, _boxflood_color_g, _boxflood_color_b;
 };
-
-/* The instance behind the five entry points, and the restart callback they were given. */
-static boxflood_effect boxflood_default;
-static mirvo_restart_fn boxflood_default_restart = nullptr;
-
-static void boxflood_call_default_restart(void *)
-{
-    if (boxflood_default_restart)
-        boxflood_default_restart();
-}
 
 /* An odd rate is raised by one (in 8 bits, so 255 wraps to 0). */
 static Uint8 boxflood_even_rate(Uint8 rate)
@@ -66,42 +55,6 @@ static void boxflood_start(boxflood_effect *fx, SDL_Surface *s)
         fx->_boxflood_r.h = Uint16(s->h);
     }
     fx->_boxflood_ratio = float(double(s->h) / double(s->w));
-}
-
-/* Reads the five parameters of a node list into the instance. */
-static void boxflood_read(boxflood_effect *fx, MIRVO_NODE *argument_list)
-{
-    fx->_boxflood_inner_to_outer =
-        *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_boxflood_rate = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_boxflood_color_r = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_boxflood_color_g = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_boxflood_color_b = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-}
-
-MIRVO_EFFECT_API void boxflood_LTX_init_effect(SDL_Surface *s, mirvo_restart_fn restart,
-                                               MIRVO_NODE *argument_list)
-{
-    boxflood_default_restart = restart;
-    boxflood_default._boxflood_restart = boxflood_call_default_restart;
-    boxflood_default._boxflood_host = nullptr;
-    boxflood_read(&boxflood_default, argument_list);
-    boxflood_start(&boxflood_default, s);
-}
-
-MIRVO_EFFECT_API void boxflood_LTX_init_effect_valist(SDL_Surface *s, mirvo_restart_fn restart,
-                                                      va_list parameters)
-{
-    boxflood_effect *const fx = &boxflood_default;
-    boxflood_default_restart = restart;
-    fx->_boxflood_restart = boxflood_call_default_restart;
-    fx->_boxflood_host = nullptr;
-    fx->_boxflood_inner_to_outer = Uint8(va_arg(parameters, int));
-    fx->_boxflood_rate = Uint8(va_arg(parameters, int));
-    fx->_boxflood_color_r = Uint8(va_arg(parameters, int));
-    fx->_boxflood_color_g = Uint8(va_arg(parameters, int));
-    fx->_boxflood_color_b = Uint8(va_arg(parameters, int));
-    boxflood_start(fx, s);
 }
 
 /* Shrinking: one side's step, ending at 0 rather than wrapping past it. */
@@ -172,31 +125,14 @@ static void boxflood_draw(boxflood_effect *fx)
     }
 }
 
-MIRVO_EFFECT_API void boxflood_LTX_draw_effect(void)
-{
-    boxflood_draw(&boxflood_default);
-}
-
-MIRVO_EFFECT_API void boxflood_LTX_free_effect(void)
-{
-    /* Nothing was allocated. */
-}
-
-MIRVO_EFFECT_API Uint8 boxflood_LTX_is_filter(void)
-{
-    return 1;
-}
-
-/* ---- instances ---------------------------------------------------------------------- */
-
 static boxflood_effect *boxflood_of(mirvo_instance *fx)
 {
     return reinterpret_cast<boxflood_effect *>(fx);
 }
 
-MIRVO_EFFECT_API mirvo_instance *
-boxflood_LTX_make_instance(SDL_Surface *s, mirvo_instance_restart_fn restart, void *host_data,
-                           MIRVO_NODE *argument_list, char *why, size_t why_size)
+static mirvo_instance *boxflood_make(SDL_Surface *s, mirvo_instance_restart_fn restart,
+                                     void *host_data, const mirvo_value *values, char *why,
+                                     size_t why_size)
 {
     if (!s) {
         snprintf(why, why_size, "no target surface");
@@ -209,28 +145,26 @@ boxflood_LTX_make_instance(SDL_Surface *s, mirvo_instance_restart_fn restart, vo
     }
     fx->_boxflood_restart = restart;
     fx->_boxflood_host = host_data;
-    boxflood_read(fx, argument_list);
+    fx->_boxflood_inner_to_outer = Uint8(values[BOXFLOOD_DIRECTION].number);
+    fx->_boxflood_rate = Uint8(values[BOXFLOOD_RATE].number);
+    fx->_boxflood_color_r = Uint8(values[BOXFLOOD_RED].number);
+    fx->_boxflood_color_g = Uint8(values[BOXFLOOD_GREEN].number);
+    fx->_boxflood_color_b = Uint8(values[BOXFLOOD_BLUE].number);
     boxflood_start(fx, s);
     return reinterpret_cast<mirvo_instance *>(fx);
 }
 
-MIRVO_EFFECT_API void boxflood_LTX_draw_instance(mirvo_instance *fx)
+static void boxflood_draw_instance(mirvo_instance *fx)
 {
-    if (fx)
-        boxflood_draw(boxflood_of(fx));
+    boxflood_draw(boxflood_of(fx));
 }
 
 /* The rate and the colours change the next fill; a new direction starts the flood again. */
-MIRVO_EFFECT_API int boxflood_LTX_set_instance_parameter(mirvo_instance *instance, int index,
-                                                         const void *value, char *why,
-                                                         size_t why_size)
+static int boxflood_set(mirvo_instance *instance, int index, mirvo_value value, char *why,
+                        size_t why_size)
 {
     boxflood_effect *const fx = boxflood_of(instance);
-    if (!fx || !value) {
-        snprintf(why, why_size, "no instance or no value");
-        return 0;
-    }
-    const Uint8 v = *static_cast<const Uint8 *>(value);
+    const Uint8 v = Uint8(value.number);
     switch (index) {
     case BOXFLOOD_DIRECTION:
         if ((v != 0) != (fx->_boxflood_inner_to_outer != 0)) {
@@ -257,7 +191,15 @@ MIRVO_EFFECT_API int boxflood_LTX_set_instance_parameter(mirvo_instance *instanc
     }
 }
 
-MIRVO_EFFECT_API void boxflood_LTX_free_instance(mirvo_instance *fx)
+static void boxflood_free(mirvo_instance *fx)
 {
     free(boxflood_of(fx));
 }
+
+/* Nothing can fail in the five entry points' start but memory: nothing to say then. Their
+ * free_effect does nothing: the effect holds nothing but its state. */
+MIRVO_EFFECT(boxflood, "1.0",
+             "A rectangle of one colour growing from the centre or shrinking to it, one step a "
+             "frame",
+             1, boxflood_params, boxflood_make, boxflood_draw_instance, boxflood_set, boxflood_free,
+             nullptr, 1);

@@ -11,11 +11,11 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "mirvo.h"
 #include "mirvo_effect.h"
-
-MIRVO_EFFECT_ENTRY_POINTS(wavetext);
+#include "wavetext_params.h"
 
 constexpr int SINE_ENTRIES = 360;
 constexpr double DEGREE_STEP = 0.0174532; /* one degree, as the tables have always been built */
@@ -48,24 +48,12 @@ struct wavetext_effect {
     void *_sine_host; /* handed to _sine_restart */
     SDL_Rect _sine_srect, _sine_frect, _sine_srect2, _sine_drect;
     SDL_Surface *_sine_target; /* the surface it was started on, kept when a start fails */
-    /* The parameters as given (the strings are the host's, not copied). */
-    const char *_sine_text, *_sine_font, *_sine_characters;
+    /* The parameters as given; the texts are the instance's own copies. */
+    char *_sine_text, *_sine_font, *_sine_characters;
     Uint8 _sine_character_width, _sine_character_height;
     Uint16 _sine_amplitude;
     Uint8 _sine_slice_width;
 };
-
-/* The instance behind the five entry points, and the restart callback they were given. */
-static wavetext_effect wavetext_default = {nullptr, nullptr, {},      0,  0,  1,  char(255),
-                                           nullptr, nullptr, {},      {}, {}, {}, nullptr,
-                                           nullptr, nullptr, nullptr, 0,  0,  0,  0};
-static mirvo_restart_fn wavetext_default_restart = nullptr;
-
-static void wavetext_call_default_restart(void *)
-{
-    if (wavetext_default_restart)
-        wavetext_default_restart();
-}
 
 static void sine_set_rect(SDL_Rect *r, int x, int y, int w, int h)
 {
@@ -163,52 +151,6 @@ static const char *sine_start(wavetext_effect *fx, SDL_Surface *s, char *why, si
     return nullptr;
 }
 
-/* The default instance's start: a failure prints the effect's message. */
-static void sine_start_default(SDL_Surface *s, mirvo_restart_fn restart)
-{
-    wavetext_effect *const fx = &wavetext_default;
-    wavetext_default_restart = restart;
-    fx->_sine_restart = wavetext_call_default_restart;
-    fx->_sine_host = nullptr;
-    char why[200];
-    if (sine_start(fx, s, why, sizeof why))
-        puts("Error, initiating sine scroller");
-}
-
-static void sine_read(wavetext_effect *fx, MIRVO_NODE *argument_list)
-{
-    fx->_sine_text = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_sine_font = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_sine_characters = *static_cast<char *const *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_sine_character_width =
-        *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_sine_character_height =
-        *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_sine_amplitude = *static_cast<const Uint16 *>(MIRVO_LIST_get_data_next(&argument_list));
-    fx->_sine_slice_width = *static_cast<const Uint8 *>(MIRVO_LIST_get_data_next(&argument_list));
-}
-
-MIRVO_EFFECT_API void wavetext_LTX_init_effect(SDL_Surface *s, mirvo_restart_fn restart,
-                                               MIRVO_NODE *argument_list)
-{
-    sine_read(&wavetext_default, argument_list);
-    sine_start_default(s, restart);
-}
-
-MIRVO_EFFECT_API void wavetext_LTX_init_effect_valist(SDL_Surface *s, mirvo_restart_fn restart,
-                                                      va_list parameters)
-{
-    wavetext_effect *const fx = &wavetext_default;
-    fx->_sine_text = va_arg(parameters, const char *);
-    fx->_sine_font = va_arg(parameters, const char *);
-    fx->_sine_characters = va_arg(parameters, const char *);
-    fx->_sine_character_width = Uint8(va_arg(parameters, int));
-    fx->_sine_character_height = Uint8(va_arg(parameters, int));
-    fx->_sine_amplitude = Uint16(va_arg(parameters, int));
-    fx->_sine_slice_width = Uint8(va_arg(parameters, int));
-    sine_start_default(s, restart);
-}
-
 static void sine_draw(wavetext_effect *fx)
 {
     SDL_Surface *const s = fx->_sine_surface;
@@ -249,31 +191,37 @@ static void sine_draw(wavetext_effect *fx)
     fx->_sine_sine_index = Uint16((fx->_sine_sine_index + PHASE_STEP) % SINE_ENTRIES);
 }
 
-MIRVO_EFFECT_API void wavetext_LTX_draw_effect(void)
-{
-    sine_draw(&wavetext_default);
-}
-
-MIRVO_EFFECT_API void wavetext_LTX_free_effect(void)
-{
-    sine_release(&wavetext_default);
-}
-
-MIRVO_EFFECT_API Uint8 wavetext_LTX_is_filter(void)
-{
-    return 0;
-}
-
-/* ---- instances ---------------------------------------------------------------------- */
-
 static wavetext_effect *wavetext_of(mirvo_instance *fx)
 {
     return reinterpret_cast<wavetext_effect *>(fx);
 }
 
-MIRVO_EFFECT_API mirvo_instance *
-wavetext_LTX_make_instance(SDL_Surface *s, mirvo_instance_restart_fn restart, void *host_data,
-                           MIRVO_NODE *argument_list, char *why, size_t why_size)
+/* Replaces text *slot with a copy of text; false when out of memory (nothing changed). */
+static bool sine_keep_text(char **slot, const char *text)
+{
+    char *const copy = strdup(text);
+    if (!copy)
+        return false;
+    free(*slot);
+    *slot = copy;
+    return true;
+}
+
+static void wavetext_free(mirvo_instance *instance)
+{
+    wavetext_effect *const fx = wavetext_of(instance);
+    if (!fx)
+        return;
+    sine_release(fx);
+    free(fx->_sine_text);
+    free(fx->_sine_font);
+    free(fx->_sine_characters);
+    free(fx);
+}
+
+static mirvo_instance *wavetext_make(SDL_Surface *s, mirvo_instance_restart_fn restart,
+                                     void *host_data, const mirvo_value *values, char *why,
+                                     size_t why_size)
 {
     wavetext_effect *const fx = static_cast<wavetext_effect *>(calloc(1, sizeof(wavetext_effect)));
     if (!fx) {
@@ -283,58 +231,71 @@ wavetext_LTX_make_instance(SDL_Surface *s, mirvo_instance_restart_fn restart, vo
     fx->_sine_scroll_id = char(255);
     fx->_sine_restart = restart;
     fx->_sine_host = host_data;
-    sine_read(fx, argument_list);
-    const char *const failed = sine_start(fx, s, why, why_size);
+    const bool kept = sine_keep_text(&fx->_sine_text, values[SINE_TEXT].text) &&
+                      sine_keep_text(&fx->_sine_font, values[SINE_FONT].text) &&
+                      sine_keep_text(&fx->_sine_characters, values[SINE_CHARACTERS].text);
+    fx->_sine_character_width = Uint8(values[SINE_CHARACTER_WIDTH].number);
+    fx->_sine_character_height = Uint8(values[SINE_CHARACTER_HEIGHT].number);
+    fx->_sine_amplitude = Uint16(values[SINE_AMPLITUDE].number);
+    fx->_sine_slice_width = Uint8(values[SINE_SLICE_WIDTH].number);
+    const char *const failed = kept ? sine_start(fx, s, why, why_size) : "out of memory";
     if (failed) {
         if (failed != why)
             snprintf(why, why_size, "%s", failed);
-        free(fx);
+        wavetext_free(reinterpret_cast<mirvo_instance *>(fx));
         return nullptr;
     }
     return reinterpret_cast<mirvo_instance *>(fx);
 }
 
-MIRVO_EFFECT_API void wavetext_LTX_draw_instance(mirvo_instance *fx)
+static void wavetext_draw(mirvo_instance *fx)
 {
-    if (fx)
-        sine_draw(wavetext_of(fx));
+    sine_draw(wavetext_of(fx));
 }
 
 /* The amplitude rebuilds the wave's table and the slice width cuts the next frame's
  * slices; the text, font and glyph size start the scroller (and its strip) again. */
-MIRVO_EFFECT_API int wavetext_LTX_set_instance_parameter(mirvo_instance *instance, int index,
-                                                         const void *value, char *why,
-                                                         size_t why_size)
+static int wavetext_set(mirvo_instance *instance, int index, mirvo_value value, char *why,
+                        size_t why_size)
 {
     wavetext_effect *const fx = wavetext_of(instance);
-    if (!fx || !value) {
-        snprintf(why, why_size, "no instance or no value");
-        return 0;
-    }
+    bool kept = true;
     switch (index) {
     case SINE_AMPLITUDE:
-        fx->_sine_amplitude = *static_cast<const Uint16 *>(value);
+        fx->_sine_amplitude = Uint16(value.number);
         if (fx->_sine_surface)
             sine_build_table(fx, fx->_sine_surface->h);
         return 1;
     case SINE_SLICE_WIDTH:
-        fx->_sine_slice_width = *static_cast<const Uint8 *>(value);
+        fx->_sine_slice_width = Uint8(value.number);
         sine_set_slices(fx);
         return 1;
     case SINE_TEXT:
-        fx->_sine_text = *static_cast<char *const *>(value);
-        break;
     case SINE_FONT:
-        fx->_sine_font = *static_cast<char *const *>(value);
-        break;
-    case SINE_CHARACTERS:
-        fx->_sine_characters = *static_cast<char *const *>(value);
-        break;
+    case SINE_CHARACTERS: {
+        /* The scroller holds the old text until it is made again: swap after the start. */
+        char **const slot = index == SINE_TEXT   ? &fx->_sine_text
+                            : index == SINE_FONT ? &fx->_sine_font
+                                                 : &fx->_sine_characters;
+        char *const old = *slot;
+        *slot = strdup(value.text);
+        kept = *slot != nullptr;
+        if (!kept) {
+            *slot = old;
+            snprintf(why, why_size, "out of memory");
+            return 0;
+        }
+        const char *const failed = sine_start(fx, fx->_sine_target, why, why_size);
+        free(old);
+        if (failed && failed != why)
+            snprintf(why, why_size, "%s", failed);
+        return failed ? 0 : 1;
+    }
     case SINE_CHARACTER_WIDTH:
-        fx->_sine_character_width = *static_cast<const Uint8 *>(value);
+        fx->_sine_character_width = Uint8(value.number);
         break;
     case SINE_CHARACTER_HEIGHT:
-        fx->_sine_character_height = *static_cast<const Uint8 *>(value);
+        fx->_sine_character_height = Uint8(value.number);
         break;
     default:
         snprintf(why, why_size, "no parameter %d", index);
@@ -346,10 +307,13 @@ MIRVO_EFFECT_API int wavetext_LTX_set_instance_parameter(mirvo_instance *instanc
     return failed ? 0 : 1;
 }
 
-MIRVO_EFFECT_API void wavetext_LTX_free_instance(mirvo_instance *fx)
+/* The five entry points' instance could not start: the effect's message. */
+static void wavetext_init_failed(const char *)
 {
-    if (!fx)
-        return;
-    sine_release(wavetext_of(fx));
-    free(wavetext_of(fx));
+    puts("Error, initiating sine scroller");
 }
+
+MIRVO_EFFECT(wavetext, "1.0",
+             "A line of bitmap-font text scrolling right to left on a moving sine wave", 0,
+             wavetext_params, wavetext_make, wavetext_draw, wavetext_set, wavetext_free,
+             wavetext_init_failed, 0);

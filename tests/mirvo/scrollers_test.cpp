@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -91,6 +92,46 @@ TEST_F(Scrollers, At255LiveScrollersTheNextFailsAndAFreedIdIsReused)
     // Freed ids behave as finished, not as crashes.
     EXPECT_EQ(MIRVO_get_font_char(3), nullptr);
     EXPECT_TRUE(MIRVO_scroller_ready(3));
+}
+
+// Instances of a frei0r module make and free scrollers on several threads at once: no two
+// live scrollers share an id, each keeps the glyph size it was made with, and every id comes
+// back when they are freed.
+TEST_F(Scrollers, ScrollersMadeOnSeveralThreadsAtOnceNeverShareAnId)
+{
+    const int THREADS = 8, EACH = 30;
+    std::vector<std::vector<Uint8>> ids(THREADS);
+    std::vector<std::thread> makers;
+    for (int t = 0; t < THREADS; ++t)
+        makers.emplace_back([&, t] {
+            for (int i = 0; i < EACH; ++i)
+                ids[t].push_back(MIRVO_add_scroller("a", font.c_str(), "abc", Uint8(t + 1), 5));
+        });
+    for (std::thread &m : makers)
+        m.join();
+    std::vector<int> owner(256, -1);
+    for (int t = 0; t < THREADS; ++t)
+        for (Uint8 id : ids[t]) {
+            ASSERT_NE(id, 255) << "thread " << t;
+            EXPECT_EQ(owner[id], -1) << "id " << int(id) << " given twice";
+            owner[id] = t;
+            EXPECT_EQ(MIRVO_get_character_width(id), t + 1) << "id " << int(id);
+        }
+    std::vector<std::thread> freers;
+    for (int t = 0; t < THREADS; ++t)
+        freers.emplace_back([&, t] {
+            for (Uint8 id : ids[t])
+                MIRVO_free_scroller(id);
+        });
+    for (std::thread &f : freers)
+        f.join();
+    std::vector<Uint8> again;
+    for (int i = 0; i < 255; ++i)
+        again.push_back(MIRVO_add_scroller("a", font.c_str(), "abc", 4, 5));
+    for (int i = 0; i < 255; ++i)
+        EXPECT_EQ(again[i], i);
+    for (Uint8 id : again)
+        MIRVO_free_scroller(id);
 }
 
 TEST_F(Scrollers, TheScrollerReadsTheCallersTextInPlace)

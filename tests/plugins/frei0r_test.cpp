@@ -11,6 +11,8 @@
 #include <frei0r.h>
 #include <sys/stat.h>
 
+#include <thread>
+
 using mirvo_test::PngImage;
 using mirvo_test::readPng;
 using namespace fx_test;
@@ -289,6 +291,45 @@ TEST(Frei0rModules, UnreadableFontGivesBlackFramesNotGarbage)
     m.destruct(inst);
 }
 
+// frei0r 1.2 lets hosts ask for parameter information from several threads at once: every
+// answer is the catalogue's help and range, whole (a sanitizer build of the threads also
+// sees no race on the texts).
+TEST(Frei0rModules, ParameterInformationFromManyThreadsAtOnce)
+{
+    for (const module_spec &entry : known_modules()) {
+        Frei0r m(entry.module);
+        ASSERT_TRUE(m.ok());
+        std::vector<std::string> want;
+        for (const param_spec &p : entry.params) {
+            const std::string range = std::to_string(p.min) + " to " + std::to_string(p.max);
+            if (p.type == param_type::text)
+                want.push_back(std::string(p.help) + " (empty: the default)");
+            else if (p.from == MIRVO_DEFAULT_FIXED)
+                want.push_back(std::string(p.help) + ", " + range);
+            else if (p.from == MIRVO_DEFAULT_SURFACE_WIDTH)
+                want.push_back(std::string(p.help) + ", " + range + "; -1: the frame's width");
+            else
+                want.push_back(std::string(p.help) + ", " + range +
+                               "; -1: the frame's height less the glyph's");
+        }
+        std::vector<std::thread> askers;
+        std::vector<int> wrong(8, 0);
+        for (size_t t = 0; t < wrong.size(); ++t)
+            askers.emplace_back([&, t] {
+                for (int round = 0; round < 200; ++round)
+                    for (size_t i = 0; i < want.size(); ++i) {
+                        f0r_param_info_t info{};
+                        m.get_param_info(&info, int(i));
+                        wrong[t] += want[i] != info.explanation;
+                    }
+            });
+        for (std::thread &t : askers)
+            t.join();
+        for (size_t t = 0; t < wrong.size(); ++t)
+            EXPECT_EQ(wrong[t], 0) << entry.module << " thread " << t;
+    }
+}
+
 namespace {
 
 using host_runs::expectPlayersFrames;
@@ -530,7 +571,8 @@ INSTANTIATE_TEST_SUITE_P(Fonts, Frei0rFontFormats,
 
 // A font that is no picture file (an endless device, a FIFO that nobody writes to, a folder)
 // is refused at once with one line: the instance draws black, nothing leaves the module, and
-// another instance of it draws meanwhile.
+// another instance of it draws meanwhile. (Before, a FIFO blocked the first instance inside the
+// module's lock, and every other instance waited on it.)
 class Frei0rFontNotAFile : public ::testing::TestWithParam<const char *> { };
 
 TEST_P(Frei0rFontNotAFile, RefusedAtOnceWhileAnotherInstanceDraws)
@@ -563,8 +605,7 @@ TEST_P(Frei0rFontNotAFile, RefusedAtOnceWhileAnotherInstanceDraws)
             other_drew |= rgbOf(v) != 0;
     }
     const std::string err = mirvotest::capturedStderr();
-    EXPECT_EQ(err, "wavetext: cannot read the font " + font + ": Couldn't open " + font +
-                       ": not a regular file\n");
+    EXPECT_EQ(err, "wavetext: cannot read the font " + font + ": not a regular file\n");
     for (uint32_t v : frame)
         ASSERT_EQ(v, rgbaBytes(0, 0, 0, 255));
     EXPECT_TRUE(other_drew) << err;
@@ -577,3 +618,26 @@ INSTANTIATE_TEST_SUITE_P(Fonts, Frei0rFontNotAFile,
                          [](const ::testing::TestParamInfo<const char *> &i) {
                              return std::string(i.param[0] == '/' ? "endless_device" : i.param);
                          });
+
+// The outside effect's frei0r module, made by the SDK's mirvo_add_frei0r_module, draws in
+// ffmpeg what the player draws.
+TEST(Frei0rUnderFfmpeg, AnEffectBuiltOutsideTheTreeEqualsThePlayer)
+{
+    SKIP_UNDER_SANITIZERS();
+    if (findProgram("ffmpeg").empty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    std::string ff = mirvo_test::makeTempDir("ffoutside"),
+                pl = mirvo_test::makeTempDir("ploutside");
+    mirvo_test::ProgramResult r = mirvo_test::runProgram(
+        {findProgram("ffmpeg"), "-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
+         "frei0r_src=size=64x48:framerate=25:filter_name=colorcycle:filter_params=7|240",
+         "-frames:v", "30", "-pix_fmt", "rgb24", ff + "/f-%06d.png"},
+        PLAYER_SOURCE_DIR, {{"FREI0R_PATH", OUTSIDE_FREI0R_DIR}});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    ASSERT_EQ(
+        player({"-W", "64", "-H", "48", "-M", OUTSIDE_MODULE_DIR, "colorcycle", "step=7"}, 30, pl)
+            .status,
+        0);
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", 1, pl, 1, 30, 1, "", 64));
+}

@@ -29,30 +29,33 @@ TEST(EffectLoader, UnknownModuleIsAOneLineError)
     EXPECT_EQ(error.find('\n'), std::string::npos);
 }
 
-TEST(EffectLoader, MissingEntryPointIsNamed)
+TEST(EffectLoader, AModuleWithoutADescriptorIsRefusedWithTheReason)
 {
     mirvo_effect_module m;
     std::string error;
-    // The fake module named boxflood is found first in the extra folder.
-    EXPECT_FALSE(mirvo_load_effect("boxflood", m, error, {FAKE_MODULE_DIR}));
+    EXPECT_FALSE(mirvo_load_effect(FAKE_MODULE_DIR "/boxflood.so", m, error));
     EXPECT_EQ(m.handle, nullptr);
-    EXPECT_EQ(error, "effect module \"boxflood\" has no entry point init_effect_valist "
-                     "(boxflood_LTX_init_effect_valist)");
+    EXPECT_EQ(error, "effect module \"" FAKE_MODULE_DIR
+                     "/boxflood.so\" cannot be loaded: \"" FAKE_MODULE_DIR
+                     "/boxflood.so\" is not an effect module: it has no mirvo_effect_describe");
 }
 
 TEST(EffectLoader, ModulePathFromTheEnvironmentIsSearchedBeforeTheBuiltInFolders)
 {
-    setenv("MIRVO_MODULE_PATH", "/nonexistent:" FAKE_MODULE_DIR, 1);
+    setenv("MIRVO_MODULE_PATH", "/nonexistent:" FAILING_MODULE_DIR, 1);
     std::vector<std::string> dirs = mirvo_module_search_path({"/first"});
     ASSERT_GE(dirs.size(), 3u);
     EXPECT_EQ(dirs[0], "/first");
     EXPECT_EQ(dirs[1], "/nonexistent");
-    EXPECT_EQ(dirs[2], FAKE_MODULE_DIR);
+    EXPECT_EQ(dirs[2], FAILING_MODULE_DIR);
     mirvo_effect_module m;
     std::string error;
-    EXPECT_FALSE(mirvo_load_effect("boxflood", m, error));
+    ASSERT_TRUE(mirvo_load_effect("wavetext", m, error)) << error;
+    EXPECT_EQ(m.file, FAILING_MODULE_DIR "/wavetext.so");
+    mirvo_unload_effect(m);
     unsetenv("MIRVO_MODULE_PATH");
-    EXPECT_TRUE(mirvo_load_effect("boxflood", m, error)) << error;
+    ASSERT_TRUE(mirvo_load_effect("wavetext", m, error)) << error;
+    EXPECT_EQ(m.file.find(FAILING_MODULE_DIR), std::string::npos) << m.file;
     mirvo_unload_effect(m);
 }
 

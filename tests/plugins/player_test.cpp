@@ -57,17 +57,18 @@ void expectRedRectOnBlack(const PngImage &img, int x0, int y0, int x1, int y1)
 
 }  // namespace
 
-TEST(PlayerCommandLine, UnknownEffectIsRefusedWithTheKnownNames)
+TEST(PlayerCommandLine, UnknownEffectIsRefusedWithTheNamesFoundOnTheModulePath)
 {
     expectUsageError({"--headless", "plasma"},
-                     "unknown effect \"plasma\" (known: boxflood, wavetext, bouncetext)");
+                     "unknown effect \"plasma\" (found: bouncetext, boxflood, wavetext)");
 }
 
-TEST(PlayerCommandLine, ModuleWithoutAnEntryPointIsRefused)
+TEST(PlayerCommandLine, ALibraryWithoutADescriptorIsRefused)
 {
-    expectUsageError({"--headless", "-M", FAKE_MODULE_DIR, "boxflood"},
-                     "effect module \"boxflood\" has no entry point init_effect_valist "
-                     "(boxflood_LTX_init_effect_valist)");
+    const std::string fake = FAKE_MODULE_DIR "/boxflood.so";
+    expectUsageError({"--headless", fake},
+                     "effect module \"" + fake + "\" cannot be loaded: \"" + fake +
+                         "\" is not an effect module: it has no mirvo_effect_describe");
 }
 
 TEST(PlayerCommandLine, BadParametersAreNamedWithWhatWasExpected)
@@ -228,8 +229,10 @@ TEST(PlayerFailures, AnEffectWhoseInitFailsEndsTheRunWithStatus1BeforeTheFirstFr
         mirvo_test::ProgramResult r =
             play({"--headless", form, "-M", FAILING_MODULE_DIR, "wavetext"}, capture(dir, 50));
         EXPECT_EQ(r.status, 1) << form;
-        EXPECT_EQ(r.out, "Error, initiating sine scroller\n") << form;
-        EXPECT_EQ(r.err, "mirvo-play: wavetext: the effect could not start\n") << form;
+        EXPECT_EQ(r.out, "") << form;
+        EXPECT_EQ(r.err,
+                  "mirvo-play: wavetext: the effect could not start: the fake font is unreadable\n")
+            << form;
         EXPECT_TRUE(mirvo_test::listFiles(dir, ".png").empty()) << form;
     }
 }
@@ -330,4 +333,71 @@ TEST(PlayerTexts, MaxFramesEndsAnEffectThatNeverFinishes)
     EXPECT_NE(r.out.find("MIRVO: 79 frames run"), std::string::npos) << r.out;
     expectUsageError({"--max-frames", "-1", "boxflood"},
                      "--max-frames: expected a whole number from 0 to 1000000000, got \"-1\"");
+}
+
+// An effect written outside the tree (examples/effect/colorcycle.cpp, as one C++ class),
+// in a module file named colorcycle-1.2.so: listed, described and played by its name.
+TEST(PlayerOutsideEffects, AnEffectBuiltOutsideTheTreeIsListedAndPlayedByItsName)
+{
+    mirvo_test::ProgramResult r = play({"-M", OUTSIDE_MODULE_DIR, "--list"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string described = "colorcycle 1.0 (source, " OUTSIDE_MODULE_DIR
+                                  "/colorcycle-1.2.so): The whole frame in one colour walking "
+                                  "round the colour wheel\n"
+                                  "  step              number 1..90, default 3: degrees of hue "
+                                  "a frame\n";
+    EXPECT_NE(r.out.find(described), std::string::npos) << r.out;
+    for (const char *name : {"\nboxflood 1.0 (filter", "\nwavetext 1.0 (source", "bouncetext 1.0"})
+        EXPECT_NE(r.out.find(name), std::string::npos) << name;
+    r = play({"-M", OUTSIDE_MODULE_DIR, "--help", "colorcycle"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind(described, 0), 0u) << r.out;
+
+    // Hue 0, 30 and 60 degrees at full saturation, as the effect's comment says.
+    const std::vector<std::string> frames = playOnce(
+        {"-W", "16", "-H", "8", "-M", OUTSIDE_MODULE_DIR, "colorcycle", "step=30", "frames=3"}, r);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_GE(frames.size(), 3u);
+    const mirvo_test::Rgb want[] = {{255, 0, 0}, {255, 127, 0}, {255, 255, 0}};
+    for (int k = 0; k < 3; ++k) {
+        PngImage img = readPng(frames[k]);
+        ASSERT_EQ(img.width, 16);
+        EXPECT_TRUE(img.at(7, 3) == want[k]) << "frame " << k + 1;
+    }
+}
+
+// --list passes over libraries that are not effect modules, says why a module file that
+// cannot be loaded is skipped, and --help of an effect nowhere on the path is one line.
+TEST(PlayerOutsideEffects, ListingSaysWhatItSkipsAndHelpOfAnUnknownEffectIsOneLine)
+{
+    const std::string dir = mirvo_test::makeTempDir("fxlist");
+    FILE *f = fopen((dir + "/broken.so").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fputs("not a shared object\n", f);
+    fclose(f);
+    mirvo_test::ProgramResult r = play({"-M", dir, "-M", FAKE_MODULE_DIR, "--list"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.rfind("mirvo-play: skipped " + dir + "/broken.so: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "the fake library is no problem";
+    EXPECT_NE(r.out.find("\nboxflood 1.0 (filter"), std::string::npos) << r.out;
+
+    r = play({"--help", "plasma"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("mirvo-play: no effect module \"plasma\" (searched ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+}
+
+// The outside effect through its own va_list entry point (found under its effect's name, not
+// its file's) draws what its descriptor's instance draws.
+TEST(PlayerOutsideEffects, ValistOfARenamedModuleDrawsTheSameFrames)
+{
+    const std::string a = mirvo_test::makeTempDir("fxva"), b = mirvo_test::makeTempDir("fxvb");
+    const std::vector<std::string> args{
+        "--headless", "-W", "32", "-H", "16", "-M", OUTSIDE_MODULE_DIR, "colorcycle", "step=11"};
+    std::vector<std::string> valist{"--valist"};
+    valist.insert(valist.end(), args.begin(), args.end());
+    ASSERT_EQ(play(args, capture(a, 40)).status, 0);
+    ASSERT_EQ(play(valist, capture(b, 40)).status, 0);
+    for (int k = 1; k <= 40; k += 13)
+        EXPECT_TRUE(readPng(frameFile(a, k)) == readPng(frameFile(b, k))) << "frame " << k;
 }

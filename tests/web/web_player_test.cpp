@@ -129,7 +129,6 @@ bool allBlack(const std::vector<uint8_t> &rgba)
     return true;
 }
 
-#ifdef MIRVO_WEB_INSTANCES
 // A changed number reaches the running instance: the next frame draws the text where it
 // was, on the new wave (a restart would show black for 80 frames, the text's leading
 // spaces), and the run goes on as one with that amplitude from there.
@@ -148,25 +147,6 @@ TEST(WebPlayer, ChangedParameterTakesEffectWhileTheEffectRuns)
     EXPECT_EQ(mirvo_web::frame_number(), 120u);
     EXPECT_NE(mirvo_web::sequence_json().find("\"amplitude\":60"), std::string::npos);
 }
-#else
-// A changed number takes effect at once: the effect starts again with it and draws what a
-// fresh start with that value draws.
-TEST(WebPlayer, ChangedParameterRestartsTheEffectWithIt)
-{
-    std::string error;
-    // The text's first letter ("M" after four spaces) is on screen from frame 80 on.
-    ASSERT_TRUE(mirvo_web::play({"wavetext", "amplitude=60"}, exact(), error)) << error;
-    const std::vector<uint8_t> fresh = frameAfter(120);
-    EXPECT_FALSE(allBlack(fresh));
-
-    ASSERT_TRUE(mirvo_web::play({"wavetext"}, exact(), error));
-    const std::vector<uint8_t> before = frameAfter(120);
-    EXPECT_TRUE(before != fresh) << "amplitude 60 and 100 must draw differently";
-    ASSERT_TRUE(mirvo_web::set_param(0, "amplitude", "60", error)) << error;
-    EXPECT_TRUE(frameAfter(120) == fresh);
-    EXPECT_NE(mirvo_web::sequence_json().find("\"amplitude\":60"), std::string::npos);
-}
-#endif
 
 // A value is checked as mirvo-play checks it, and a refused one changes nothing.
 TEST(WebPlayer, RefusedParameterNamesWhatIsWrong)
@@ -212,6 +192,23 @@ TEST(WebPlayer, CatalogueHasEveryParameterWithItsDefault)
               std::string::npos)
         << json;
     EXPECT_NE(json.find("\"default\":448"), std::string::npos);
+    // What the page shows for each: a choice with its values' words, a colour's components,
+    // a file, a unit.
+    EXPECT_NE(json.find("{\"name\":\"direction\",\"type\":\"number\",\"min\":0,\"max\":255,"
+                        "\"default\":1,\"help\":\"1 grows from the centre, 0 shrinks to the "
+                        "centre\",\"label\":\"Direction\",\"control\":\"choice\",\"choices\":[{"
+                        "\"value\":1,\"label\":\"grow from the centre\"},{\"value\":0,\"label\":"
+                        "\"shrink to the centre\"}]}"),
+              std::string::npos)
+        << json;
+    for (const char *component : {"red", "green", "blue"})
+        EXPECT_NE(
+            json.find(std::string("\"control\":\"colour\",\"component\":\"") + component + "\""),
+            std::string::npos)
+            << component;
+    EXPECT_NE(json.find("\"label\":\"Font image\",\"control\":\"file\"}"), std::string::npos);
+    EXPECT_NE(json.find("\"label\":\"Slice width\",\"control\":\"number\",\"unit\":\"px\"}"),
+              std::string::npos);
 }
 
 }  // namespace
