@@ -6,6 +6,7 @@
 // calls a list holds are recorded and replayed in order.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <map>
@@ -27,12 +28,24 @@ namespace {
 // below this many vertices (a multiple of 2 and 3, so no primitive is cut).
 const GLsizei MEMORY_DRAW_VERTICES = 40002;
 
+// Large triangle batches are sorted into a grid of cells, each with its bounding box, so that
+// a replay draws only the cells in the view: the same pixels, less vertex work.
+const size_t CELL_MIN_VERTICES = 3 * 2048;
+const int CELL_GRID = 8;
+
+struct Cell {
+  GLint first;
+  GLsizei count;
+  GLfloat low[3], high[3];
+};
+
 struct Batch {
   GLenum mode;
   std::vector<Vertex> vertices;
   GLsizei count = 0;
   GLuint vbo = 0;
-  Vertex last{};  // the current values the batch leaves behind
+  std::vector<Cell> cells;  // empty: drawn whole
+  Vertex last{};            // the current values the batch leaves behind
 };
 
 struct List {
@@ -138,12 +151,138 @@ void recordCurrent() {
   });
 }
 
+// Sorts a batch's triangles into CELL_GRID x CELL_GRID cells over the two widest axes of its
+// bounding box (by the first corner of each triangle), keeping their order within a cell.
+void divideIntoCells(Batch& b) {
+  if (b.mode != GL_TRIANGLES || b.vertices.size() < CELL_MIN_VERTICES) return;
+  GLfloat low[3], high[3];
+  for (int k = 0; k < 3; ++k) low[k] = high[k] = b.vertices[0].position[k];
+  for (const Vertex& v : b.vertices)
+    for (int k = 0; k < 3; ++k) {
+      low[k] = std::min(low[k], v.position[k]);
+      high[k] = std::max(high[k], v.position[k]);
+    }
+  int narrow = 0;
+  for (int k = 1; k < 3; ++k)
+    if (high[k] - low[k] < high[narrow] - low[narrow]) narrow = k;
+  const int a = narrow == 0 ? 1 : 0, c = narrow == 2 ? 1 : 2;
+  auto slot = [&](GLfloat v, int k) {
+    const GLfloat extent = high[k] - low[k];
+    const int i = extent > 0 ? int((v - low[k]) / extent * CELL_GRID) : 0;
+    return std::max(0, std::min(CELL_GRID - 1, i));
+  };
+  std::vector<std::vector<Vertex>> grid(CELL_GRID * CELL_GRID);
+  for (size_t t = 0; t + 2 < b.vertices.size(); t += 3) {
+    const GLfloat* p = b.vertices[t].position;
+    grid[size_t(slot(p[a], a) * CELL_GRID + slot(p[c], c))].insert(
+        grid[size_t(slot(p[a], a) * CELL_GRID + slot(p[c], c))].end(), &b.vertices[t],
+        &b.vertices[t] + 3);
+  }
+  b.vertices.clear();
+  for (const std::vector<Vertex>& g : grid) {
+    if (g.empty()) continue;
+    Cell cell{GLint(b.vertices.size()), GLsizei(g.size()), {}, {}};
+    for (int k = 0; k < 3; ++k) cell.low[k] = cell.high[k] = g[0].position[k];
+    for (const Vertex& v : g)
+      for (int k = 0; k < 3; ++k) {
+        cell.low[k] = std::min(cell.low[k], v.position[k]);
+        cell.high[k] = std::max(cell.high[k], v.position[k]);
+      }
+    b.cells.push_back(cell);
+    b.vertices.insert(b.vertices.end(), g.begin(), g.end());
+  }
+}
+
+// False when the box lies wholly outside one plane of the view volume of `mvp`.
+bool inView(const GLfloat* mvp, const Cell& cell) {
+  GLfloat clip[8][4];
+  for (int i = 0; i < 8; ++i) {
+    const GLfloat p[3] = {i & 1 ? cell.high[0] : cell.low[0], i & 2 ? cell.high[1] : cell.low[1],
+                          i & 4 ? cell.high[2] : cell.low[2]};
+    for (int r = 0; r < 4; ++r)
+      clip[i][r] = mvp[r] * p[0] + mvp[4 + r] * p[1] + mvp[8 + r] * p[2] + mvp[12 + r];
+  }
+  for (int axis = 0; axis < 3; ++axis)
+    for (int side = -1; side <= 1; side += 2) {
+      bool outside = true;
+      for (int i = 0; i < 8 && outside; ++i) outside = side * clip[i][axis] > clip[i][3];
+      if (outside) return false;
+    }
+  return true;
+}
+
+void drawBatch(const Batch& b) {
+  if (b.cells.empty()) {
+    drawVertices(b.mode, nullptr, b.count, b.vbo);
+    return;
+  }
+  GLfloat modelview[16], projection[16], mvp[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  for (int col = 0; col < 4; ++col)
+    for (int r = 0; r < 4; ++r) {
+      GLfloat sum = 0;
+      for (int k = 0; k < 4; ++k) sum += projection[k * 4 + r] * modelview[col * 4 + k];
+      mvp[col * 4 + r] = sum;
+    }
+  // Neighbouring cells in view are drawn in one call.
+  GLint first = 0;
+  GLsizei count = 0;
+  for (const Cell& cell : b.cells) {
+    if (!inView(mvp, cell)) continue;
+    if (count > 0 && first + count == cell.first) {
+      count += cell.count;
+      continue;
+    }
+    drawVertices(b.mode, nullptr, count, b.vbo, first);
+    first = cell.first;
+    count = cell.count;
+  }
+  drawVertices(b.mode, nullptr, count, b.vbo, first);
+}
+
+// Cuts lines at the near plane of the view volume. WebGL on SwiftShader drops a line whose one
+// end lies behind the eye (kora-demo's pick ray, seen after the camera has moved on) instead of
+// clipping it as GL does.
+void clipLinesAtNearPlane(std::vector<Vertex>& lines) {
+  GLfloat modelview[16], projection[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  // Distance of a point inside the near plane: z + w in clip coordinates.
+  auto inside = [&](const Vertex& v) {
+    GLfloat eye[4];
+    for (int r = 0; r < 4; ++r)
+      eye[r] = modelview[r] * v.position[0] + modelview[4 + r] * v.position[1] +
+               modelview[8 + r] * v.position[2] + modelview[12 + r];
+    GLfloat z = 0, w = 0;
+    for (int k = 0; k < 4; ++k) {
+      z += projection[k * 4 + 2] * eye[k];
+      w += projection[k * 4 + 3] * eye[k];
+    }
+    return z + w;
+  };
+  std::vector<Vertex> kept;
+  for (size_t i = 0; i + 1 < lines.size(); i += 2) {
+    Vertex a = lines[i], b = lines[i + 1];
+    const GLfloat da = inside(a), db = inside(b);
+    if (da < 0 && db < 0) continue;
+    if (da < 0 || db < 0) {
+      Vertex& out = da < 0 ? a : b;
+      const GLfloat t = da / (da - db);  // from a towards b
+      for (int k = 0; k < 3; ++k)
+        out.position[k] = a.position[k] + t * (b.position[k] - a.position[k]);
+    }
+    kept.insert(kept.end(), {a, b});
+  }
+  lines.swap(kept);
+}
+
 EM_JS(void, setEmission, (const GLfloat* c),
       { GLEmulation.materialEmission.set(HEAPF32.subarray(c >> 2, (c >> 2) + 4)); });
 
 }  // namespace
 
-void drawVertices(GLenum mode, const Vertex* vertices, GLsizei count, GLuint vbo) {
+void drawVertices(GLenum mode, const Vertex* vertices, GLsizei count, GLuint vbo, GLint first) {
   if (count <= 0) return;
   if (!vbo && count > MEMORY_DRAW_VERTICES) {
     for (GLsizei first = 0; first < count; first += MEMORY_DRAW_VERTICES)
@@ -162,7 +301,7 @@ void drawVertices(GLenum mode, const Vertex* vertices, GLsizei count, GLuint vbo
   glColorPointer(4, GL_FLOAT, stride, base + offsetof(Vertex, colour));
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glTexCoordPointer(2, GL_FLOAT, stride, base + offsetof(Vertex, st));
-  glDrawArrays(mode, 0, count);
+  glDrawArrays(mode, vbo ? first : 0, count);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_NORMAL_ARRAY);
@@ -204,7 +343,7 @@ void webgl_glEnd(void) {
       batch->mode = kind;
       recording->batches.push_back(batch);
       record([batch] {
-        drawVertices(batch->mode, nullptr, batch->count, batch->vbo);
+        drawBatch(*batch);
         adoptCurrent(batch->last);
       });
       openBatch = batch;
@@ -215,6 +354,7 @@ void webgl_glEnd(void) {
   }
   decomposed.clear();
   decompose(primitiveMode, primitive, decomposed);
+  if (kind == GL_LINES) clipLinesAtNearPlane(decomposed);
   drawVertices(kind, decomposed.data(), GLsizei(decomposed.size()));
 }
 
@@ -460,6 +600,7 @@ void glEndList(void) {
   if (!recording) return;
   // The batches go into vertex buffers once; their vertices are no longer needed here.
   for (const std::shared_ptr<Batch>& b : recording->batches) {
+    divideIntoCells(*b);
     b->count = GLsizei(b->vertices.size());
     glGenBuffers(1, &b->vbo);
     glBindBuffer(GL_ARRAY_BUFFER, b->vbo);

@@ -35,9 +35,10 @@ struct Tracked {
 };
 Tracked& tracked();
 
-// Draws vertices (GL_TRIANGLES, GL_LINES or GL_POINTS) from memory, or from the buffer `vbo`
-// holding `count` vertices when it is not 0.
-void drawVertices(GLenum mode, const Vertex* vertices, GLsizei count, GLuint vbo = 0);
+// Draws vertices (GL_TRIANGLES, GL_LINES or GL_POINTS) from memory, or, when `vbo` is not 0,
+// `count` vertices from `first` on in that buffer.
+void drawVertices(GLenum mode, const Vertex* vertices, GLsizei count, GLuint vbo = 0,
+                  GLint first = 0);
 
 // Text queued by glBitmap / glutBitmapCharacter goes to the canvas: before any other drawing
 // and at the frame's end.
