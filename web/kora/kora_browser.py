@@ -7,8 +7,9 @@
   kora_browser.py SITE measure [SECONDS]
       a cold load at 800 x 600: milliseconds to the first frame, bytes transferred, and the
       frames per second the page draws over SECONDS (default 10)
-  kora_browser.py SITE screenshot OUT.png [ARGS...]
-      a picture of the page (1280 x 720, the canvas filling it) after six seconds
+  kora_browser.py SITE screenshot OUT.png [WxH] [ARGS...]
+      a picture of the page after six seconds, its window made W x H (default: Chromium's
+      headless window) once it runs, so the canvas follows the window
 
 SITE is the folder tools/web.sh built (the page is SITE/kora/index.html); it is served on
 127.0.0.1 at a free port for the run. Exit status 0, or 1 with a message.
@@ -16,6 +17,7 @@ SITE is the folder tools/web.sh built (the page is SITE/kora/index.html); it is 
 import base64
 import json
 import os
+import re
 import sys
 import time
 import urllib.parse
@@ -77,10 +79,14 @@ def measure(site, seconds):
         server.shutdown()
 
 
-def screenshot(site, out, args):
+def screenshot(site, out, window, args):
     server, page = open_page(site, args)
     try:
         wait_for(page, "!!(window.kora && kora.frames > 0)", 60, "draw its first frame")
+        if window:
+            width, height = (int(v) for v in window.split("x"))
+            page.command("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                         deviceScaleFactor=1, mobile=False)
         time.sleep(6)
         shot = page.command("Page.captureScreenshot", format="png")
         with open(out, "wb") as f:
@@ -101,7 +107,8 @@ def main(argv):
         elif what == "measure":
             print(json.dumps(measure(site, float(rest[0]) if rest else 10.0)))
         elif what == "screenshot" and rest:
-            screenshot(site, rest[0], rest[1:])
+            sized = len(rest) > 1 and re.fullmatch(r"[0-9]+x[0-9]+", rest[1])
+            screenshot(site, rest[0], rest[1] if sized else None, rest[2 if sized else 1:])
         else:
             print(__doc__, file=sys.stderr)
             return 2
