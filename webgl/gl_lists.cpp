@@ -277,8 +277,11 @@ void clipLinesAtNearPlane(std::vector<Vertex>& lines) {
   lines.swap(kept);
 }
 
-EM_JS(void, setEmission, (const GLfloat* c),
-      { GLEmulation.materialEmission.set(HEAPF32.subarray(c >> 2, (c >> 2) + 4)); });
+// The emulation's shaders add u_materialEmission, which its glMaterialfv never sets.
+EM_JS(void, setEmission, (const GLfloat* c), {
+  if (typeof GLEmulation != 'undefined' && GLEmulation.materialEmission)
+    GLEmulation.materialEmission.set(HEAPF32.subarray(c >> 2, (c >> 2) + 4));
+});
 
 }  // namespace
 
