@@ -208,6 +208,16 @@ TEST(KoraPage, FramesShowTheNativeDemosScene)
     EXPECT_GT(pickLinePixels(natives[0]), 100) << "the native demo picked nothing";
     EXPECT_GT(pickLinePixels(pages[0]), 100) << "the page picked nothing";
     EXPECT_EQ(pickLinePixels(pages[1]), 0) << "a pick line where nothing was picked";
+    // And with the mouse, through GLUT's mouse callback in the page: the free camera stands
+    // still, the white sphere where the native demo picks it.
+    const std::vector<std::string> still = {"--free", "--click", "1:594,280"};
+    EXPECT_GT(pickLinePixels(nativeFrame(still, dir + "/still-native.png")), 100);
+    const mirvo_test::ProgramResult clicked =
+        runProgram({SOURCE_DIR + "/web/kora/kora_browser.py", KORA_WEB_BUILD_DIR, "click",
+                    dir + "/clicked.png", "594", "280", "--size", "800x600", "--free"},
+                   SOURCE_DIR);
+    ASSERT_EQ(clicked.status, 0) << clicked.err;
+    EXPECT_GT(pickLinePixels(readPng(dir + "/clicked.png")), 100) << "the mouse picked nothing";
 
     // The comparison has teeth. Another seed's landscape under the same camera:
     std::vector<std::string> seedOne = CASES[2].options;

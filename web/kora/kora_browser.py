@@ -7,6 +7,9 @@
   kora_browser.py SITE measure [SECONDS]
       a cold load at 800 x 600: milliseconds to the first frame, bytes transferred, and the
       frames per second the page draws over SECONDS (default 10)
+  kora_browser.py SITE click OUT.png X Y [ARGS...]
+      once the page draws, a left click with the mouse at (X, Y) of the canvas; a second
+      later, a picture of the canvas as OUT.png
   kora_browser.py SITE screenshot OUT.png [WxH] [ARGS...]
       a picture of the page after six seconds, its window made W x H (default: Chromium's
       headless window) once it runs, so the canvas follows the window
@@ -79,6 +82,28 @@ def measure(site, seconds):
         server.shutdown()
 
 
+def canvas_picture(page, out):
+    width, height = page.evaluate("[canvas.width, canvas.height]")
+    shot = page.command("Page.captureScreenshot", format="png",
+                        clip={"x": 0, "y": 0, "width": width, "height": height, "scale": 1})
+    with open(out, "wb") as f:
+        f.write(base64.b64decode(shot["data"]))
+
+
+def click(site, out, x, y, args):
+    server, page = open_page(site, args)
+    try:
+        wait_for(page, "!!(window.kora && kora.frames > 2)", 60, "draw its first frames")
+        for kind in ("mousePressed", "mouseReleased"):
+            page.command("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left",
+                         clickCount=1)
+        time.sleep(1)
+        canvas_picture(page, out)
+    finally:
+        page.close()
+        server.shutdown()
+
+
 def screenshot(site, out, window, args):
     server, page = open_page(site, args)
     try:
@@ -106,6 +131,8 @@ def main(argv):
             frames(site, rest[0], rest[1:])
         elif what == "measure":
             print(json.dumps(measure(site, float(rest[0]) if rest else 10.0)))
+        elif what == "click" and len(rest) >= 3:
+            click(site, rest[0], int(rest[1]), int(rest[2]), rest[3:])
         elif what == "screenshot" and rest:
             sized = len(rest) > 1 and re.fullmatch(r"[0-9]+x[0-9]+", rest[1])
             screenshot(site, rest[0], rest[1] if sized else None, rest[2 if sized else 1:])
