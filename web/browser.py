@@ -9,8 +9,8 @@ nothing but Python's standard library (the websocket framing is written out here
       frames the page's main loop draws per second of its own clock over SECONDS
   browser.py SITE cost FRAMES WORDS
       milliseconds the page spends on one frame (drawn and put on the canvas), stepped
-  browser.py SITE screenshot OUT.png [WORDS]
-      a picture of the page (1280 x 720) after four seconds of play
+  browser.py SITE screenshot OUT.png [--size WIDTHxHEIGHT] [WORDS]
+      a picture of the page (default 1280 x 720) after four seconds of play
 
 SITE is the folder tools/web.sh built (index.html, page.js, mirvo-web.js, mirvo-web.wasm);
 it is served on 127.0.0.1 at a free port for the run. Exit status 0, or 1 with a message.
@@ -35,11 +35,12 @@ CHROMIUM_FLAGS = [
     "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
     "--disable-background-networking", "--disable-component-update", "--disable-sync",
     "--disable-extensions", "--disable-default-apps", "--mute-audio",
-    # A page in a background tab would be throttled; this one must keep its 50 frames.
-    "--disable-background-timer-throttling", "--disable-renderer-backgrounding",
-    "--disable-backgrounding-occluded-windows",
     "--remote-debugging-port=0", "--remote-allow-origins=*", "--window-size=1280,720",
 ]
+# For the frame and rate runs, which must keep their 50 frames whatever the browser thinks
+# of a page nobody looks at; the page's own test runs with the browser's usual throttling.
+UNTHROTTLED = ["--disable-background-timer-throttling", "--disable-renderer-backgrounding",
+               "--disable-backgrounding-occluded-windows"]
 START_SECONDS = 60
 
 
@@ -50,10 +51,15 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
+    def log_request(self, code="-", size="-"):
+        self.server.requests.append((self.path, int(code)))
+
 
 def serve(site):
+    """Serves `site` on 127.0.0.1 at a free port; server.requests lists (path, status)."""
     handler = functools.partial(Quiet, directory=site)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    server.requests = []
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 
@@ -127,10 +133,12 @@ class WebSocket:
 class Page:
     """One Chromium with one page, spoken to through the DevTools protocol."""
 
-    def __init__(self, url, chromium):
+    def __init__(self, url, chromium, throttled=False):
         self.profile = tempfile.mkdtemp(prefix="mirvo-chromium-")
+        self.events = []
         self.process = subprocess.Popen(
-            [chromium] + CHROMIUM_FLAGS + [f"--user-data-dir={self.profile}", url],
+            [chromium] + CHROMIUM_FLAGS + ([] if throttled else UNTHROTTLED) +
+            [f"--user-data-dir={self.profile}", url],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         port_file = os.path.join(self.profile, "DevToolsActivePort")
         deadline = time.monotonic() + START_SECONDS
@@ -139,7 +147,8 @@ class Page:
                 self.close()
                 raise RuntimeError(f"{chromium} did not start its DevTools server")
             time.sleep(0.1)
-        port = open(port_file).read().split()[0]
+        with open(port_file) as f:
+            port = f.read().split()[0]
         targets = []
         while not any(t.get("type") == "page" for t in targets):
             if time.monotonic() > deadline:
@@ -157,7 +166,9 @@ class Page:
         self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
         while True:
             reply = json.loads(self.socket.receive())
-            if reply.get("id") == self.next_id:
+            if "method" in reply:
+                self.events.append(reply)
+            elif reply.get("id") == self.next_id:
                 if "error" in reply:
                     raise RuntimeError(f"{method}: {reply['error']}")
                 return reply["result"]
@@ -171,6 +182,65 @@ class Page:
             raise RuntimeError(f"the page failed: {text}")
         return result["result"].get("value")
 
+    def wait_for(self, expression, what, seconds=START_SECONDS):
+        """Waits until `expression` is true on the page; its value, or an error naming `what`."""
+        deadline = time.monotonic() + seconds
+        while True:
+            value = self.evaluate(expression)
+            if value:
+                return value
+            if time.monotonic() > deadline:
+                raise RuntimeError(f"waited {seconds} s for {what}")
+            time.sleep(0.05)
+
+    def size(self, width, height):
+        """The page's window as a screen of width x height CSS pixels."""
+        self.command("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                     deviceScaleFactor=1, mobile=False)
+
+    # Input as a person gives it: the mouse at an element's middle, keys, typed text.
+    def click(self, selector):
+        box = self.evaluate(f"""(() => {{
+            const e = document.querySelector({json.dumps(selector)});
+            if (!e) return null;
+            e.scrollIntoView({{block: 'center', inline: 'center'}});
+            const r = e.getBoundingClientRect();
+            return [r.left + r.width / 2, r.top + r.height / 2];
+        }})()""")
+        if not box:
+            raise RuntimeError(f"nothing on the page matches {selector}")
+        for kind in ("mousePressed", "mouseReleased"):
+            self.command("Input.dispatchMouseEvent", type=kind, x=box[0], y=box[1],
+                         button="left", clickCount=1)
+
+    KEYS = {" ": ("Space", 32), "Enter": ("Enter", 13), "Tab": ("Tab", 9),
+            "ArrowDown": ("ArrowDown", 40), "ArrowUp": ("ArrowUp", 38),
+            "Backspace": ("Backspace", 8)}
+
+    def key(self, key):
+        if key in self.KEYS:
+            code, number = self.KEYS[key]
+        elif key.isalpha():
+            code, number = "Key" + key.upper(), ord(key.upper())
+        else:
+            code, number = {".": ("Period", 190)}[key]
+        text = key if len(key) == 1 else "\r" if key == "Enter" else ""
+        self.command("Input.dispatchKeyEvent", type="keyDown" if text else "rawKeyDown", key=key,
+                     code=code, windowsVirtualKeyCode=number, text=text)
+        self.command("Input.dispatchKeyEvent", type="keyUp", key=key, code=code,
+                     windowsVirtualKeyCode=number)
+
+    def type(self, selector, text):
+        """Clicks into a field, selects what it holds, types `text` over it and presses Enter."""
+        self.click(selector)
+        for kind in ("rawKeyDown", "keyUp"):  # Ctrl+A
+            self.command("Input.dispatchKeyEvent", type=kind, key="a", code="KeyA",
+                         windowsVirtualKeyCode=65, modifiers=2, commands=["selectAll"])
+        self.key("Backspace")
+        if text:
+            self.command("Input.insertText", text=text)
+        self.key("Enter")
+
     def wait_ready(self):
         deadline = time.monotonic() + START_SECONDS
         while not self.evaluate("!!(window.mirvo && window.mirvo.ready)"):
@@ -180,6 +250,8 @@ class Page:
             time.sleep(0.1)
 
     def close(self):
+        if getattr(self, "socket", None):
+            self.socket.sock.close()
         if self.process.poll() is None:
             self.process.terminate()
             try:
@@ -198,7 +270,7 @@ def chromium_program():
     raise RuntimeError("no chromium on PATH")
 
 
-def open_page(site, words=None, paused=False):
+def open_page(site, words=None, paused=False, throttled=False):
     server = serve(site)
     query = {}
     if words:
@@ -208,7 +280,7 @@ def open_page(site, words=None, paused=False):
     url = f"http://127.0.0.1:{server.server_address[1]}/index.html"
     if query:
         url += "?" + urllib.parse.urlencode(query)
-    page = Page(url, chromium_program())
+    page = Page(url, chromium_program(), throttled)
     try:
         page.wait_ready()
     except Exception:
@@ -254,9 +326,10 @@ def cost(site, count, words):
         server.shutdown()
 
 
-def screenshot(site, out, words, seconds=4):
+def screenshot(site, out, words, width=1280, height=720, seconds=4):
     server, page = open_page(site, words)
     try:
+        page.size(width, height)
         time.sleep(seconds)
         shot = page.command("Page.captureScreenshot", format="png")
         with open(out, "wb") as f:
@@ -282,7 +355,11 @@ def main(argv):
         elif what == "cost" and len(rest) >= 2:
             print(f"{cost(site, int(rest[0]), ' '.join(rest[1:])):.3f}")
         elif what == "screenshot" and rest:
-            screenshot(site, rest[0], " ".join(rest[1:]) or None)
+            width, height = 1280, 720
+            if len(rest) >= 3 and rest[1] == "--size":
+                width, height = (int(n) for n in rest[2].split("x"))
+                rest = rest[:1] + rest[3:]
+            screenshot(site, rest[0], " ".join(rest[1:]) or None, width, height)
         else:
             print(__doc__, file=sys.stderr)
             return 2

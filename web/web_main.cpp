@@ -1,13 +1,8 @@
-// web_main.cpp - the browser program: the page's player driven by Emscripten's main loop at
-// 50 frames per second, each frame handed to the page (page.js) to put on its canvas, and
-// the C entry points that the page calls to choose, change, pause and step what plays.
-//
-// The main loop ticks 100 times a second on Emscripten's timer and draws a frame at each tick
-// at which the next frame is due on a fixed 20 ms schedule, as the support library paces the
-// native programs, so a late tick delays one frame and loses none. Measured in headless
-// Chromium on this (loaded) machine: Emscripten's own 50 fps timing, which sets each tick
-// 20 ms after the last one began, gave 42 to 48 frames a second, and the browser's
-// animation frames themselves fell to 56 a second, which left 38 to 47 frames drawn.
+// web_main.cpp - the browser program: the page's player and the C entry points that the
+// page (page.js) calls to choose, change and draw what plays. The page paces the frames
+// itself on the browser's animation frames (50 a second on a fixed 20 ms schedule), so
+// nothing runs here between its calls: no work while it is paused or its tab is hidden.
+// Each frame drawn is handed to the page to put on its canvas.
 #include <emscripten.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,14 +16,6 @@
 
 namespace {
 
-const int TICKS_PER_SECOND = 100;
-const double FRAME_PERIOD_MS = 1000.0 / 50;
-// A frame is drawn at the first tick that is no more than this early for it.
-const double EARLY_MS = 2.0;
-// After a longer stall (a hidden tab) the schedule starts afresh instead of racing.
-const double STALL_MS = 250.0;
-bool paused = false;
-double due_ms = 0;
 std::string last_error;
 std::string last_json;
 
@@ -63,27 +50,13 @@ void present()
         pixels, mirvo_web::width(), mirvo_web::height(), int(mirvo_web::frame_number()));
 }
 
-void tick()
-{
-    const double now = emscripten_get_now();
-    if (paused) {
-        due_ms = now;
-        return;
-    }
-    if (now < due_ms - EARLY_MS)
-        return;
-    due_ms = now - due_ms > STALL_MS ? now + FRAME_PERIOD_MS : due_ms + FRAME_PERIOD_MS;
-    mirvo_web::frame();
-    present();
-}
-
 }  // namespace
 
 extern "C" {
 
 // Starts a program: `words` one per line ("rasterwave", or effects as mirvo-play takes
 // them); exact_text 1 plays the texts without trailing spaces. 0 on success, else -1
-// (web_error says why). The new program's first frame comes with the next tick.
+// (web_error says why). Its first frame comes with the next web_frame.
 EMSCRIPTEN_KEEPALIVE int web_play(const char *words, int exact_text, int width, int height)
 {
     mirvo_web::play_options options;
@@ -96,16 +69,11 @@ EMSCRIPTEN_KEEPALIVE int web_play(const char *words, int exact_text, int width, 
     return 0;
 }
 
-// One frame now, shown at once (the page's "step"; also while paused).
+// The next frame, drawn and shown at once.
 EMSCRIPTEN_KEEPALIVE void web_frame(void)
 {
     mirvo_web::frame();
     present();
-}
-
-EMSCRIPTEN_KEEPALIVE void web_pause(int on)
-{
-    paused = on != 0;
 }
 
 EMSCRIPTEN_KEEPALIVE double web_frame_number(void)
@@ -161,8 +129,5 @@ int main()
     mkdir("/mirvo", 0755);
     if (chdir("/mirvo") != 0)
         return 1;
-    // The page starts a program (web_play) once it has its controls; until then ticks idle.
-    due_ms = emscripten_get_now();
-    emscripten_set_main_loop(tick, TICKS_PER_SECOND, 0);
     return 0;
 }

@@ -478,23 +478,35 @@ bool set_param(size_t index, const std::string &name, const std::string &value, 
     const bool running_now = the.effect_live && index == the.current;
 #ifdef MIRVO_WEB_INSTANCES
     if (running_now && e.instance) {
-        // The instance keeps the setup's texts: only the changed value is replaced, and the
-        // instance is given it at once.
+        // The instance is given the new value at once. The setup keeps the value the
+        // instance holds (it points at the setup's texts): a value the instance refuses is
+        // taken back and the one before given again, so the words stay what plays.
         size_t k = 0;
         while (desc->params[k].name != name)
             ++k;
-        e.words = std::move(changed.words);
         param_value &v = e.setup.values[k];
-        v = changed.setup.values[k];
-        const char *text = v.text.c_str();
-        const void *value = v.type == param_type::u8    ? static_cast<const void *>(&v.u8)
+        const auto give = [&](char *why, size_t why_size) {
+            const char *text = v.text.c_str();
+            const void *p = v.type == param_type::u8    ? static_cast<const void *>(&v.u8)
                             : v.type == param_type::u16 ? static_cast<const void *>(&v.u16)
                                                         : static_cast<const void *>(&text);
+            return e.effect->set_instance_parameter(e.instance, int(k), p, why, why_size) != 0;
+        };
+        param_value before = v;
+        v = changed.setup.values[k];
         char why[256] = "";
-        if (!e.effect->set_instance_parameter(e.instance, int(k), value, why, sizeof why)) {
+        if (!give(why, sizeof why)) {
             error = e.setup.module + ": " + name + ": " + why;
+            v = std::move(before);
+            e.setup.argument_list();
+            char again[256] = "";
+            if (!give(again, sizeof again)) {
+                stop_effect();
+                start_effect();
+            }
             return false;
         }
+        e.words = std::move(changed.words);
         e.setup.argument_list();  // the nodes point at the value's new place
         return true;
     }

@@ -43,7 +43,7 @@ const uint8_t *rgba();
 // Changes parameter `name` of the sequence's effect number `entry` (counted from 0) to
 // `value`, written as on mirvo-play's command line. The running effect starts again with
 // it; an effect that is not running uses it from its next start. False with `error` when
-// the value is refused.
+// the value is refused, by the checks or by the running effect: then nothing changes.
 bool set_param(size_t entry, const std::string &name, const std::string &value, std::string &error);
 
 // Every effect's parameters, as JSON: [{"module":..., "params":[{"name", "type", "min",
