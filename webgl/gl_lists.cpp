@@ -33,12 +33,6 @@ const GLsizei MEMORY_DRAW_VERTICES = 40002;
 const size_t CELL_MIN_VERTICES = 3 * 2048;
 const int CELL_GRID = 8;
 
-struct Cell {
-  GLint first;
-  GLsizei count;
-  GLfloat low[3], high[3];
-};
-
 struct Batch {
   GLenum mode;
   std::vector<Vertex> vertices;
@@ -73,52 +67,6 @@ void record(std::function<void()> op) {
   recording->ops.push_back(std::move(op));
 }
 
-GLenum kindOf(GLenum mode) {
-  switch (mode) {
-    case GL_POINTS: return GL_POINTS;
-    case GL_LINES:
-    case GL_LINE_STRIP:
-    case GL_LINE_LOOP: return GL_LINES;
-    default: return GL_TRIANGLES;
-  }
-}
-
-// The primitive's vertices as independent triangles, lines or points, appended to `out`.
-void decompose(GLenum mode, const std::vector<Vertex>& v, std::vector<Vertex>& out) {
-  const size_t n = v.size();
-  switch (mode) {
-    case GL_POINTS:
-    case GL_LINES:
-    case GL_TRIANGLES: {
-      const size_t whole = mode == GL_TRIANGLES ? n - n % 3 : mode == GL_LINES ? n - n % 2 : n;
-      out.insert(out.end(), v.begin(), v.begin() + long(whole));
-      break;
-    }
-    case GL_LINE_STRIP:
-    case GL_LINE_LOOP:
-      for (size_t i = 0; i + 1 < n; ++i) out.insert(out.end(), {v[i], v[i + 1]});
-      if (mode == GL_LINE_LOOP && n > 2) out.insert(out.end(), {v[n - 1], v[0]});
-      break;
-    case GL_TRIANGLE_FAN:
-    case GL_POLYGON:  // convex, as GL requires: a fan
-      for (size_t i = 1; i + 1 < n; ++i) out.insert(out.end(), {v[0], v[i], v[i + 1]});
-      break;
-    case GL_TRIANGLE_STRIP:
-    case GL_QUAD_STRIP:  // quad k is vertices 2k, 2k+1, 2k+3, 2k+2: a strip's two triangles
-      for (size_t i = 0; i + 2 < n; ++i)
-        if (i % 2 == 0)
-          out.insert(out.end(), {v[i], v[i + 1], v[i + 2]});
-        else
-          out.insert(out.end(), {v[i + 1], v[i], v[i + 2]});
-      break;
-    case GL_QUADS:
-      for (size_t i = 0; i + 3 < n; i += 4)
-        out.insert(out.end(), {v[i], v[i + 1], v[i + 2], v[i], v[i + 2], v[i + 3]});
-      break;
-    default: break;
-  }
-}
-
 void adoptCurrent(const Vertex& v) {
   Tracked& t = tracked();
   std::copy(v.colour, v.colour + 4, t.colour);
@@ -151,64 +99,12 @@ void recordCurrent() {
   });
 }
 
-// Sorts a batch's triangles into CELL_GRID x CELL_GRID cells over the two widest axes of its
-// bounding box (by the first corner of each triangle), keeping their order within a cell.
-void divideIntoCells(Batch& b) {
-  if (b.mode != GL_TRIANGLES || b.vertices.size() < CELL_MIN_VERTICES) return;
-  GLfloat low[3], high[3];
-  for (int k = 0; k < 3; ++k) low[k] = high[k] = b.vertices[0].position[k];
-  for (const Vertex& v : b.vertices)
-    for (int k = 0; k < 3; ++k) {
-      low[k] = std::min(low[k], v.position[k]);
-      high[k] = std::max(high[k], v.position[k]);
-    }
-  int narrow = 0;
-  for (int k = 1; k < 3; ++k)
-    if (high[k] - low[k] < high[narrow] - low[narrow]) narrow = k;
-  const int a = narrow == 0 ? 1 : 0, c = narrow == 2 ? 1 : 2;
-  auto slot = [&](GLfloat v, int k) {
-    const GLfloat extent = high[k] - low[k];
-    const int i = extent > 0 ? int((v - low[k]) / extent * CELL_GRID) : 0;
-    return std::max(0, std::min(CELL_GRID - 1, i));
-  };
-  std::vector<std::vector<Vertex>> grid(CELL_GRID * CELL_GRID);
-  for (size_t t = 0; t + 2 < b.vertices.size(); t += 3) {
-    const GLfloat* p = b.vertices[t].position;
-    grid[size_t(slot(p[a], a) * CELL_GRID + slot(p[c], c))].insert(
-        grid[size_t(slot(p[a], a) * CELL_GRID + slot(p[c], c))].end(), &b.vertices[t],
-        &b.vertices[t] + 3);
-  }
-  b.vertices.clear();
-  for (const std::vector<Vertex>& g : grid) {
-    if (g.empty()) continue;
-    Cell cell{GLint(b.vertices.size()), GLsizei(g.size()), {}, {}};
-    for (int k = 0; k < 3; ++k) cell.low[k] = cell.high[k] = g[0].position[k];
-    for (const Vertex& v : g)
-      for (int k = 0; k < 3; ++k) {
-        cell.low[k] = std::min(cell.low[k], v.position[k]);
-        cell.high[k] = std::max(cell.high[k], v.position[k]);
-      }
-    b.cells.push_back(cell);
-    b.vertices.insert(b.vertices.end(), g.begin(), g.end());
-  }
-}
-
-// False when the box lies wholly outside one plane of the view volume of `mvp`.
-bool inView(const GLfloat* mvp, const Cell& cell) {
-  GLfloat clip[8][4];
-  for (int i = 0; i < 8; ++i) {
-    const GLfloat p[3] = {i & 1 ? cell.high[0] : cell.low[0], i & 2 ? cell.high[1] : cell.low[1],
-                          i & 4 ? cell.high[2] : cell.low[2]};
-    for (int r = 0; r < 4; ++r)
-      clip[i][r] = mvp[r] * p[0] + mvp[4 + r] * p[1] + mvp[8 + r] * p[2] + mvp[12 + r];
-  }
-  for (int axis = 0; axis < 3; ++axis)
-    for (int side = -1; side <= 1; side += 2) {
-      bool outside = true;
-      for (int i = 0; i < 8 && outside; ++i) outside = side * clip[i][axis] > clip[i][3];
-      if (outside) return false;
-    }
-  return true;
+// Projection times modelview, as the emulation holds them.
+void viewMatrix(GLfloat* mvp) {
+  GLfloat modelview[16], projection[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  multiply(projection, modelview, mvp);
 }
 
 void drawBatch(const Batch& b) {
@@ -216,15 +112,8 @@ void drawBatch(const Batch& b) {
     drawVertices(b.mode, nullptr, b.count, b.vbo);
     return;
   }
-  GLfloat modelview[16], projection[16], mvp[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-  glGetFloatv(GL_PROJECTION_MATRIX, projection);
-  for (int col = 0; col < 4; ++col)
-    for (int r = 0; r < 4; ++r) {
-      GLfloat sum = 0;
-      for (int k = 0; k < 4; ++k) sum += projection[k * 4 + r] * modelview[col * 4 + k];
-      mvp[col * 4 + r] = sum;
-    }
+  GLfloat mvp[16];
+  viewMatrix(mvp);
   // Neighbouring cells in view are drawn in one call.
   GLint first = 0;
   GLsizei count = 0;
@@ -239,42 +128,6 @@ void drawBatch(const Batch& b) {
     count = cell.count;
   }
   drawVertices(b.mode, nullptr, count, b.vbo, first);
-}
-
-// Cuts lines at the near plane of the view volume. WebGL on SwiftShader drops a line whose one
-// end lies behind the eye (kora-demo's pick ray, seen after the camera has moved on) instead of
-// clipping it as GL does.
-void clipLinesAtNearPlane(std::vector<Vertex>& lines) {
-  GLfloat modelview[16], projection[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-  glGetFloatv(GL_PROJECTION_MATRIX, projection);
-  // Distance of a point inside the near plane: z + w in clip coordinates.
-  auto inside = [&](const Vertex& v) {
-    GLfloat eye[4];
-    for (int r = 0; r < 4; ++r)
-      eye[r] = modelview[r] * v.position[0] + modelview[4 + r] * v.position[1] +
-               modelview[8 + r] * v.position[2] + modelview[12 + r];
-    GLfloat z = 0, w = 0;
-    for (int k = 0; k < 4; ++k) {
-      z += projection[k * 4 + 2] * eye[k];
-      w += projection[k * 4 + 3] * eye[k];
-    }
-    return z + w;
-  };
-  std::vector<Vertex> kept;
-  for (size_t i = 0; i + 1 < lines.size(); i += 2) {
-    Vertex a = lines[i], b = lines[i + 1];
-    const GLfloat da = inside(a), db = inside(b);
-    if (da < 0 && db < 0) continue;
-    if (da < 0 || db < 0) {
-      Vertex& out = da < 0 ? a : b;
-      const GLfloat t = da / (da - db);  // from a towards b
-      for (int k = 0; k < 3; ++k)
-        out.position[k] = a.position[k] + t * (b.position[k] - a.position[k]);
-    }
-    kept.insert(kept.end(), {a, b});
-  }
-  lines.swap(kept);
 }
 
 // The emulation's shaders add u_materialEmission, which its glMaterialfv never sets.
@@ -357,7 +210,13 @@ void webgl_glEnd(void) {
   }
   decomposed.clear();
   decompose(primitiveMode, primitive, decomposed);
-  if (kind == GL_LINES) clipLinesAtNearPlane(decomposed);
+  if (kind == GL_LINES) {
+    // WebGL on SwiftShader drops a line whose one end lies behind the eye (kora-demo's pick
+    // ray, seen after the camera has moved on) instead of clipping it as GL does.
+    GLfloat mvp[16];
+    viewMatrix(mvp);
+    clipLinesAtNearPlane(decomposed, mvp);
+  }
   drawVertices(kind, decomposed.data(), GLsizei(decomposed.size()));
 }
 
@@ -603,7 +462,8 @@ void glEndList(void) {
   if (!recording) return;
   // The batches go into vertex buffers once; their vertices are no longer needed here.
   for (const std::shared_ptr<Batch>& b : recording->batches) {
-    divideIntoCells(*b);
+    if (b->mode == GL_TRIANGLES && b->vertices.size() >= CELL_MIN_VERTICES)
+      b->cells = divideIntoCells(b->vertices, CELL_GRID);
     b->count = GLsizei(b->vertices.size());
     glGenBuffers(1, &b->vbo);
     glBindBuffer(GL_ARRAY_BUFFER, b->vbo);

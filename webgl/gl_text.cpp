@@ -140,7 +140,7 @@ void pushQuad(std::vector<Vertex>& out, GLfloat x0, GLfloat y0, GLfloat x1, GLfl
 // exact integer computed in float lands on itself).
 GLfloat pixel(GLfloat v) { return std::floor(v + 1.0f / 64); }
 
-void multiply(const GLfloat* m, const GLfloat* v, GLfloat* out) {
+void transform(const GLfloat* m, const GLfloat* v, GLfloat* out) {
   for (int r = 0; r < 4; ++r)
     out[r] = m[r] * v[0] + m[4 + r] * v[1] + m[8 + r] * v[2] + m[12 + r] * v[3];
 }
@@ -221,8 +221,8 @@ void glRasterPos3f(GLfloat x, GLfloat y, GLfloat z) {
   glGetIntegerv(GL_VIEWPORT, viewport);
   const GLfloat object[4] = {x, y, z, 1};
   GLfloat eye[4], clip[4];
-  multiply(modelview, object, eye);
-  multiply(projection, eye, clip);
+  transform(modelview, object, eye);
+  transform(projection, eye, clip);
   raster.valid = clip[3] > 0 && std::fabs(clip[0]) <= clip[3] && std::fabs(clip[1]) <= clip[3] &&
                  std::fabs(clip[2]) <= clip[3];
   if (clip[3] != 0) {

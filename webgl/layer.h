@@ -11,12 +11,9 @@
 
 #include <vector>
 
-namespace webgl {
+#include "geometry.h"
 
-// One vertex as the layer draws it: position, normal, colour, texture coordinates.
-struct Vertex {
-  GLfloat position[3], normal[3], colour[4], st[2];
-};
+namespace webgl {
 
 // Current values (glColor, glNormal, glTexCoord) and what glEnable/glDisable, glBindTexture,
 // glBlendFunc, glTexEnvi and glMatrixMode last set, as far as they pass through the layer.

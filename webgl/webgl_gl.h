@@ -72,8 +72,6 @@ void glRasterPos2f(GLfloat x, GLfloat y);
 void glRasterPos3f(GLfloat x, GLfloat y, GLfloat z);
 void glPixelZoom(GLfloat x, GLfloat y);
 void glDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, const void* pixels);
-void glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLfloat xmove,
-              GLfloat ymove, const GLubyte* bitmap);
 GLint glRenderMode(GLenum mode);
 void gluPickMatrix(GLdouble x, GLdouble y, GLdouble width, GLdouble height, GLint* viewport);
 GLint gluBuild2DMipmaps(GLenum target, GLint internalFormat, GLsizei width, GLsizei height,
