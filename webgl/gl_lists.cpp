@@ -50,6 +50,8 @@ struct List {
 std::map<GLuint, List> lists;
 GLuint nextList = 1;
 List* recording = nullptr;  // the list glNewList opened
+GLuint recordingId = 0;
+GLenum recordingMode = GL_COMPILE;
 // While a list is recorded, glColor and the like change the list's own current values; GL's
 // current values stay as they were.
 Tracked recordingCurrent;
@@ -137,6 +139,12 @@ EM_JS(void, setEmission, (const GLfloat* c), {
 });
 
 }  // namespace
+
+bool recordingList() { return recording != nullptr; }
+
+void recordCall(std::function<void()> call) {
+  if (recording) record(std::move(call));
+}
 
 void drawVertices(GLenum mode, const Vertex* vertices, GLsizei count, GLuint vbo, GLint first) {
   if (count <= 0) return;
@@ -449,10 +457,12 @@ GLuint glGenLists(GLsizei range) {
   return first;
 }
 
-void glNewList(GLuint list, GLenum) {
+void glNewList(GLuint list, GLenum mode) {
   if (recording || list == 0) return;
   flushText();
   glDeleteLists(list, 1);
+  recordingId = list;
+  recordingMode = mode;
   recording = &lists[list];
   recordingCurrent = tracked();
   openBatch.reset();
@@ -474,6 +484,8 @@ void glEndList(void) {
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   recording = nullptr;
   openBatch.reset();
+  // GL draws such a list while compiling it; here it is drawn once compiled, the same frame.
+  if (recordingMode == GL_COMPILE_AND_EXECUTE) glCallList(recordingId);
 }
 
 void glCallList(GLuint list) {

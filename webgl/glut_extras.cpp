@@ -56,6 +56,10 @@ extern "C" {
 
 void glutSolidSphere(GLdouble radius, GLint slices, GLint stacks) {
   if (slices < 3 || stacks < 2) return;
+  if (webgl::recordingList()) {  // drawn when the list is called
+    webgl::recordCall([=] { glutSolidSphere(radius, slices, stacks); });
+    return;
+  }
   const SphereBuffer s = unitSphere(slices, stacks);
   webgl_glPushMatrix();
   webgl_glScalef(GLfloat(radius), GLfloat(radius), GLfloat(radius));

@@ -9,6 +9,7 @@
 
 #include <GL/glext.h>
 
+#include <functional>
 #include <vector>
 
 #include "geometry.h"
@@ -37,7 +38,11 @@ Tracked& tracked();
 void drawVertices(GLenum mode, const Vertex* vertices, GLsizei count, GLuint vbo = 0,
                   GLint first = 0);
 
-// Text queued by glBitmap / glutBitmapCharacter goes to the canvas: before any other drawing
+// Whether a display list is being recorded, and a call for it to make when it is called.
+bool recordingList();
+void recordCall(std::function<void()> call);
+
+// Text queued by glutBitmapCharacter goes to the canvas: before any other drawing
 // and at the frame's end.
 void flushText();
 
