@@ -75,7 +75,12 @@ void KR_Camera::setFrustumAndCamera(scalar _viewAngle, unsigned int width, unsig
   up = _up;
 
   n = eye - look;
+  // Only the directions of up and n count: made unit vectors first, their cross product fits
+  // in float at any magnitude (an up of 1e38 or an eye 1e-30 from the look point).
+  // (A zero vector stays zero, and is refused below as parallel to everything.)
+  if (n.length() > 0) n.normalize();
   u = up;
+  if (u.length() > 0) u.normalize();
   const bool crossed = u.crossProduct(n);
   if (!crossed)
     std::cerr << "Unable to compute crossproduct, it's likely that vectors n and u are pointing "
@@ -138,52 +143,67 @@ void KR_Camera::orthonormalise() {
   v = KR_Vector3D(scalar(n1 * u2 - n2 * u1), scalar(n2 * u0 - n0 * u2), scalar(n0 * u1 - n1 * u0));
 }
 
+namespace {
+
+// a . (x, y, z) in double.
+double dotWith(const KR_Vector3D& a, double x, double y, double z) {
+  return a.data[0] * x + a.data[1] * y + a.data[2] * z;
+}
+
+}  // namespace
+
 void KR_Camera::computeFrustum() {
-  const KR_Point3D& e = eye;
+  // The corners are taken relative to the eye, and the eye enters only the planes' d, in
+  // double: corners in world coordinates lose the frustum's shape to float rounding far from
+  // the origin (planes 5 degrees off at 1e5 units with a near plane of 0.1).
   const scalar width = frust.right - frust.left;
-  const KR_Point3D topLeft = e - n * nearPlane + v * frust.top + u * frust.left;
-  frust.topRight = topLeft + u * width;
-  const KR_Point3D bottomLeft = topLeft - v * (2 * frust.top);
-  const KR_Point3D bottomRight = bottomLeft + u * width;
+  const KR_Vector3D topLeft = n * -nearPlane + v * frust.top + u * frust.left;
+  const KR_Vector3D topRight = topLeft + u * width;
+  const KR_Vector3D bottomLeft = topLeft - v * (2 * frust.top);
+  const KR_Vector3D bottomRight = bottomLeft + u * width;
+  frust.topRight = eye + topRight;
 
   // Each normal starts as the first difference and stays so when the cross product refuses.
-  frust.normalLeft = topLeft - e;
-  frust.normalLeft.crossProduct(bottomLeft - e);
+  frust.normalLeft = topLeft;
+  frust.normalLeft.crossProduct(bottomLeft);
   frust.normalLeft.normalize();
-  frust.normalRight = bottomRight - e;
-  frust.normalRight.crossProduct(frust.topRight - e);
+  frust.normalRight = bottomRight;
+  frust.normalRight.crossProduct(topRight);
   frust.normalRight.normalize();
-  frust.normalTop = frust.topRight - e;
-  frust.normalTop.crossProduct(topLeft - e);
+  frust.normalTop = topRight;
+  frust.normalTop.crossProduct(topLeft);
   frust.normalTop.normalize();
-  frust.normalBottom = bottomLeft - e;
-  frust.normalBottom.crossProduct(bottomRight - e);
+  frust.normalBottom = bottomLeft;
+  frust.normalBottom.crossProduct(bottomRight);
   frust.normalBottom.normalize();
-  frust.normalNear = frust.topRight - bottomRight;
-  frust.normalNear.crossProduct(topLeft - frust.topRight);
+  frust.normalNear = topRight - bottomRight;
+  frust.normalNear.crossProduct(topLeft - topRight);
   frust.normalNear.normalize();
   frust.normalFar = frust.normalNear;
   -frust.normalFar;
 
-  const KR_Point3D farCentre = e - n * farPlane;
+  const KR_Point3D farCentre = eye - n * farPlane;
   frust.far.data[0] = farCentre.data[0];
   frust.far.data[1] = farCentre.data[1];
   frust.far.data[2] = farCentre.data[2];
 
+  // d = (origin - P) . normal for a point P of the plane: the eye for the sides, the far
+  // centre E - n F and the near corner E + topRight, each expanded so that E is not rounded
+  // into a sum first.
+  const double ex = eye.data[0], ey = eye.data[1], ez = eye.data[2];
   const KR_Vector3D* normals[6] = {&frust.normalRight, &frust.normalLeft, &frust.normalBottom,
                                    &frust.normalTop,   &frust.normalFar,  &frust.normalNear};
-  const KR_Vector3D fromEye = origin - e;
-  const scalar dist[6] = {fromEye * frust.normalRight,
-                          fromEye * frust.normalLeft,
-                          fromEye * frust.normalBottom,
-                          fromEye * frust.normalTop,
-                          (origin - frust.far) * frust.normalFar,
-                          (origin - frust.topRight) * frust.normalNear};
+  double dist[6];
+  for (int i = 0; i < 4; ++i) dist[i] = -dotWith(*normals[i], ex, ey, ez);
+  dist[4] = -dotWith(frust.normalFar, ex, ey, ez) +
+            double(farPlane) * dotWith(frust.normalFar, n.data[0], n.data[1], n.data[2]);
+  dist[5] = -dotWith(frust.normalNear, ex, ey, ez) -
+            dotWith(frust.normalNear, topRight.data[0], topRight.data[1], topRight.data[2]);
   for (int i = 0; i < 6; ++i) {
     frustum[i].n.x = normals[i]->data[0];
     frustum[i].n.y = normals[i]->data[1];
     frustum[i].n.z = normals[i]->data[2];
-    frustum[i].d = dist[i];
+    frustum[i].d = scalar(dist[i]);
   }
 }
 

@@ -8,9 +8,11 @@
 //
 // Which files load (loadImage takes the BMP reader when ".bmp" stands anywhere in the name,
 // else the PCX reader when ".pcx" does; case-sensitive):
-//   BMP with the 40-byte information header: 24-bit (uncompressed) and 8-bit (raw or RLE8).
-//     24-bit data is read from offset 54; an 8-bit file has a 256-entry palette at 54 and its
-//     data at 1078, whatever the header's offsets and colour count say. Rows run bottom up.
+//   BMP with the 40-byte information header: 24-bit (uncompressed) and 8-bit (raw when the
+//     compression code is 0; any other code reads the data as RLE8: RLE8's own 1, and 2 (RLE4),
+//     3 or any other, which other readers refuse). 24-bit data is read from offset 54; an 8-bit
+//     file has a 256-entry palette at 54 and its data at 1078, whatever the header's offsets
+//     and colour count say. Rows run bottom up.
 //   PCX (manufacturer 10, version above 4), 8 bits per plane, run-length encoded: three planes
 //     (red, green, blue), or any other plane count read as one plane of indices into the
 //     256-colour palette in the last 768 bytes of the file. Each plane line is decoded up to

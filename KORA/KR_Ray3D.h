@@ -27,9 +27,17 @@ class KR_Ray3D {
   // One GL line from start to start + direction.
   void draw() const;
   // Parameter t of the first hit ahead of the start (t > 0.0001) with the unit sphere that m
-  // maps into the world, or 0 for a miss. A matrix that cannot be inverted is a miss, and so is
-  // a direction whose squared length is 0 in float (1e-24 and shorter) or a t that does not fit
-  // in a float.
+  // maps into the world, or 0 for a miss. Worked in double: hit or miss is right for a start
+  // any distance away that float can hold (to within float's rounding of start and direction,
+  // about 1e-7 of their size), and for spheres of any radius. A matrix that is not affine or is
+  // singular (a sphere flattened to a disc or a line) is a miss, and so is a direction of length
+  // 0 or a t that does not fit in a float.
+  // - The bound 0.0001 that keeps a ray from hitting the surface it starts on is on t, so in
+  //   direction lengths: with a long direction it reaches far. A direction of length L passes
+  //   over every surface nearer than 0.0001 L to the start: for a unit sphere whose centre
+  //   lies 10 units ahead, L from 9e4 gives the far side (t = 11 / L) and L beyond 1.1e5 a
+  //   miss. Give a direction of about unit length (the camera's tracing rays reach the near
+  //   plane at t = 1) to keep the bound at 0.0001 units.
   float sphere_intersection(const KR_Matrix3D& m) const;
 };
 

@@ -37,7 +37,15 @@ bool KR_Vector2D::orthogonal(const KR_Vector2D& v) const {
 }
 
 scalar KR_Vector2D::getRadsBetween(const KR_Vector2D& v) const {
-  return acosf((*this * v) / (v.length() * length()));
+  // In double, and the cosine clamped to [-1, 1]: the float quotient of parallel vectors such
+  // as (1, 1) and (2, 2) rounds a little above 1, whose arc cosine is NaN.
+  const double dot = double(data[0]) * v.data[0] + double(data[1]) * v.data[1];
+  const double lengths = std::hypot(double(data[0]), double(data[1])) *
+                         std::hypot(double(v.data[0]), double(v.data[1]));
+  double q = dot / lengths;  // NaN for a vector of length 0, and stays so
+  if (q > 1.0) q = 1.0;
+  if (q < -1.0) q = -1.0;
+  return scalar(std::acos(q));
 }
 
 scalar KR_Vector2D::getDegreesBetween(const KR_Vector2D& v) const {

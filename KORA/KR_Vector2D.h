@@ -77,7 +77,9 @@ class KR_Vector2D {
   }
   // True when the dot product lies within +-0.00001.
   bool orthogonal(const KR_Vector2D& v) const;
-  // Angle to v in radians, acosf of the normalised dot product (no clamping).
+  // Angle to v in radians, 0 to pi: the arc cosine of the normalised dot product, worked in
+  // double and clamped, so that parallel vectors give 0 (or pi); NaN only for a vector of
+  // length 0.
   scalar getRadsBetween(const KR_Vector2D& v) const;
   // The same angle in degrees.
   scalar getDegreesBetween(const KR_Vector2D& v) const;

@@ -90,7 +90,9 @@ class KR_Vector3D {
   // Replaces this vector by this x v and returns true, unless the two are parallel: then
   // false and the vector is unchanged. Parallel means |this x v| at most PARALLEL_SINE times
   // |this| |v|, all in double so that no magnitude overflows or underflows; a vector of length
-  // 0 is parallel to everything.
+  // 0 is parallel to everything. A product that does not fit in float (a component infinite,
+  // as for two vectors of 1e20, or all three rounding to 0, as for two of 1e-23) is refused the
+  // same way: only a finite, non-zero result is accepted.
   bool crossProduct(const KR_Vector3D& v) {
     const double ax = data[0], ay = data[1], az = data[2];
     const double bx = v.data[0], by = v.data[1], bz = v.data[2];
@@ -99,9 +101,14 @@ class KR_Vector3D {
     const double z = ax * by - ay * bx;
     const double sine_bound = PARALLEL_SINE * norm(ax, ay, az) * norm(bx, by, bz);
     if (!(norm(x, y, z) > sine_bound)) return false;
-    data[0] = scalar(x);
-    data[1] = scalar(y);
-    data[2] = scalar(z);
+    // A product that overflows float (inf) or underflows to (0, 0, 0) is no direction: refused
+    // like a parallel pair, so that no caller normalises it into NaN or (1, 1, 1).
+    const scalar fx = scalar(x), fy = scalar(y), fz = scalar(z);
+    if (!std::isfinite(fx) || !std::isfinite(fy) || !std::isfinite(fz)) return false;
+    if (fx == 0 && fy == 0 && fz == 0) return false;
+    data[0] = fx;
+    data[1] = fy;
+    data[2] = fz;
     return true;
   }
   // The sine of the angle below which two vectors count as parallel: 2^-12, the sine of

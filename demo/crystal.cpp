@@ -77,13 +77,15 @@ void Crystal::animate(float time) {
   float a = time * FLIGHT_SPEED;
   float x = FLIGHT_RADIUS * std::cos(a), z = FLIGHT_RADIUS * std::sin(a);
   setPosition(x, FLIGHT_HEIGHT + 4.0f * std::sin(time * 0.9f), z);
-  // Flying anticlockwise seen from above: the tangent is (-sin a, 0, cos a).
+  // Flying anticlockwise seen from above: the tangent is (-sin a, 0, cos a). KR_Object's heading
+  // turns the nose (local +z) clockwise seen from above, towards -x: the nose points along
+  // (-sin h, 0, cos h), so h = atan2(-fx, fz).
   float fx = -std::sin(a), fz = std::cos(a);
-  setHeading(std::atan2(fx, fz) * 180.0f / float(M_PI));
-  // The follow direction points back along the path and up a little.
-  KR_Vector3D back(-fx, CAMERA_ELEVATION, -fz);
+  setHeading(std::atan2(-fx, fz) * 180.0f / float(M_PI));
+  // The follow direction points back along the path and up a little, in the crystal's frame.
+  KR_Vector3D back(0, CAMERA_ELEVATION, -1);
   back.normalize();
-  setDirection(back);
+  setDirection(toWorld(back));
   setUp(KR_Vector3D(0, 1, 0));
   blend = 0.5f + 0.5f * std::sin(time * 2.0f);
   spin = std::fmod(time * 90.0f, 360.0f);
@@ -93,7 +95,7 @@ void Crystal::draw() const {
   material.initMaterialGL();
   glPushMatrix();
   glTranslatef(getXPos(), getYPos(), getZPos());
-  glRotatef(getHeading(), 0, 1, 0);
+  orientGL();
   glRotatef(spin, 0, 1, 0);
   top.drawOpenGL(frameA.data(), frameB.data(), blend);
   band.drawOpenGL(frameA.data(), frameB.data(), blend);

@@ -29,9 +29,12 @@ const int TERRAIN_HILLS = 60;
 const float TERRAIN_RESOLUTION = 5.0f;
 const int TERRAIN_SCALE = 40;
 
-// The plain round the terrain: tiles of this size out to about the far plane.
+// The plain round the terrain: tiles of this size, drawn round the eye wherever it goes, out
+// to where the fog has turned the ground into haze (the fog's depth at the window's corners is
+// about 0.7 of the distance, so a little beyond its end); beyond, the haze ring below the
+// horizon stands in for the ground.
 const float OUTSKIRT_TILE = 40.0f;
-const int OUTSKIRT_REACH = 30;  // tiles beyond the terrain on each side
+const int OUTSKIRT_REACH = 20;  // tiles from the eye's tile on each side: 800 units
 
 const float MOVE_STEP = 3.0f;  // free camera: units per key press
 const float TURN_STEP = 3.0f;  // degrees per key press
@@ -39,9 +42,11 @@ const int ORBIT_STEP = 5;      // follow camera: degrees per key press
 
 // Distance fog in the sky's horizon colour hides the terrain's edge.
 const GLfloat HAZE[4] = {0.68f, 0.78f, 0.88f, 1.0f};
-// Sunlight from high up and a little to the side. The terrain's normals follow its slopes, so
-// any light from above shades the hills smoothly.
-const GLfloat LIGHT_DIRECTION[4] = {0.3f, 1.0f, 0.2f, 0.0f};
+// Sunlight from where the sky box shows the sun: the disc lies on the front face (z = -1) at
+// column 74 and row 154 of its 512 x 512 picture, whose s runs from x = +1 to x = -1, so 18
+// degrees above the horizon towards (0.71, 0, -1). A sun that low leaves flat ground at a
+// third of its full light: the ambient light makes up for it.
+const GLfloat LIGHT_DIRECTION[4] = {0.709f, 0.396f, -1.0f, 0.0f};
 
 // The eye stays this far above the ground under it (the near plane is 0.5 away).
 const float EYE_CLEARANCE = 2.5f;
@@ -72,6 +77,8 @@ DemoScene::DemoScene(KR_Init& _init, int _width, int _height, unsigned seed)
       follow(true),
       paused(false),
       help(true),
+      helpAsked(false),
+      helpHidden(false),
       width(_width),
       height(_height),
       clock(0),
@@ -88,7 +95,7 @@ DemoScene::DemoScene(KR_Init& _init, int _width, int _height, unsigned seed)
   camera->follow_angleZ = 0;
   camera->fixed_object = &crystal;
 
-  ground.ambient = {{0.42f, 0.42f, 0.42f, 1}};
+  ground.ambient = {{0.75f, 0.75f, 0.75f, 1}};  // the low sun lights flat ground at a third
   ground.diffuse = {{0.85f, 0.85f, 0.85f, 1}};
 
   const struct {
@@ -117,7 +124,7 @@ DemoScene::DemoScene(KR_Init& _init, int _width, int _height, unsigned seed)
   state->enableCulling();
   state->enableLighting();
   state->enableLight0();
-  const GLfloat ambient[4] = {0.35f, 0.35f, 0.38f, 1}, diffuse[4] = {0.85f, 0.82f, 0.75f, 1};
+  const GLfloat ambient[4] = {0.62f, 0.62f, 0.66f, 1}, diffuse[4] = {1.0f, 0.95f, 0.84f, 1};
   const GLfloat white[4] = {1, 1, 1, 1};
   glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
   glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
@@ -176,10 +183,11 @@ float DemoScene::groundHeight(float x, float z) const {
 }
 
 void DemoScene::buildHaze() {
-  // Rings round the eye from HAZE_TOP degrees above the horizon down to straight below; the
-  // alpha grows from 0 at the top to 1 at the horizon.
+  // Rings round the eye from HAZE_TOP degrees above the horizon down to straight below (the
+  // last ring closes at the nadir: no sky shows through under a camera looking down beyond the
+  // plain); the alpha grows from 0 at the top to 1 at the horizon.
   const float elevations[] = {HAZE_TOP, 6.0f, 4.5f, 3.2f,  2.2f,   1.4f,
-                              0.8f,     0.3f, 0.0f, -5.0f, -30.0f, -89.0f};
+                              0.8f,     0.3f, 0.0f, -5.0f, -30.0f, -90.0f};
   const int rings = int(sizeof elevations / sizeof elevations[0]);
   haze = glGenLists(1);
   glNewList(haze, GL_COMPILE);
@@ -270,37 +278,16 @@ void DemoScene::buildOutskirts() {
   // The terrain spans [-h, -h + (n - 1) r] on x and z (h half its extent, r its spacing), its
   // flat ground lies at height 0 with the normal (0, 1, 0) that flat quads get, and it shows
   // one whole texture per quad. The plain continues that ground outwards in tiles that leave
-  // the terrain's square free; far out it vanishes in the fog, whose colour is the sky box's
-  // at the horizon, so the landscape meets the sky without an edge.
+  // the terrain's square free (drawOutskirts, round the eye); far out it vanishes in the fog,
+  // whose colour is the sky box's at the horizon, so the landscape meets the sky without an
+  // edge. The list holds what does not move: the walls at the terrain's edge.
   outskirtsTexture =
       GLuint(KR_TextureManager::getInstance()->getTexture("terrain.pcx", this, false));
   const float half = float(TERRAIN_SIZE) * TERRAIN_RESOLUTION * 0.5f;
-  const int inside = int(float(TERRAIN_SIZE - 1) * TERRAIN_RESOLUTION / OUTSKIRT_TILE + 0.5f);
   outskirts = glGenLists(1);
   glNewList(outskirts, GL_COMPILE);
   glColor4f(1, 1, 1, 1);
   glNormal3f(0, 1, 0);
-  glBegin(GL_QUADS);
-  for (int i = -OUTSKIRT_REACH; i < inside + OUTSKIRT_REACH; ++i)
-    for (int j = -OUTSKIRT_REACH; j < inside + OUTSKIRT_REACH; ++j) {
-      if (i >= 0 && i < inside && j >= 0 && j < inside) continue;
-      const float x0 = -half + float(i) * OUTSKIRT_TILE, x1 = x0 + OUTSKIRT_TILE;
-      const float z0 = -half + float(j) * OUTSKIRT_TILE, z1 = z0 + OUTSKIRT_TILE;
-      const float s0 = float(i) * OUTSKIRT_TILE / TERRAIN_RESOLUTION,
-                  s1 = s0 + OUTSKIRT_TILE / TERRAIN_RESOLUTION;
-      const float t0 = float(j) * OUTSKIRT_TILE / TERRAIN_RESOLUTION,
-                  t1 = t0 + OUTSKIRT_TILE / TERRAIN_RESOLUTION;
-      // Counter-clockwise seen from above.
-      glTexCoord2f(s0, t0);
-      glVertex3f(x0, 0, z0);
-      glTexCoord2f(s0, t1);
-      glVertex3f(x0, 0, z1);
-      glTexCoord2f(s1, t1);
-      glVertex3f(x1, 0, z1);
-      glTexCoord2f(s1, t0);
-      glVertex3f(x1, 0, z0);
-    }
-  glEnd();
   // Where a hill reaches the terrain's edge, the edge stands above the plain: a wall from the
   // edge down to the plain closes the gap through which the sky showed. Drawn from both sides.
   glDisable(GL_CULL_FACE);
@@ -329,6 +316,33 @@ void DemoScene::drawOutskirts() const {
   state->enableTexture2D();
   glBindTexture(GL_TEXTURE_2D, outskirtsTexture);
   glCallList(outskirts);
+  // The tiles of the plain round the eye's tile, on the grid that starts at the terrain's
+  // corner, so that the plain never ends however far the free camera flies. Each tile shows
+  // a whole number of textures, the same wherever it lies.
+  const float half = float(TERRAIN_SIZE) * TERRAIN_RESOLUTION * 0.5f;
+  const int inside = int(float(TERRAIN_SIZE - 1) * TERRAIN_RESOLUTION / OUTSKIRT_TILE + 0.5f);
+  const int ei = int(std::floor((camera->eye.data[0] + half) / OUTSKIRT_TILE));
+  const int ej = int(std::floor((camera->eye.data[2] + half) / OUTSKIRT_TILE));
+  const float repeat = OUTSKIRT_TILE / TERRAIN_RESOLUTION;
+  glColor4f(1, 1, 1, 1);
+  glNormal3f(0, 1, 0);
+  glBegin(GL_QUADS);
+  for (int i = ei - OUTSKIRT_REACH; i <= ei + OUTSKIRT_REACH; ++i)
+    for (int j = ej - OUTSKIRT_REACH; j <= ej + OUTSKIRT_REACH; ++j) {
+      if (i >= 0 && i < inside && j >= 0 && j < inside) continue;
+      const float x0 = -half + float(i) * OUTSKIRT_TILE, x1 = x0 + OUTSKIRT_TILE;
+      const float z0 = -half + float(j) * OUTSKIRT_TILE, z1 = z0 + OUTSKIRT_TILE;
+      // Counter-clockwise seen from above.
+      glTexCoord2f(0, 0);
+      glVertex3f(x0, 0, z0);
+      glTexCoord2f(0, repeat);
+      glVertex3f(x0, 0, z1);
+      glTexCoord2f(repeat, repeat);
+      glVertex3f(x1, 0, z1);
+      glTexCoord2f(repeat, 0);
+      glVertex3f(x1, 0, z0);
+    }
+  glEnd();
   state->disableTexture2D();
 }
 
@@ -367,7 +381,11 @@ void DemoScene::key(int code, bool special) {
       case ' ':
       case '\t': toggleFollow(); return;
       case 'p': togglePause(); return;
-      case 'h': help = !help; return;
+      case 'h':
+        // A help left out for the crystal's sake shows on the first press.
+        help = helpHidden ? true : !help;
+        helpAsked = true;
+        return;
       case 'r': showRay = !showRay; return;
       default: break;
     }
@@ -520,17 +538,26 @@ void DemoScene::shadePanel(int x0, int y0, int x1, int y1) {
 }
 
 DemoScene::Overlay DemoScene::layOutOverlay(float framesPerSecond) const {
-  static const char* const followHelp[] = {"space  free camera", "arrows orbit the crystal",
-                                           "q e    roll", "w s    nearer / farther",
-                                           "0      reset the orbit"};
-  static const char* const freeHelp[] = {"space  follow the crystal", "arrows turn",
-                                         "w s a d  move", "PgUp PgDn  up / down", "q e    roll"};
-  static const char* const common[] = {"click  pick a sphere", "r      pick ray on / off",
-                                       "p      pause   h  help", "Esc    quit"};
+  typedef std::pair<const char*, const char*> Entry;  // key, what it does
+  static const Entry followHelp[] = {{"space", "free camera"},
+                                     {"arrows", "orbit the crystal"},
+                                     {"q e", "roll"},
+                                     {"w s", "nearer / farther"},
+                                     {"0", "reset the orbit"}};
+  static const Entry freeHelp[] = {{"space", "follow the crystal"},
+                                   {"arrows", "turn"},
+                                   {"w s a d", "move"},
+                                   {"PgUp PgDn", "up / down"},
+                                   {"q e", "roll"}};
+  static const Entry common[] = {{"click", "pick a sphere"},
+                                 {"r", "pick ray on / off"},
+                                 {"p", "pause"},
+                                 {"h", "help on / off"},
+                                 {"Esc", "quit"}};
   // Shorter help for small windows.
-  static const char* const followShort[] = {"space free", "arrows orbit", "w s near/far"};
-  static const char* const freeShort[] = {"space follow", "arrows turn", "w s a d move"};
-  static const char* const commonShort[] = {"click pick", "h help  Esc quit"};
+  static const Entry followShort[] = {{"space", "free"}, {"arrows", "orbit"}, {"w s", "near/far"}};
+  static const Entry freeShort[] = {{"space", "follow"}, {"arrows", "turn"}, {"w s a d", "move"}};
+  static const Entry commonShort[] = {{"click", "pick"}, {"h", "help"}, {"Esc", "quit"}};
 
   char rate[48], mode[64], pick[64];
   std::snprintf(rate, sizeof rate, "KORA demo   %.1f fps", framesPerSecond);
@@ -556,47 +583,66 @@ DemoScene::Overlay DemoScene::layOutOverlay(float framesPerSecond) const {
       {GLUT_BITMAP_8_BY_13, GLUT_BITMAP_HELVETICA_10, 8, 15, 12, false, false},
       {GLUT_BITMAP_HELVETICA_10, GLUT_BITMAP_HELVETICA_10, 5, 12, 11, true, false},
       {GLUT_BITMAP_HELVETICA_10, GLUT_BITMAP_HELVETICA_10, 5, 12, 11, true, true}};
+  // The followed crystal fills about the middle quarter of the window's width and half of its
+  // height: a help pane not asked for must end left of it or above it.
+  const bool keepMiddleFree = follow && !helpAsked;
   Overlay o;
-  for (const Style& st : styles) {
-    o.titleFont = st.titleFont;
-    o.helpFont = st.helpFont;
-    o.margin = st.margin;
-    o.titleLine = st.titleLine;
-    o.helpLine = st.helpLine;
-    o.title.clear();
-    o.help.clear();
-    const int room = width - 2 * st.margin;
-    const std::string one =
-        std::string(st.shortText ? shortRate : rate) + "   " + (st.shortText ? shortMode : mode);
-    if (textWidth(st.titleFont, one) <= room) {
-      o.title.push_back(one);
-    } else {
-      o.title.push_back(st.shortText ? shortRate : rate);
-      o.title.push_back(st.shortText ? shortMode : mode);
-    }
-    if (picked >= 0) o.title.push_back(st.shortText ? shortPick : pick);
-    if (help) {
-      if (st.shortHelp) {
-        for (const char* h : follow ? followShort : freeShort) o.help.push_back(h);
-        for (const char* h : commonShort) o.help.push_back(h);
+  for (int withHelp = help ? 1 : 0; withHelp >= 0; --withHelp) {
+    for (const Style& st : styles) {
+      o.titleFont = st.titleFont;
+      o.helpFont = st.helpFont;
+      o.margin = st.margin;
+      o.titleLine = st.titleLine;
+      o.helpLine = st.helpLine;
+      o.title.clear();
+      o.help.clear();
+      const int room = width - 2 * st.margin;
+      const std::string one =
+          std::string(st.shortText ? shortRate : rate) + "   " + (st.shortText ? shortMode : mode);
+      if (textWidth(st.titleFont, one) <= room) {
+        o.title.push_back(one);
       } else {
-        for (const char* h : follow ? followHelp : freeHelp) o.help.push_back(h);
-        for (const char* h : common) o.help.push_back(h);
+        o.title.push_back(st.shortText ? shortRate : rate);
+        o.title.push_back(st.shortText ? shortMode : mode);
       }
-    }
-    o.titleWidth = 0;
-    for (const std::string& t : o.title)
-      o.titleWidth = std::max(o.titleWidth, textWidth(st.titleFont, t));
-    o.helpWidth = 0;
-    for (const std::string& h : o.help)
-      o.helpWidth = std::max(o.helpWidth, textWidth(st.helpFont, h));
-    const int tall = int(o.title.size()) * st.titleLine + 6 +
-                     (o.help.empty() ? 0 : int(o.help.size()) * st.helpLine + 10);
-    if (o.titleWidth + 8 <= room && o.helpWidth + 12 <= room && tall + 2 * st.margin <= height)
+      if (picked >= 0) o.title.push_back(st.shortText ? shortPick : pick);
+      if (withHelp) {
+        if (st.shortHelp) {
+          for (const Entry& e : follow ? followShort : freeShort) o.help.push_back(e);
+          for (const Entry& e : commonShort) o.help.push_back(e);
+        } else {
+          for (const Entry& e : follow ? followHelp : freeHelp) o.help.push_back(e);
+          for (const Entry& e : common) o.help.push_back(e);
+        }
+      } else if (help) {
+        o.title.push_back("h: key help");
+      }
+      o.titleWidth = 0;
+      for (const std::string& t : o.title)
+        o.titleWidth = std::max(o.titleWidth, textWidth(st.titleFont, t));
+      int keys = 0, texts = 0;
+      for (const auto& e : o.help) {
+        keys = std::max(keys, textWidth(st.helpFont, e.first));
+        texts = std::max(texts, textWidth(st.helpFont, e.second));
+      }
+      o.keyWidth = keys + textWidth(st.helpFont, "  ");
+      o.helpWidth = o.help.empty() ? 0 : o.keyWidth + texts;
+      const int titleTall = int(o.title.size()) * st.titleLine + 6;
+      const int tall = titleTall + (o.help.empty() ? 0 : int(o.help.size()) * st.helpLine + 10);
+      if (o.titleWidth + 8 > room || o.helpWidth + 12 > room || tall + 2 * st.margin > height)
+        continue;
+      const bool clear =
+          st.margin + o.helpWidth + 8 <= width * 3 / 8 || st.margin + tall <= height / 4;
+      if (withHelp && keepMiddleFree && !clear) continue;
+      o.helpHidden = help && !withHelp;
+      helpHidden = o.helpHidden;
       return o;
+    }
   }
   // Nothing fits (a window of a few dozen pixels): the title alone, clipped by the window.
   o.help.clear();
+  o.helpHidden = help;
+  helpHidden = o.helpHidden;
   return o;
 }
 
@@ -644,8 +690,11 @@ void DemoScene::drawOverlay(float framesPerSecond) const {
     d.vDrawPolyLine(frame, 4, true);
     glColor3f(1.0f, 1.0f, 1.0f);
     y = boxTop - o.helpLine + 1;
-    for (const std::string& h : o.help) {
-      d.vDrawString(o.helpFont, h, left, y);
+    for (const auto& h : o.help) {
+      glColor3f(1.0f, 0.9f, 0.55f);
+      d.vDrawString(o.helpFont, h.first, left, y);
+      glColor3f(1.0f, 1.0f, 1.0f);
+      d.vDrawString(o.helpFont, h.second, left + o.keyWidth, y);
       y -= o.helpLine;
     }
   }

@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "crystal.h"
@@ -48,12 +49,15 @@ class DemoScene {
 
   // The overlay's text and fonts, chosen to fit the window: the title (frame rate, camera
   // mode, picked sphere) and the key help when it is shown.
+  // The help is a table of keys and what they do, the second column starting at keyWidth.
   struct Overlay {
     void* titleFont = nullptr;
     void* helpFont = nullptr;
     int margin = 0, titleLine = 0, helpLine = 0;
-    int titleWidth = 0, helpWidth = 0;
-    std::vector<std::string> title, help;
+    int titleWidth = 0, helpWidth = 0, keyWidth = 0;
+    std::vector<std::string> title;
+    std::vector<std::pair<std::string, std::string>> help;
+    bool helpHidden = false;  // shown by default, but it would cover the followed crystal
   };
 
   void drawSpheres() const;
@@ -94,6 +98,10 @@ class DemoScene {
   bool follow;
   bool paused;
   bool help;
+  // Until h is pressed the help shows only where it leaves the middle of the window, where the
+  // followed crystal flies, free; once asked for, it shows wherever it fits.
+  bool helpAsked;
+  mutable bool helpHidden;  // the last layout left the help out for the crystal's sake
   int width, height;
   float clock;  // animation time, frozen while paused
   float lastTime;

@@ -8,10 +8,10 @@
  * frame; a new text or font starts its scroller again), and starts over whenever it
  * has finished, so a source loops for ever.
  *
- * The module is built against its own small surface layer (surfaces/), not SDL, and
- * exports only the f0r_* functions: it brings no library into the host and binds to
- * none of the host's. It never writes to the host's standard output; what goes wrong
- * is said in one line on standard error, once.
+ * The module is built against the surface layer (surfaces/), not SDL, and exports only
+ * the f0r_* functions: it brings no library into the host and binds to none of the
+ * host's. It never writes to the host's standard output; what goes wrong is said in one
+ * line on standard error, once, and no exception leaves an f0r_* function.
  */
 #include <dlfcn.h>
 
@@ -362,7 +362,7 @@ static void frei0r_free_instance(frei0r_instance *inst)
     free(inst);
 }
 
-F0R_EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
+static f0r_instance_t frei0r_construct(unsigned int width, unsigned int height, const void *caller)
 {
     if (FX->nparams > FREI0R_MAX_PARAMS)
         return nullptr;
@@ -371,7 +371,7 @@ F0R_EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
                    height, MAX_FRAME_WIDTH, MAX_FRAME_HEIGHT);
         return nullptr;
     }
-    const size_t pitch = frei0r_host_pitch(width, __builtin_return_address(0));
+    const size_t pitch = frei0r_host_pitch(width, caller);
     frei0r_instance *const inst =
         static_cast<frei0r_instance *>(calloc(1, sizeof(frei0r_instance)));
     if (!inst)
@@ -399,14 +399,26 @@ F0R_EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
     return inst;
 }
 
+F0R_EXPORT f0r_instance_t f0r_construct(unsigned int width, unsigned int height)
+{
+    try {
+        return frei0r_construct(width, height, __builtin_return_address(0));
+    } catch (...) {
+        frei0r_say("cannot make an instance: out of memory");
+        return nullptr;
+    }
+}
+
 F0R_EXPORT void f0r_destruct(f0r_instance_t instance)
 {
     frei0r_instance *const inst = static_cast<frei0r_instance *>(instance);
     if (!inst)
         return;
-    {
+    try {
         std::lock_guard<std::mutex> hold(frei0r_lock);
         FX->free(inst->fx);
+    } catch (...) {
+        frei0r_say("cannot free the effect");
     }
     frei0r_free_instance(inst);
 }
@@ -473,11 +485,9 @@ static inline const uint32_t *frei0r_row(const uint32_t *frame, size_t pitch, si
     return reinterpret_cast<const uint32_t *>(reinterpret_cast<const Uint8 *>(frame) + y * pitch);
 }
 
-F0R_EXPORT void f0r_update(f0r_instance_t instance, double time, const uint32_t *inframe,
-                           uint32_t *outframe)
+static void frei0r_update(f0r_instance_t instance, const uint32_t *inframe, uint32_t *outframe)
 {
     frei0r_instance *const inst = static_cast<frei0r_instance *>(instance);
-    (void)time;
     if (!inst || !outframe)
         return;
     const bool filter = FX->plugin_type == F0R_PLUGIN_TYPE_FILTER && inframe;
@@ -515,4 +525,15 @@ F0R_EXPORT void f0r_update(f0r_instance_t instance, double time, const uint32_t 
     }
     if (!inst->fx && !filter)
         SDL_FillRect(inst->surface, nullptr, 0); /* not startable: opaque black */
+}
+
+F0R_EXPORT void f0r_update(f0r_instance_t instance, double time, const uint32_t *inframe,
+                           uint32_t *outframe)
+{
+    (void)time;
+    try {
+        frei0r_update(instance, inframe, outframe);
+    } catch (...) {
+        frei0r_say("cannot draw: out of memory");
+    }
 }

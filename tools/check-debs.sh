@@ -2,7 +2,8 @@
 # CI stage for the Debian packages: builds them (tools/debs.sh: dpkg-buildpackage with the
 # test suite, then lintian), installs them with apt-get, runs rasterwave, mirvo-play and
 # kora-demo headless from a folder outside the source tree, renders one frame through
-# ffmpeg's frei0r_src without FREI0R_PATH, checks that no installed file names the build
+# ffmpeg's frei0r_src without FREI0R_PATH, runs docs/kora.md's commands for the packages,
+# checks that no installed file names the build
 # machine's tree, and removes the packages again. Needs root (or sudo).
 #   tools/check-debs.sh [DEBS-DIR]     (default: debs/)
 set -euo pipefail
@@ -35,6 +36,17 @@ for program in rasterwave mirvo-play kora-demo; do
   man -w "$program" >/dev/null
 done
 "$top/tools/smoke.sh" --system "$run"
+
+# docs/kora.md's commands for the packages, as they stand: no variable points anywhere.
+mkdir -p "$run/docs"
+ln -s "$top/examples" "$run/docs/examples"
+"$top/tools/doc-block.sh" "$top/docs/kora.md" kora-install-debian > "$run/kora-debian.sh"
+(cd "$run/docs" && env -u PKG_CONFIG_PATH -u LD_LIBRARY_PATH -u CMAKE_PREFIX_PATH -u KORA_DIR \
+  bash -euo pipefail "$run/kora-debian.sh" >"$run/kora-debian.log" 2>&1) || {
+  echo "check-debs: docs/kora.md's commands for the packages failed as written:" >&2
+  cat "$run/kora-debian.log" >&2
+  exit 1
+}
 
 files=$(dpkg -L "${packages[@]}" | sort -u)
 for f in $files; do

@@ -4,6 +4,7 @@
 #    KORA, examples/effect-host against the MIRVO SDK), through the CMake packages and
 #    through pkg-config;
 #  - runs the installed rasterwave, mirvo-play and kora-demo headless;
+#  - runs docs/kora.md's install commands for a prefix as they stand;
 #  - checks that no installed file holds a path of the build or source tree.
 #   tools/check-install.sh [build-dir]      (default: build)
 set -euo pipefail
@@ -42,7 +43,25 @@ cmake --build "$work/host-build" >/dev/null
 #    a folder outside the tree.
 "$top/tools/smoke.sh" --prefix "$prefix" "$run"
 
-# 4. No installed file names the build or the source tree.
+# 4. docs/kora.md's commands for a prefix, as they stand, with none of PKG_CONFIG_PATH,
+#    LD_LIBRARY_PATH and CMAKE_PREFIX_PATH set beforehand: run in a folder that has the
+#    source tree's build and examples, with HOME a fresh folder (the block installs into
+#    $HOME/kora).
+docs=$work/docs
+mkdir -p "$docs/home"
+ln -s "$build" "$docs/build"
+ln -s "$top/examples" "$docs/examples"
+"$top/tools/doc-block.sh" "$top/docs/kora.md" kora-install > "$work/kora-install.sh"
+(cd "$docs" && env -u PKG_CONFIG_PATH -u LD_LIBRARY_PATH -u CMAKE_PREFIX_PATH -u KORA_DIR \
+  HOME="$docs/home" bash -euo pipefail "$work/kora-install.sh" >"$work/kora-install.log" 2>&1) || {
+  echo "check-install: docs/kora.md's install commands failed as written:" >&2
+  cat "$work/kora-install.log" >&2
+  exit 1
+}
+test -f "$docs/home/kora/lib/libKORA.so.0"
+echo "check-install: docs/kora.md's install commands run as written"
+
+# 5. No installed file names the build or the source tree.
 if grep -rlF -e "$build" -e "$top" "$prefix"; then
   echo "check-install: the files above hold a path of the build or source tree" >&2
   exit 1

@@ -1,9 +1,19 @@
 #!/usr/bin/env bash
-# Remakes the README's picture, docs/rasterwave.gif: a headless run of rasterwave through
-# tools/try.sh, cut down to the band the strip moves in (screen rows 100 to 289).
-#   tools/mkpicture.sh [--build DIR]
+# Remakes the README's pictures.
+#   tools/mkpicture.sh [--build DIR]   docs/rasterwave.gif: a headless run of rasterwave through
+#                                      tools/try.sh, cut down to the band the strip moves in
+#                                      (screen rows 100 to 289)
+#   tools/mkpicture.sh --kora          docs/kora-demo-*.png: kora-demo's own captures under
+#                                      Xvfb, by the commands docs/kora.md shows (they run
+#                                      build/bin/kora-demo from demo/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+if [ "${1:-}" = "--kora" ]; then
+  commands=$("$top/tools/doc-block.sh" "$top/docs/kora.md" kora-pictures)
+  (cd "$top/demo" && bash -euo pipefail -c "$commands" >/dev/null)
+  ls -l "$top"/docs/kora-demo-*.png
+  exit 0
+fi
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 "$top/tools/try.sh" --headless --out "$tmp" "$@" >/dev/null

@@ -1,6 +1,6 @@
 // web_player.cpp - rasterwave and the effect sequence for the page, linked statically: the
 // effects' and rasterwave's own sources, the support library's surface and scroller code
-// and the player's parameter tables, over the surface layer in sdl/. This file holds what
+// and the player's parameter tables, over the surface layer (surfaces/). This file holds what
 // differs from the native programs: no module loading, no pacing of its own (the page calls
 // frame() 50 times a second), a clock that moves 20 ms a frame, and the data files in the
 // page's own file tree.

@@ -6,6 +6,8 @@
 
 #include "output_capture.h"
 #include <dlfcn.h>
+
+#include <algorithm>
 #include <frei0r.h>
 #include <sys/stat.h>
 
@@ -483,3 +485,95 @@ TEST(Frei0rUnderMelt, BoxfloodFilterOverABlackClipEqualsThePlayer)
             expectPlayersFrames(mt, "f", 2, pl, 2, 25, 6, w + "x" + h, size.first));
     }
 }
+
+// A font in each format the player reads (PNG, PNG with transparency, run-length BMP): the
+// frei0r wavetext under ffmpeg draws the player's frames with it (transparency: as classic
+// SDL 1.2 blends it).
+class Frei0rFontFormats : public ::testing::TestWithParam<const char *> { };
+
+TEST_P(Frei0rFontFormats, WavetextUnderFfmpegEqualsThePlayer)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("ffmpeg");
+    const std::string font = std::string(TEST_DATA_DIR) + "/fonts/" + GetParam();
+    const SDL_version *sdl = SDL_Linked_Version();
+    if (font.find("alpha") != std::string::npos && sdl->patch > 15)
+        GTEST_SKIP() << "the player's sdl12-compat blends transparency by SDL 2's rules";
+    const std::string ff = mirvo_test::makeTempDir("fffont"),
+                      pl = mirvo_test::makeTempDir("plfont");
+    const mirvo_test::ProgramResult r =
+        ffmpeg("frei0r_src=size=320x200:framerate=50:filter_name=wavetext:filter_params=HELLO|" +
+                   font + "||16|32|60|2",
+               "", 60, ff);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(player({"--exact-text", "-W", "320", "-H", "200", "wavetext", "HELLO", "font=" + font,
+                      "amplitude=60", "slice_width=2"},
+                     60, pl)
+                  .status,
+              0);
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", 1, pl, 1, 60, 1, GetParam(), 320));
+    // The text is on screen by frame 60: the frames compared are not all black.
+    const PngImage last = readPng(numbered(pl, "frame-", 60));
+    EXPECT_NE(std::count(last.pixels.begin(), last.pixels.end(), mirvo_test::Rgb{0, 0, 0}),
+              (long)last.pixels.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Fonts, Frei0rFontFormats,
+                         ::testing::Values("font.png", "font-alpha.png", "font-rle8.bmp"),
+                         [](const ::testing::TestParamInfo<const char *> &i) {
+                             std::string name = i.param;
+                             for (char &c : name)
+                                 if (!isalnum((unsigned char)c))
+                                     c = '_';
+                             return name;
+                         });
+
+// A font that is no picture file (an endless device, a FIFO that nobody writes to, a folder)
+// is refused at once with one line: the instance draws black, nothing leaves the module, and
+// another instance of it draws meanwhile.
+class Frei0rFontNotAFile : public ::testing::TestWithParam<const char *> { };
+
+TEST_P(Frei0rFontNotAFile, RefusedAtOnceWhileAnotherInstanceDraws)
+{
+    const std::string dir = mirvo_test::makeTempDir("fontfifo");
+    std::string font = GetParam();
+    if (font == "fifo") {
+        font = dir + "/font.pcx";
+        ASSERT_EQ(mkfifo(font.c_str(), 0600), 0);
+    } else if (font == "folder") {
+        font = dir;
+    }
+    Frei0r m("wavetext");
+    ASSERT_TRUE(m.ok());
+    const int W = 320, H = 240;
+    f0r_instance_t given = m.construct(W, H), other = m.construct(W, H);
+    ASSERT_NE(given, nullptr);
+    ASSERT_NE(other, nullptr);
+    m.setText(given, 1, font);
+    m.setText(other, 0, "ABCDEFGH");
+    m.setText(other, 1, makeFont(16, 32, 16, true));
+    m.setText(other, 2, TEST_CHARACTERS);
+    std::vector<uint32_t> frame((size_t)W * H, 0xdeadbeef), drawn((size_t)W * H, 0);
+    mirvotest::captureStderr();
+    m.update(given, 0, nullptr, frame.data());
+    bool other_drew = false;
+    for (int f = 1; f <= 80 && !other_drew; ++f) {
+        m.update(other, f / 50.0, nullptr, drawn.data());
+        for (uint32_t v : drawn)
+            other_drew |= rgbOf(v) != 0;
+    }
+    const std::string err = mirvotest::capturedStderr();
+    EXPECT_EQ(err, "wavetext: cannot read the font " + font + ": Couldn't open " + font +
+                       ": not a regular file\n");
+    for (uint32_t v : frame)
+        ASSERT_EQ(v, rgbaBytes(0, 0, 0, 255));
+    EXPECT_TRUE(other_drew) << err;
+    m.destruct(given);
+    m.destruct(other);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fonts, Frei0rFontNotAFile,
+                         ::testing::Values("/dev/zero", "fifo", "folder"),
+                         [](const ::testing::TestParamInfo<const char *> &i) {
+                             return std::string(i.param[0] == '/' ? "endless_device" : i.param);
+                         });

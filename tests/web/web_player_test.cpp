@@ -1,6 +1,6 @@
-// The page's player and its surface layer, in-process: the SDL 1.2 rules the effects' pixels
-// depend on, the page's clock, starting programs and changing parameters. Runs in player/,
-// where "../GFX/font.pcx" resolves. <SDL.h> here is the web surface layer's.
+// The page's player in-process: its screen (the 8-bit display's palette), the page's clock,
+// starting programs and changing parameters. Runs in player/, where "../GFX/font.pcx"
+// resolves. <SDL.h> here is the surface layer's (its SDL rules: tests/surfaces/).
 #include <SDL.h>
 #include <SDL_image.h>
 
@@ -40,21 +40,9 @@ surface_ptr make8(int w, int h)
     return surface_ptr(SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 8, 0, 0, 0, 0));
 }
 
-surface_ptr make32(int w, int h)
-{
-    return surface_ptr(SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xff0000, 0xff00, 0xff, 0));
-}
-
 Uint8 &at8(SDL_Surface *s, int x, int y)
 {
     return static_cast<Uint8 *>(s->pixels)[y * s->pitch + x];
-}
-
-Uint32 at32(SDL_Surface *s, int x, int y)
-{
-    Uint32 v;
-    memcpy(&v, static_cast<Uint8 *>(s->pixels) + y * s->pitch + x * 4, 4);
-    return v;
 }
 
 void setColor(SDL_Surface *s, int i, Uint8 r, Uint8 g, Uint8 b)
@@ -63,67 +51,9 @@ void setColor(SDL_Surface *s, int i, Uint8 r, Uint8 g, Uint8 b)
     SDL_SetPalette(s, SDL_LOGPAL, &c, i, 1);
 }
 
-// boxflood steps from the rectangle a fill leaves behind: a wrong write-back moves the
-// whole animation.
-TEST(SurfaceLayer, FillWritesTheClippedRectangleBack)
-{
-    surface_ptr s = make8(480, 360);
-    SDL_Rect partly = {-5, -5, 10, 10};
-    SDL_FillRect(s.get(), &partly, 7);
-    EXPECT_EQ(partly.x, 0);
-    EXPECT_EQ(partly.y, 0);
-    EXPECT_EQ(partly.w, 5);
-    EXPECT_EQ(partly.h, 5);
-    EXPECT_EQ(at8(s.get(), 4, 4), 7);
-    EXPECT_EQ(at8(s.get(), 5, 4), 0);
-    // Entirely to the right: x stays, the width becomes 0, the height is kept.
-    SDL_Rect outside = {500, 10, 10, 10};
-    SDL_FillRect(s.get(), &outside, 7);
-    EXPECT_EQ(outside.x, 500);
-    EXPECT_EQ(outside.w, 0);
-    EXPECT_EQ(outside.h, 10);
-}
-
-// bouncetext reads a glyph from x = font_pos - 1, which is -1 for the first glyph: SDL cuts
-// the column off and moves the destination one pixel right.
-TEST(SurfaceLayer, BlitFromLeftOfTheSourceMovesTheDestination)
-{
-    surface_ptr src = make8(32, 32), dst = make8(480, 360);
-    at8(src.get(), 0, 0) = 9;
-    SDL_Rect from = {-1, 0, 16, 32};
-    SDL_Rect to = {470, 350, 0, 0};
-    ASSERT_EQ(SDL_BlitSurface(src.get(), &from, dst.get(), &to), 0);
-    EXPECT_EQ(to.x, 471);
-    EXPECT_EQ(to.y, 350);
-    EXPECT_EQ(to.w, 9);   // 15 columns, clipped at the right edge
-    EXPECT_EQ(to.h, 10);  // clipped at the bottom
-    EXPECT_EQ(at8(dst.get(), 471, 350), 9);
-    EXPECT_EQ(from.x, -1);  // the source rectangle is left as it was
-
-    SDL_Rect away = {600, 350, 0, 0};
-    EXPECT_EQ(SDL_BlitSurface(src.get(), &from, dst.get(), &away), 0);
-    EXPECT_EQ(away.w, 0);
-    EXPECT_EQ(away.h, 0);
-}
-
-// The scrollers move their strip two pixels left over itself; the last two columns keep
-// their pixels.
-TEST(SurfaceLayer, OverlappingBlitOnOneSurfaceShiftsLeft)
-{
-    surface_ptr s = make32(8, 2);
-    for (int x = 0; x < 8; ++x)
-        static_cast<Uint32 *>(s->pixels)[x] = Uint32(x + 1);
-    SDL_Rect shift = {2, 0, 8, 2};
-    SDL_Rect origin = {0, 0, 0, 0};
-    SDL_BlitSurface(s.get(), &shift, s.get(), &origin);
-    const Uint32 want[8] = {3, 4, 5, 6, 7, 8, 7, 8};
-    for (int x = 0; x < 8; ++x)
-        EXPECT_EQ(at32(s.get(), x, 0), want[x]) << "column " << x;
-}
-
 // rasterwave's font colours on its 3-3-2 scroll surface: each green goes to the nearest of
 // the eight green levels 0, 36, 73, 109, 146, 182, 219, 255 (indices 0, 4, 8, ... 28).
-TEST(SurfaceLayer, BlitBetweenPalettesTakesTheNearestColour)
+TEST(WebScreen, FontOnTheEightBitScreenTakesTheNearestColour)
 {
     SDL_Init(SDL_INIT_VIDEO);
     SDL_Surface *screen8 = SDL_SetVideoMode(480, 360, 8, SDL_HWPALETTE);
@@ -142,75 +72,6 @@ TEST(SurfaceLayer, BlitBetweenPalettesTakesTheNearestColour)
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(at8(strip.get(), i, 0), want[i]) << "green " << int(greens[i]);
     SDL_Quit();
-}
-
-// Equal palettes copy indices as they are, even an index whose colour appears earlier in
-// the palette; one differing entry makes every index go through the nearest colour, and a
-// twice-present colour then goes to its first entry.
-TEST(SurfaceLayer, EqualPalettesCopyIndicesUnmapped)
-{
-    surface_ptr a = make8(1, 1), b = make8(1, 1);
-    for (SDL_Surface *s : {a.get(), b.get()}) {
-        setColor(s, 4, 0, 255, 0);
-        setColor(s, 28, 0, 255, 0);
-    }
-    at8(a.get(), 0, 0) = 28;
-    SDL_BlitSurface(a.get(), nullptr, b.get(), nullptr);
-    EXPECT_EQ(at8(b.get(), 0, 0), 28);
-
-    setColor(b.get(), 200, 1, 2, 3);
-    SDL_BlitSurface(a.get(), nullptr, b.get(), nullptr);
-    EXPECT_EQ(at8(b.get(), 0, 0), 4);
-}
-
-// The scrollers' glyphs and rasterwave's strip leave their colour-keyed (black) pixels out.
-TEST(SurfaceLayer, ColourKeyedPixelsAreLeftOut)
-{
-    surface_ptr glyph = make8(2, 1);
-    setColor(glyph.get(), 1, 0, 255, 0);
-    at8(glyph.get(), 0, 0) = 0;
-    at8(glyph.get(), 1, 0) = 1;
-    SDL_SetColorKey(glyph.get(), SDL_SRCCOLORKEY, SDL_MapRGB(glyph->format, 0, 0, 0));
-    surface_ptr target = make32(2, 1);
-    SDL_FillRect(target.get(), nullptr, 0x123456);
-    SDL_BlitSurface(glyph.get(), nullptr, target.get(), nullptr);
-    EXPECT_EQ(at32(target.get(), 0, 0), 0x123456u);
-    EXPECT_EQ(at32(target.get(), 1, 0), 0x00ff00u);
-}
-
-// boxflood maps its colour with alpha 0; on a screen without an alpha mask it must not show.
-TEST(SurfaceLayer, MapRgbaOnAScreenWithoutAlpha)
-{
-    surface_ptr s = make32(1, 1);
-    EXPECT_EQ(SDL_MapRGBA(s->format, 255, 160, 0, 0), 0xffa000u);
-    EXPECT_EQ(SDL_MapRGB(s->format, 1, 2, 3), 0x010203u);
-}
-
-// The font as SDL_image reads it: 94 glyphs of 16 x 32 in one 8-bit row with the bar's
-// greens in entries 1 to 4 of its palette.
-TEST(SurfaceLayer, ReadsTheFontAsAnEightBitPicture)
-{
-    surface_ptr font(IMG_Load("../GFX/font.pcx"));
-    ASSERT_NE(font, nullptr) << SDL_GetError();
-    EXPECT_EQ(font->w, 94 * 16);
-    EXPECT_EQ(font->h, 32);
-    EXPECT_EQ(font->format->BitsPerPixel, 8);
-    ASSERT_NE(font->format->palette, nullptr);
-    const Uint8 greens[5] = {0, 64, 128, 200, 255};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(font->format->palette->colors[i].g, greens[i]);
-        EXPECT_EQ(font->format->palette->colors[i].r, 0);
-    }
-    // The space glyph is empty; "!" (glyph 1) is not.
-    int space = 0, bang = 0;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 16; ++x) {
-            space += at8(font.get(), x, y) != 0;
-            bang += at8(font.get(), 16 + x, y) != 0;
-        }
-    EXPECT_EQ(space, 0);
-    EXPECT_GT(bang, 0);
-    EXPECT_EQ(IMG_Load("../GFX/no-such-font.pcx"), nullptr);
 }
 
 std::vector<uint8_t> frameAfter(int frames)

@@ -1,5 +1,10 @@
 // Camera motion: turns about its own axes, sliding, and following an object.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+
+#include <glm/glm.hpp>
+#include <glm/gtc/matrix_transform.hpp>
 
 #include "camera_fixture.h"
 
@@ -218,5 +223,56 @@ TEST_F(CameraFollow, WithoutAnObjectNothingChanges) {
   expectPoint(camera->eye, 0, 0, 10, 0);
   EXPECT_EQ(camera->getFrustum()[5].d, near.d);
 }
+
+// ---- the orbit in the object's frame, for every heading ---------------------------------------
+
+struct Orbit {
+  float pitch;
+  int angleX, angleY;
+};
+
+class CameraOrbitEveryHeading : public koratest::CameraTest,
+                                public ::testing::WithParamInterface<Orbit> {};
+
+// The object turned as KR_Object says (its axes by pitch about x, then by -heading about y);
+// the eye expected from GLM in double: the resting offset taken into the object's frame,
+// turned by angleX about x, then angleY about y, and brought back. With the heading undone the
+// other way round, an orbit about x left the object's vertical plane for all headings but 0
+// and 180 degrees (at 90 it went down instead of up).
+TEST_P(CameraOrbitEveryHeading, EyeOrbitsInTheObjectsFrame) {
+  const Orbit o = GetParam();
+  standardCamera();
+  KR_Object object;
+  object.setPosition(3, -2, 7);
+  object.setPitch(o.pitch);
+  camera->fixed_object = &object;
+  camera->follow_distance = 16;
+  camera->follow_angleX = o.angleX;
+  camera->follow_angleY = o.angleY;
+  const glm::dvec3 centre(3, -2, 7), rest = glm::normalize(glm::dvec3(0, 0.35, -1));
+  const auto turn = [](double degrees, double x, double y) {
+    return glm::rotate(glm::dmat4(1), glm::radians(degrees), glm::dvec3(x, y, 0));
+  };
+  double worst = 0;
+  for (int tenth = -1800; tenth < 1800; ++tenth) {
+    const double h = tenth / 10.0;
+    object.setHeading(float(h));
+    object.setDirection(object.toWorld(KR_Vector3D(float(rest.x), float(rest.y), float(rest.z))));
+    camera->followObject();
+    const glm::dmat4 frame = turn(-h, 0, 1) * turn(o.pitch, 1, 0);
+    const glm::dvec3 want = centre + glm::dvec3(frame * turn(o.angleY, 0, 1) *
+                                                turn(o.angleX, 1, 0) * glm::dvec4(rest * 16.0, 0));
+    worst = std::max(worst, glm::length(glm::dvec3(camera->eye.data[0], camera->eye.data[1],
+                                                   camera->eye.data[2]) -
+                                        want));
+  }
+  EXPECT_LT(worst, 1e-4);
+  std::printf("pitch %g, orbit x %d y %d, 3600 headings: worst eye error %.1e (distance 16)\n",
+              double(o.pitch), o.angleX, o.angleY, worst);
+}
+
+INSTANTIATE_TEST_SUITE_P(PitchAndAngles, CameraOrbitEveryHeading,
+                         ::testing::Values(Orbit{0, 45, 0}, Orbit{20, -30, 0}, Orbit{0, 0, 30},
+                                           Orbit{15, 45, -70}));
 
 }  // namespace

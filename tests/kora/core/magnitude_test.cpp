@@ -136,11 +136,15 @@ TEST(MagnitudeInverse, LargeButFiniteScaleStillInverts) {
   EXPECT_FLOAT_EQ(m.data[15], 1.0f);
 }
 
-TEST(MagnitudeSphere, DirectionWhoseSquareUnderflowsIsAMiss) {
-  // d . d of 1e-24 is 0 in float: t was +inf and counted as a hit.
-  const KR_Ray3D ray(KR_Point3D(0, 0, -5), KR_Vector3D(0, 0, 1e-24f));
-  const float t = ray.sphere_intersection(KR_Matrix3D());
-  EXPECT_EQ(t, 0.0f);
+TEST(MagnitudeSphere, TinyDirectionGivesItsTrueParameterOrAMiss) {
+  // d . d of 1e-24 is 0 in float: t was +inf and counted as a hit. The hit lies 4e24 such
+  // directions ahead; a t beyond float's range (a direction of 1e-40) is a miss.
+  EXPECT_FLOAT_EQ(
+      KR_Ray3D(KR_Point3D(0, 0, -5), KR_Vector3D(0, 0, 1e-24f)).sphere_intersection(KR_Matrix3D()),
+      4e24f);
+  EXPECT_EQ(
+      KR_Ray3D(KR_Point3D(0, 0, -5), KR_Vector3D(0, 0, 1e-40f)).sphere_intersection(KR_Matrix3D()),
+      0.0f);
   EXPECT_EQ(KR_Ray3D(KR_Point3D(0, 0, -5), KR_Vector3D(0, 0, 0)).sphere_intersection(KR_Matrix3D()),
             0.0f);
   // An ordinary direction still hits.

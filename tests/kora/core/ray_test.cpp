@@ -69,8 +69,9 @@ TEST(RaySphere, MatrixWithoutAnInverseIsAMiss) {
   KR_Matrix3D notAffine;
   notAffine.data[3] = 0.5f;
   EXPECT_EQ(ray(0, 0, -5, 0, 0, 1).sphere_intersection(notAffine), 0.0f);
-  const KR_Matrix3D nearlySingular(SCALING_MATRIX, 0.01f, 0.01f, 0.5f);
-  EXPECT_EQ(ray(0, 0, -5, 0, 0, 1).sphere_intersection(nearlySingular), 0.0f);
+  // A sphere flattened to a disc has no inside to hit.
+  const KR_Matrix3D flat(SCALING_MATRIX, 0, 1, 1);
+  EXPECT_EQ(ray(0, 0, -5, 0, 0, 1).sphere_intersection(flat), 0.0f);
 }
 
 TEST(RaySphere, HitPointLiesOnTheTransformedSphere) {

@@ -222,3 +222,40 @@ TEST_F(DemoRun, FreeCameraCannotFlyBelowTheGround) {
     }
   EXPECT_GT(colours.size(), 2000u);
 }
+
+// 1800 units out, beyond the terrain: the plain ended at 1440; looking back showed a strip of
+// ground over empty haze, looking down a dark disc in the haze. The ground goes on: the lower
+// quarter is textured (many colours), not the haze's one.
+TEST_F(DemoRun, FarBeyondTheTerrainTheGroundGoesOn) {
+  for (const std::string& view : {presses("left", 602, 60), presses("down", 602, 30)}) {
+    const std::string png = dir + "/far.png";
+    ASSERT_EQ(runDemo("--size 320x240 --frames 665 --free --press 1:h" + presses("w", 2, 600) +
+                      view + " --capture " + png),
+              0);
+    const mirvo_test::PngImage p = mirvo_test::readPng(png);
+    std::set<int> colours;
+    for (int i = p.width * p.height * 3 / 4; i < p.width * p.height; ++i)
+      colours.insert(p.pixels[size_t(i)].r << 16 | p.pixels[size_t(i)].g << 8 |
+                     p.pixels[size_t(i)].b);
+    EXPECT_GT(colours.size(), 300u) << view.substr(0, 20);
+  }
+}
+
+// At 160 x 120 the key help covered most of the picture, the followed crystal included: until
+// h asks for it, it stays out of the middle, where the crystal shows in its orange.
+TEST_F(DemoRun, SmallWindowLeavesTheFollowedCrystalInView) {
+  auto orangeInTheMiddle = [this](const std::string& keys) {
+    EXPECT_EQ(runDemo("--size 160x120 --frames 10" + keys + " --capture " + dir + "/s.png"), 0);
+    const mirvo_test::PngImage p = mirvo_test::readPng(dir + "/s.png");
+    int orange = 0;
+    for (int y = p.height / 4; y < p.height * 3 / 4; ++y)
+      for (int x = p.width * 3 / 8; x < p.width * 5 / 8; ++x) {
+        const mirvo_test::Rgb& c = p.at(x, y);
+        orange += c.r > 150 && c.r > c.g + 40 && c.g > c.b + 30;
+      }
+    return orange;
+  };
+  const int free = orangeInTheMiddle("");
+  EXPECT_GT(free, 50);
+  EXPECT_LT(orangeInTheMiddle(" --press 2:h"), free / 2);  // asked for, it covers the crystal
+}

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "KR_2D.h"
 #include "kora_gl.h"
@@ -93,6 +94,24 @@ TEST(Vector2DTurns, AnglesBetweenVectors) {
   EXPECT_NEAR(KR_Vector2D(1, 0).getDegreesBetween(KR_Vector2D(-1, 0)), 180.0f, 1e-4);
   // No guard against zero length: the result is not a number.
   EXPECT_TRUE(std::isnan(KR_Vector2D(0, 0).getRadsBetween(KR_Vector2D(1, 0))));
+}
+
+// The float cosine of (1, 1) and (2, 2) rounded above 1: NaN for one parallel pair in eight.
+TEST(Vector2DTurns, ParallelAndOppositeVectorsAreZeroAndHalfATurnApart) {
+  const float cases[][3] = {{1, 1, 2}, {1, 1, 3}, {1, 1, 6}, {0.1f, 0.7f, 3}, {1, 1, -2}};
+  for (const auto& c : cases)  // (x, y) against k (x, y)
+    EXPECT_NEAR(KR_Vector2D(c[0], c[1]).getDegreesBetween(KR_Vector2D(c[2] * c[0], c[2] * c[1])),
+                c[2] > 0 ? 0.0f : 180.0f, 0.05f)
+        << c[0] << " " << c[1] << " x" << c[2];
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<float> coordinate(-100, 100), factor(0.01f, 100);
+  int nan = 0;
+  for (int i = 0; i < 50000; ++i) {
+    const KR_Vector2D a(coordinate(rng), coordinate(rng));
+    const float k = factor(rng);
+    nan += std::isnan(a.getDegreesBetween(KR_Vector2D(k * a.data[0], k * a.data[1])));
+  }
+  EXPECT_EQ(nan, 0);
 }
 
 TEST(Vector2DTurns, RichochetReversesTheComponentAlongTheNormal) {
