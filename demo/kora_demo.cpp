@@ -42,7 +42,7 @@ struct Options {
   long frames = 0;        // 0: run until Escape
   std::string capture;    // PNG path; "%d" in it is replaced by the frame number
   long captureEvery = 0;  // with %d: every K-th frame; 0: only the last frame
-  long seed = -1;
+  long long seed = -1;    // up to UINT_MAX, beyond a 32-bit long
   bool free = false;
   std::multimap<long, ScriptedEvent> script;
 };
@@ -100,18 +100,19 @@ std::string missingTextures(std::string& looked) {
 }
 
 // A whole number in [low, high] and nothing else; false otherwise.
-bool parseNumber(const std::string& text, long low, long high, long& value) {
+bool parseNumber(const std::string& text, long long low, long long high, long long& value) {
   if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return false;
   errno = 0;
   char* end = nullptr;
-  long v = std::strtol(text.c_str(), &end, 10);
+  long long v = std::strtoll(text.c_str(), &end, 10);
   if (errno != 0 || *end != '\0' || v < low || v > high) return false;
   value = v;
   return true;
 }
 
 // "A<separator>B", two whole numbers in [low, high].
-bool parsePair(const std::string& text, char separator, long low, long high, long& a, long& b) {
+bool parsePair(const std::string& text, char separator, long long low, long long high, long long& a,
+               long long& b) {
   size_t at = text.find(separator);
   return at != std::string::npos && parseNumber(text.substr(0, at), low, high, a) &&
          parseNumber(text.substr(at + 1), low, high, b);
@@ -168,7 +169,7 @@ bool parseOptions(int argc, char** argv, std::string& error, bool& help) {
     }
     const std::string value = argv[++i];
     const std::string bad = a + ": '" + value + "' is not ";
-    long x = 0, y = 0;
+    long long x = 0, y = 0;
     if (a == "--size") {
       if (!parsePair(value, 'x', 16, 8192, x, y)) {
         error = bad + "WxH with each from 16 to 8192";
@@ -189,14 +190,14 @@ bool parseOptions(int argc, char** argv, std::string& error, bool& help) {
       }
       options.capture = value;
     } else if (a == "--seed") {
-      if (!parseNumber(value, 0, long(UINT_MAX), x)) {
+      if (!parseNumber(value, 0, UINT_MAX, x)) {
         error = bad + "a whole number from 0 to " + std::to_string(UINT_MAX);
         return false;
       }
       options.seed = x;
     } else {  // --press FRAME:KEY or --click FRAME:X,Y
       const size_t colon = value.find(':');
-      long at = 0;
+      long long at = 0;
       if (colon == std::string::npos || !parseNumber(value.substr(0, colon), 0, LONG_MAX, at)) {
         error = bad + (a == "--press" ? "FRAME:KEY" : "FRAME:X,Y") +
                 " with FRAME a whole number from 0 up";

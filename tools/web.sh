@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the effects for the browser (Emscripten, Debian's emscripten package) and says how
-# to see them: the page, mirvo-web.js and mirvo-web.wasm end up together in one folder.
+# to see them: the page, mirvo-web.js and mirvo-web.wasm end up together in one folder;
+# kora-demo's page (web/kora/) goes into its kora/ folder.
 #   tools/web.sh [BUILD_DIR]          build (default build-web/) and print the address
 #   tools/web.sh --serve [BUILD_DIR]  build, then serve the folder on http://127.0.0.1:8000/
 # Nothing is downloaded while building (no Emscripten ports).
@@ -27,8 +28,11 @@ if ! { emcmake cmake -S "$top/web" -B "$dir" -DCMAKE_BUILD_TYPE=Release &&
 fi
 size=$(( $(stat -c %s "$dir/mirvo-web.js") + $(stat -c %s "$dir/mirvo-web.wasm") ))
 echo "web: built $dir (mirvo-web.js + mirvo-web.wasm: $size bytes)"
+kora=$(du -cb "$dir/kora/kora-demo.js" "$dir/kora/kora-demo.wasm" "$dir"/kora/TEXTURES/*.gz | tail -1 | cut -f1)
+echo "web: kora-demo's page in $dir/kora/ (program and gzipped textures: $kora bytes)"
 if [ "$serve" = 1 ]; then
-  echo "web: open http://127.0.0.1:8000/ (Ctrl-C stops the server)"
+  echo "web: open http://127.0.0.1:8000/ or http://127.0.0.1:8000/kora/ (Ctrl-C stops the server)"
   cd "$dir" && exec python3 -m http.server 8000 --bind 127.0.0.1
 fi
 echo "web: to see it, run: (cd $dir && python3 -m http.server 8000) and open http://127.0.0.1:8000/"
+echo "web: kora-demo: http://127.0.0.1:8000/kora/"
