@@ -147,8 +147,8 @@ class Page:
         """`gl`: flags choosing where WebGL draws (system_gl()); the default is SwiftShader."""
         flags = CHROMIUM_FLAGS
         if gl:
-            flags = [f for f in flags if f != "--disable-gpu" and not f.startswith("--window-size=")]
-            flags += gl
+            flags = [f for f in flags
+                     if f != "--disable-gpu" and not f.startswith("--window-size=")] + gl
         self.profile = tempfile.mkdtemp(prefix="mirvo-chromium-")
         self.events = []
         self.process = subprocess.Popen(

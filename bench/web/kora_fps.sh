@@ -21,7 +21,8 @@ pages=() natives=() firsts=() bytes=() renderer=
 for ((i = 0; i < rounds; i++)); do
   m=$(xvfb-run -a "$top/web/kora/kora_browser.py" "$site" measure "$seconds")
   renderer=$(field "$m" renderer)
-  pages+=("$(field "$m" fps)") firsts+=("$(field "$m" first_frame_ms)") bytes+=("$(field "$m" bytes)")
+  pages+=("$(field "$m" fps)") firsts+=("$(field "$m" first_frame_ms)")
+  bytes+=("$(field "$m" bytes)")
   natives+=("$(cd "$top/demo" && xvfb-run -a "$build/bin/kora-demo" --size 800x600 --frames 300 |
                sed -n 's/.*, \([0-9.]*\) frames per second/\1/p')")
 done
