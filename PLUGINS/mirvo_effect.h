@@ -216,11 +216,12 @@ typedef struct {
  * draw_step (ABI 2; may be null) draws the frame of step `step` of the instance's own
  * clock, 50 steps a second, counted from 0 at its start: the frame the `step`+1-th call
  * of draw would draw had the current parameters held from the start. It depends on
- * nothing drawn before (an editor asks for any frame in any order), and a following draw
- * goes on from it. Once the effect has finished by `step` it draws nothing and returns
- * the number of steps it lasts (at least 1), so that a host loops it by drawing
- * `step % length`; otherwise it returns 0. A module without it (null, or ABI 1) only
- * draws the next frame.
+ * nothing drawn before (an editor asks for any frame in any order); one instance is
+ * drawn by draw or by draw_step, not both (draw goes on from no particular frame after
+ * it). Once the effect has finished by `step` it draws nothing and returns the number of
+ * steps it lasts (at least 1), so that a host loops it by drawing `step % length`;
+ * otherwise it returns 0. A module without it (null, or ABI 1) only draws the next
+ * frame.
  *
  * ABI numbers only grow, and a new one only adds fields at the end of the descriptor: a
  * host takes any module from MIRVO_EFFECT_ABI_OLDEST to its own MIRVO_EFFECT_ABI, and
