@@ -375,8 +375,9 @@ TEST_P(AnyStep, EqualsTheFrameDrawnInSequence)
         expectStep(n);
     for (long n = (long)frames.size() - 1; n >= 0; n -= 5)
         expectStep(n);
-    if (c.shows)
+    if (c.shows) {
         EXPECT_GT(drawn, 10) << c.module << ": the compared frames show nothing";
+    }
     in.module().free_instance(fa);
     in.module().free_instance(fb);
 }
