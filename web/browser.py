@@ -278,6 +278,15 @@ class Page:
                 raise RuntimeError(f"the page did not start: {status!r}")
             time.sleep(0.1)
 
+    def save_screenshot(self, out, clip=None):
+        """Writes what the page shows (or the clip {x, y, width, height, scale}) to out, a PNG."""
+        options = {"format": "png"}
+        if clip:
+            options["clip"] = clip
+        shot = self.command("Page.captureScreenshot", **options)
+        with open(out, "wb") as f:
+            f.write(base64.b64decode(shot["data"]))
+
     def close(self):
         if getattr(self, "socket", None):
             self.socket.sock.close()
@@ -360,9 +369,7 @@ def screenshot(site, out, words, width=1280, height=720, seconds=4):
     try:
         page.size(width, height)
         time.sleep(seconds)
-        shot = page.command("Page.captureScreenshot", format="png")
-        with open(out, "wb") as f:
-            f.write(base64.b64decode(shot["data"]))
+        page.save_screenshot(out)
     finally:
         page.close()
         server.shutdown()

@@ -101,10 +101,7 @@ def measure(site, seconds, swiftshader=False):
 
 def canvas_picture(page, out):
     width, height = page.evaluate("[canvas.width, canvas.height]")
-    shot = page.command("Page.captureScreenshot", format="png",
-                        clip={"x": 0, "y": 0, "width": width, "height": height, "scale": 1})
-    with open(out, "wb") as f:
-        f.write(base64.b64decode(shot["data"]))
+    page.save_screenshot(out, clip={"x": 0, "y": 0, "width": width, "height": height, "scale": 1})
 
 
 def click(site, out, x, y, args):
@@ -130,9 +127,7 @@ def screenshot(site, out, window, args):
             page.command("Emulation.setDeviceMetricsOverride", width=width, height=height,
                          deviceScaleFactor=1, mobile=False)
         time.sleep(6)
-        shot = page.command("Page.captureScreenshot", format="png")
-        with open(out, "wb") as f:
-            f.write(base64.b64decode(shot["data"]))
+        page.save_screenshot(out)
     finally:
         page.close()
         server.shutdown()
