@@ -85,9 +85,9 @@ TEST(MeltRender, EveryFrameIsRenderedAndOnlyTheProducerEnds)
 {
     FakeRun run = runFake("frames");
     const std::vector<std::string> &a = run.firstArgs;
-    ASSERT_EQ(a.size(), 11u);
+    ASSERT_EQ(a.size(), 13u);
     // Frames late on a busy machine are dropped unless real_time is 0 or negative.
-    EXPECT_EQ(a[10], "real_time=-1");
+    EXPECT_EQ(a[12], "real_time=-1");
     // out= right after the producer; after the filter it would end the filter instead.
     EXPECT_EQ(a[0], "color:black");
     EXPECT_EQ(a[1], "out=2");
@@ -97,6 +97,9 @@ TEST(MeltRender, EveryFrameIsRenderedAndOnlyTheProducerEnds)
     EXPECT_EQ(a[6].substr(a[6].size() - 10), "/f%06d.png") << a[6];
     EXPECT_EQ(a[7], "width=32");
     EXPECT_EQ(a[8], "height=24");
+    // The effects' own clock: 50 frames a second unless the test asks otherwise.
+    EXPECT_EQ(a[9], "frame_rate_num=50");
+    EXPECT_EQ(a[10], "frame_rate_den=1");
 }
 
 TEST(MeltRender, AnEmptyRenderWithStatusZeroIsRunOnceMore)
