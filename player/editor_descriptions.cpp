@@ -122,6 +122,8 @@ std::string help_of(const editor_param &p)
     if (!p.entry)
         return p.frei0r.explanation;
     std::string help = p.entry->help ? p.entry->help : "";
+    if (p.entry->control == MIRVO_CONTROL_FILE)
+        help += " (empty: the effect's own)";
     // One colour for three components: the red one's help less its ", red".
     const std::string red = ", red";
     if (p.frei0r.type == EDITOR_COLOR && help.size() > red.size() &&
@@ -301,8 +303,8 @@ std::string kdenlive_description(const editor_effect &fx)
             attrs = "type=\"color\" name=\"" + name + "\" default=\"" +
                     colour_text(p.frei0r.colour, "0x", true) + "\"";
         } else if (p.entry && p.entry->control == MIRVO_CONTROL_FILE) {
-            attrs =
-                "type=\"url\" name=\"" + name + "\" default=\"" + xml_escape(p.frei0r.text) + "\"";
+            // Empty: the module's own file, found beside it wherever it is installed.
+            attrs = "type=\"url\" name=\"" + name + "\" default=\"\"";
         } else {
             attrs = "type=\"keywords\" name=\"" + name + "\" default=\"" +
                     xml_escape(p.frei0r.text) + "\" paramlist=\"\"";
@@ -399,7 +401,9 @@ std::string shotcut_ui(const editor_effect &fx)
                         "\n            onValueChanged: if (ready) filter.set(" + prop +
                         ", value)\n        }\n";
         } else {
-            defaults += "            filter.set(" + prop + ", " + js_string(p.frei0r.text) + ");\n";
+            const bool file = p.entry && p.entry->control == MIRVO_CONTROL_FILE;
+            defaults += "            filter.set(" + prop + ", " +
+                        js_string(file ? "" : p.frei0r.text) + ");\n";
             reads += "        " + id + ".text = filter.get(" + prop + ");\n";
             controls += "        TextField {\n            id: " + id +
                         "\n            Layout.fillWidth: true\n            onEditingFinished: "

@@ -19,6 +19,19 @@
 
 namespace {
 
+const char usage_text[] =
+    "Usage: mirvo-describe [-M DIR]... --frei0r FILE [--kdenlive DIR] [--shotcut DIR] EFFECT\n"
+    "Writes the descriptions Kdenlive and Shotcut list an effect by, from its module (found\n"
+    "by name on the module path or given as a path) and its frei0r module FILE.\n\n"
+    "  -M DIR           look for effect modules in DIR first\n"
+    "  --frei0r FILE    the effect's frei0r module\n"
+    "  --kdenlive DIR   write DIR/effects/mirvo_EFFECT.xml (a filter) or\n"
+    "                   DIR/generators/mirvo_EFFECT.xml (a source); DIR: share/kdenlive\n"
+    "  --shotcut DIR    write DIR/mirvo_EFFECT/meta.qml and ui.qml (filters only);\n"
+    "                   DIR: share/shotcut/qml/filters\n"
+    "  --help           print this and exit\n"
+    "  --version        print the version and exit\n";
+
 int usage()
 {
     fprintf(stderr, "usage: mirvo-describe [-M DIR]... --frei0r FILE [--kdenlive DIR] "
@@ -64,6 +77,14 @@ int main(int argc, char **argv)
             return true;
         };
         std::string dir;
+        if (a == "--help") {
+            fputs(usage_text, stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            printf("mirvo-describe %s\n", MIRVO_VERSION);
+            return 0;
+        }
         if (a == "-M" && next(dir))
             dirs.push_back(dir);
         else if (a == "--frei0r" && next(frei0r)) {
