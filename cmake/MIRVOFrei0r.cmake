@@ -61,7 +61,7 @@ function(mirvo_add_frei0r_module target)
       add_dependencies(${target} mirvo-describe)
     endif()
     add_custom_command(TARGET ${target} POST_BUILD
-      COMMAND ${MIRVO_DESCRIBE} --frei0r $<TARGET_FILE:${target}> --kdenlive ${ARG_EDITORS}/kdenlive
+      COMMAND ${MIRVO_DESCRIBE_ENV} ${MIRVO_DESCRIBE} --frei0r $<TARGET_FILE:${target}> --kdenlive ${ARG_EDITORS}/kdenlive
               --shotcut ${ARG_EDITORS}/shotcut/qml/filters $<TARGET_FILE:${target}_descriptor>
       VERBATIM)
   endif()
