@@ -212,8 +212,25 @@ typedef struct {
  * Instances of one module share nothing but the support library's scroller table, which
  * guards itself: a host may make, draw, set and free different instances on different
  * threads at once; one instance is used by one thread at a time.
+ *
+ * draw_step (ABI 2; may be null) draws the frame of step `step` of the instance's own
+ * clock, 50 steps a second, counted from 0 at its start: the frame the `step`+1-th call
+ * of draw would draw had the current parameters held from the start. It depends on
+ * nothing drawn before (an editor asks for any frame in any order); one instance is
+ * drawn by draw or by draw_step, not both (draw goes on from no particular frame after
+ * it). Once the effect has finished by `step` it draws nothing and returns the number of
+ * steps it lasts (at least 1), so that a host loops it by drawing `step % length`;
+ * otherwise it returns 0. A module without it (null, or ABI 1) only draws the next
+ * frame.
+ *
+ * ABI numbers only grow, and a new one only adds fields at the end of the descriptor: a
+ * host takes any module from MIRVO_EFFECT_ABI_OLDEST to its own MIRVO_EFFECT_ABI, and
+ * reads no field the module's number does not have.
  */
-#define MIRVO_EFFECT_ABI 1
+#define MIRVO_EFFECT_ABI 2
+#define MIRVO_EFFECT_ABI_OLDEST 1
+/* Steps of an effect's clock in a second: the rate its motion was made for. */
+#define MIRVO_EFFECT_STEPS_PER_SECOND 50
 #define MIRVO_EFFECT_DESCRIBE_SYMBOL "mirvo_effect_describe"
 /* The most parameters an effect has. */
 #define MIRVO_EFFECT_MAX_PARAMS 32
@@ -236,7 +253,16 @@ typedef struct mirvo_effect_descriptor {
     void (*draw)(mirvo_instance *fx);
     int (*set)(mirvo_instance *fx, int index, mirvo_value value, char *why, size_t why_size);
     void (*free)(mirvo_instance *fx);
+    /* ABI 2 */
+    long (*draw_step)(mirvo_instance *fx, long step); /* may be null */
 } mirvo_effect_descriptor;
+
+/* The descriptor's draw_step when its module has one, else null. */
+static inline long (*mirvo_effect_draw_step(const mirvo_effect_descriptor *d))(mirvo_instance *,
+                                                                               long)
+{
+    return d && d->abi >= 2 ? d->draw_step : 0;
+}
 
 typedef const mirvo_effect_descriptor *(*mirvo_describe_fn)(void);
 
@@ -319,6 +345,11 @@ static inline int mirvo_effect_count_nodes(const MIRVO_NODE *list, int most)
  * NAME_LTX_make_instance, _draw_instance, _set_instance_parameter and _free_instance.
  * The five entry points read the values as the effect's catalogue says, with no checks
  * beyond the types, as they always have; make_instance refuses a list of the wrong length.
+ *
+ * MIRVO_EFFECT_STEPPED(..., free_effect_keeps, draw_step) does the same for an effect that
+ * also draws the frame of any step (the descriptor's draw_step, above):
+ *
+ *   long draw_step(mirvo_instance *fx, long step);
  */
 #ifdef MIRVO_EFFECT_MODULE
 #define MIRVO_EFFECT_FIXED_DESCRIBE(module)                                                        \
@@ -332,6 +363,11 @@ static inline int mirvo_effect_count_nodes(const MIRVO_NODE *list, int most)
 
 #define MIRVO_EFFECT(module, version, description, filter, params, make, draw, set, free,          \
                      init_failed, free_effect_keeps)                                               \
+    MIRVO_EFFECT_STEPPED(module, version, description, filter, params, make, draw, set, free,      \
+                         init_failed, free_effect_keeps, 0)
+
+#define MIRVO_EFFECT_STEPPED(module, version, description, filter, params, make, draw, set, free,  \
+                             init_failed, free_effect_keeps, draw_step)                            \
     MIRVO_EFFECT_ENTRY_POINTS(module);                                                             \
     enum { module##_NPARAMS = (int)(sizeof params / sizeof params[0]) };                           \
     typedef char module##_fits[module##_NPARAMS <= MIRVO_EFFECT_MAX_PARAMS ? 1 : -1];              \
@@ -364,7 +400,8 @@ static inline int mirvo_effect_count_nodes(const MIRVO_NODE *list, int most)
                                                                 module##_checked_make,             \
                                                                 draw,                              \
                                                                 module##_checked_set,              \
-                                                                free};                             \
+                                                                free,                              \
+                                                                draw_step};                        \
     MIRVO_EFFECT_API const mirvo_effect_descriptor *module##_LTX_describe(void)                    \
     {                                                                                              \
         return &module##_descriptor;                                                               \

@@ -15,7 +15,9 @@
  * has finished it calls finished() instead, which calls the host's restart callback. set()
  * changes a parameter while the effect runs (false with `why` when it cannot; the default
  * refuses every change, so a host starts the effect again). Texts the class keeps are
- * copied into its own strings. No exception leaves the module.
+ * copied into its own strings. No exception leaves the module. A class that can draw the
+ * frame of any step (see draw_step in mirvo_effect.h) has `long draw_step(long step)`
+ * and is made a module by MIRVO_EFFECT_CLASS_STEPPED, with the same arguments.
  */
 #ifndef MIRVO_EFFECT_HPP
 #define MIRVO_EFFECT_HPP
@@ -115,6 +117,16 @@ template <class Effect> struct effect_glue {
     {
         delete reinterpret_cast<effect *>(fx);
     }
+    // The class's own `long draw_step(long step)` (MIRVO_EFFECT_CLASS_STEPPED); a step that
+    // throws is left as it is.
+    static long draw_step(mirvo_instance *fx, long step)
+    {
+        try {
+            return static_cast<Effect *>(reinterpret_cast<effect *>(fx))->draw_step(step);
+        } catch (...) {
+            return 0;
+        }
+    }
 };
 
 }  // namespace mirvo
@@ -125,5 +137,13 @@ template <class Effect> struct effect_glue {
     MIRVO_EFFECT(module, version, description, filter, params, mirvo::effect_glue<cls>::make,      \
                  mirvo::effect_glue<cls>::draw, mirvo::effect_glue<cls>::set,                      \
                  mirvo::effect_glue<cls>::release, nullptr, 0)
+
+/* The same for a class that also draws the frame of any step (the descriptor's draw_step):
+ * it has a member `long draw_step(long step)`. */
+#define MIRVO_EFFECT_CLASS_STEPPED(module, cls, version, description, filter, params)              \
+    MIRVO_EFFECT_STEPPED(module, version, description, filter, params,                             \
+                         mirvo::effect_glue<cls>::make, mirvo::effect_glue<cls>::draw,             \
+                         mirvo::effect_glue<cls>::set, mirvo::effect_glue<cls>::release, nullptr,  \
+                         0, mirvo::effect_glue<cls>::draw_step)
 
 #endif /* MIRVO_EFFECT_HPP */

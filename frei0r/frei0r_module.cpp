@@ -6,9 +6,14 @@
  *
  * Every frei0r instance holds an instance of the effect, drawn straight into the host's
  * frame (a filter first copies its input frame there). The effect starts at the first
- * update, takes changed parameters as it runs (a keyframed number moves it frame by
- * frame; a new text or font starts its scroller again), and starts over whenever it
- * has finished, so a source loops for ever.
+ * update and takes changed parameters as they come (a keyframed number moves it frame by
+ * frame). The host's time picks the frame: the effect's clock runs at 50 steps a second,
+ * so the frame at time t is the effect's step round(t x 50) whatever was drawn before
+ * (an editor's frames in any order, a zone, one instance per rendering thread), its
+ * motion runs at the same speed at any frame rate, and at 50 frames a second the frames
+ * are the player's. A finished effect loops: the frame of its step modulo its length.
+ * An effect that cannot draw a given step (no draw_step) draws its next frame on every
+ * update, starting over whenever it has finished.
  *
  * The module is built against the surface layer (surfaces/), not SDL, and exports only
  * the f0r_* functions: it brings no library into the host and binds to none of the
@@ -19,6 +24,7 @@
  */
 #include <dlfcn.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdarg>
 #include <cstdint>
@@ -76,6 +82,8 @@ struct frei0r_instance {
     bool restart_due; /* it called its restart callback */
     frei0r_data given[FREI0R_MAX_PARAMS]; /* what the effect runs with */
     char *given_text[FREI0R_MAX_PARAMS];  /* owned copies of the texts it points at */
+    double seconds_per_time_unit;         /* of the host's time: 1, or 0.001 from ffmpeg */
+    long next_step;                       /* the step after the one drawn last */
 };
 
 /* One line on stderr, prefixed with the effect's name. */
@@ -376,6 +384,17 @@ static size_t frei0r_host_pitch(unsigned width, const void *caller)
     return (row + align - 1) & ~(align - 1);
 }
 
+/* The seconds in one unit of the time the host passes to f0r_update. frei0r's time is in
+ * seconds, and so MLT passes it; ffmpeg's frei0r filter and source (libavfilter 8 to 10)
+ * pass milliseconds. */
+static double frei0r_host_time_unit(const void *caller)
+{
+    Dl_info where;
+    const bool ffmpeg =
+        dladdr(caller, &where) && where.dli_fname && strstr(where.dli_fname, "libavfilter");
+    return ffmpeg ? 0.001 : 1.0;
+}
+
 static void frei0r_free_instance(frei0r_instance *inst)
 {
     for (int i = 0; i < FX->nparams; i++) {
@@ -403,6 +422,7 @@ static f0r_instance_t frei0r_construct(unsigned int width, unsigned int height, 
     inst->width = width;
     inst->height = height;
     inst->pitch = pitch;
+    inst->seconds_per_time_unit = frei0r_host_time_unit(caller);
     inst->surface = SDL_CreateRGBSurfaceFrom(nullptr, int(width), int(height), 32, int(pitch),
                                              RGBA_R, RGBA_G, RGBA_B, 0);
     if (!inst->surface) {
@@ -508,7 +528,28 @@ static inline const uint32_t *frei0r_row(const uint32_t *frame, size_t pitch, si
     return reinterpret_cast<const uint32_t *>(reinterpret_cast<const Uint8 *>(frame) + y * pitch);
 }
 
-static void frei0r_update(f0r_instance_t instance, const uint32_t *inframe, uint32_t *outframe)
+/* The step of the effect's clock at the host's time, in seconds: the nearest one. A time
+ * that is none (negative, not a number: ffmpeg passes its "no timestamp" scaled for frames
+ * without one) is the step after the last one drawn. */
+static long frei0r_step_at(const frei0r_instance *inst, double time)
+{
+    const double step = std::floor(time * MIRVO_EFFECT_STEPS_PER_SECOND + 0.5);
+    if (!(step >= 0)) /* also NaN */
+        return inst->next_step;
+    return step < double(LONG_MAX / 2) ? long(step) : LONG_MAX / 2;
+}
+
+/* Draws the frame of `step`, looping a finished effect: the frame of step % its length. */
+static void frei0r_draw_step(frei0r_instance *inst, long step)
+{
+    const auto draw_step = mirvo_effect_draw_step(FX);
+    const long length = draw_step(inst->fx, step);
+    if (length > 0)
+        draw_step(inst->fx, step % length);
+}
+
+static void frei0r_update(f0r_instance_t instance, double time, const uint32_t *inframe,
+                          uint32_t *outframe)
 {
     frei0r_instance *const inst = static_cast<frei0r_instance *>(instance);
     if (!inst || !outframe)
@@ -528,7 +569,11 @@ static void frei0r_update(f0r_instance_t instance, const uint32_t *inframe, uint
 
     if (inst->changed)
         frei0r_apply(inst);
-    if (inst->fx) {
+    if (inst->fx && mirvo_effect_draw_step(FX)) {
+        const long step = frei0r_step_at(inst, time * inst->seconds_per_time_unit);
+        frei0r_draw_step(inst, step);
+        inst->next_step = step + 1;
+    } else if (inst->fx) {
         inst->restart_due = false;
         FX->draw(inst->fx);
         if (inst->restart_due) {
@@ -548,9 +593,8 @@ static void frei0r_update(f0r_instance_t instance, const uint32_t *inframe, uint
 F0R_EXPORT void f0r_update(f0r_instance_t instance, double time, const uint32_t *inframe,
                            uint32_t *outframe)
 {
-    (void)time;
     try {
-        frei0r_update(instance, inframe, outframe);
+        frei0r_update(instance, time, inframe, outframe);
     } catch (...) {
         frei0r_say("cannot draw: out of memory");
     }

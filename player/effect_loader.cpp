@@ -80,9 +80,10 @@ bool bind_module(lt_dlhandle handle, const std::string &file, mirvo_effect_modul
         error = "\"" + file + "\" is not an effect module: it has no " MIRVO_EFFECT_DESCRIBE_SYMBOL;
         return false;
     }
-    if (d->abi != MIRVO_EFFECT_ABI) {
+    if (d->abi < MIRVO_EFFECT_ABI_OLDEST || d->abi > MIRVO_EFFECT_ABI) {
         error = "\"" + file + "\" is an effect module of ABI " + std::to_string(d->abi) +
-                "; this host drives ABI " + std::to_string(MIRVO_EFFECT_ABI);
+                "; this host drives ABI " + std::to_string(MIRVO_EFFECT_ABI_OLDEST) + " to " +
+                std::to_string(MIRVO_EFFECT_ABI);
         return false;
     }
     if (!d->name || !*d->name || !d->make || !d->draw || !d->set || !d->free ||

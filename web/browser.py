@@ -41,6 +41,16 @@ CHROMIUM_FLAGS = [
 # of a page nobody looks at; the page's own test runs with the browser's usual throttling.
 UNTHROTTLED = ["--disable-background-timer-throttling", "--disable-renderer-backgrounding",
                "--disable-backgrounding-occluded-windows"]
+# WebGL on the machine's own OpenGL, Mesa's llvmpipe here (ANGLE over desktop GL in an X
+# display, Xvfb without a screen): the rasteriser a native GL program draws with, where the
+# default (--disable-gpu) puts WebGL on SwiftShader. The window is made as large as the canvas
+# so that the compositor fills no more than the canvas (Page.fit_window takes off the window's
+# own bars).
+def system_gl(width, height):
+    return ["--use-gl=angle", "--use-angle=gl", "--ignore-gpu-blocklist",
+            f"--window-size={width},{height}"]
+
+
 START_SECONDS = 60
 
 
@@ -133,11 +143,16 @@ class WebSocket:
 class Page:
     """One Chromium with one page, spoken to through the DevTools protocol."""
 
-    def __init__(self, url, chromium, throttled=False):
+    def __init__(self, url, chromium, throttled=False, gl=None):
+        """`gl`: flags choosing where WebGL draws (system_gl()); the default is SwiftShader."""
+        flags = CHROMIUM_FLAGS
+        if gl:
+            flags = [f for f in flags
+                     if f != "--disable-gpu" and not f.startswith("--window-size=")] + gl
         self.profile = tempfile.mkdtemp(prefix="mirvo-chromium-")
         self.events = []
         self.process = subprocess.Popen(
-            [chromium] + CHROMIUM_FLAGS + ([] if throttled else UNTHROTTLED) +
+            [chromium] + flags + ([] if throttled else UNTHROTTLED) +
             [f"--user-data-dir={self.profile}", url],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         port_file = os.path.join(self.profile, "DevToolsActivePort")
@@ -197,6 +212,20 @@ class Page:
         """The page's window as a screen of width x height CSS pixels."""
         self.command("Emulation.setDeviceMetricsOverride", width=width, height=height,
                      deviceScaleFactor=1, mobile=False)
+
+    def fit_window(self, width, height):
+        """Makes the window's inside (the viewport, without the window's own bars) width x
+        height pixels; returns the viewport's size as the page then sees it."""
+        window = self.command("Browser.getWindowForTarget")
+        inner = self.evaluate("[innerWidth, innerHeight]")
+        bounds = {"width": window["bounds"]["width"] + width - inner[0],
+                  "height": window["bounds"]["height"] + height - inner[1]}
+        self.command("Browser.setWindowBounds", windowId=window["windowId"], bounds=bounds)
+        deadline = time.monotonic() + 5
+        while inner != [width, height] and time.monotonic() < deadline:
+            time.sleep(0.05)
+            inner = self.evaluate("[innerWidth, innerHeight]")
+        return inner
 
     # Input as a person gives it: the mouse at an element's middle, keys, typed text.
     def click(self, selector):

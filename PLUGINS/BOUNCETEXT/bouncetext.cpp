@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "bouncetext_params.h"
 #include "mirvo.h"
@@ -45,6 +47,13 @@ struct LETTER {
     Uint16 font_pos;  /* x of the glyph in the font image */
 };
 
+/* Where the letters are before a step: all the state a step moves on. */
+struct jump_state {
+    std::vector<LETTER> letters;
+    Uint16 displacement = 0;
+    long next_char = 0; /* of the text: the next letter takes it */
+};
+
 /* One instance: all of the effect's state. */
 struct bouncetext_effect {
     SDL_Surface *_jump_surface; /* null: not usable */
@@ -62,11 +71,26 @@ struct bouncetext_effect {
     /* The parameters as given; the texts are the instance's own copies. */
     char *_jump_text, *_jump_font, *_jump_characters;
     Uint8 _jump_character_width, _jump_character_height;
+    /* For the frame of any step: the state before steps 0, JUMP_KEEP_EVERY, 2 x ..., as
+     * far as they have been worked out; and the effect's length in steps (0: not known,
+     * -1: it never ends). Dropped whenever a parameter changes. */
+    std::vector<jump_state> *_jump_kept;
+    long _jump_length;
 };
+
+constexpr long JUMP_KEEP_EVERY = 64;
+
+static void jump_forget_steps(bouncetext_effect *fx)
+{
+    delete fx->_jump_kept;
+    fx->_jump_kept = nullptr;
+    fx->_jump_length = 0;
+}
 
 /* Releases what a start made; the instance is then not usable until started again. */
 static void jump_release(bouncetext_effect *fx)
 {
+    jump_forget_steps(fx);
     free(fx->_jump_letters);
     if (Uint8(fx->_jump_scroll_id) != 255)
         MIRVO_free_scroller(Uint8(fx->_jump_scroll_id));
@@ -159,6 +183,43 @@ static const char *jump_start(bouncetext_effect *fx, SDL_Surface *s)
     return nullptr;
 }
 
+/* Every letter moves on: left, and along its bounce while it is on the area. */
+static void jump_move(LETTER *letters, int nletters, int cw)
+{
+    for (int i = 0; i < nletters; i++) {
+        LETTER *const l = &letters[i];
+        /* A free letter drifts on but must not wrap round to the right-hand side. */
+        if (l->xpos >= SHRT_MIN + LETTER_STEP)
+            l->xpos = short(l->xpos - LETTER_STEP);
+        if (l->xpos > -cw)
+            l->sin_index = Uint16((l->sin_index + BOUNCE_STEP) % BOUNCE_ENTRIES);
+    }
+}
+
+/* Clears the target and draws every letter on the area. */
+static void jump_paint(bouncetext_effect *fx, SDL_Surface *s, const LETTER *letters, int nletters,
+                       int cw)
+{
+    const Uint8 id = Uint8(fx->_jump_scroll_id);
+    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+    for (int i = 0; i < nletters; i++) {
+        const LETTER *const l = &letters[i];
+        if (l->xpos <= -cw)
+            continue;
+        if (l->xpos >= 0) {
+            fx->_jump_frect.x = Sint16(l->font_pos - 1);
+            fx->_jump_frect.w = Uint16(cw);
+            fx->_jump_srect.x = l->xpos;
+        } else { /* leaving on the left: cut off the glyph's left -xpos columns */
+            fx->_jump_frect.x = Sint16(l->font_pos - 1 - l->xpos);
+            fx->_jump_frect.w = Uint16(cw + l->xpos);
+            fx->_jump_srect.x = 0;
+        }
+        fx->_jump_srect.y = fx->_jump_aSin[l->sin_index];
+        MIRVO_draw_font_char(id, &fx->_jump_frect, s, &fx->_jump_srect);
+    }
+}
+
 static void jump_draw(bouncetext_effect *fx)
 {
     SDL_Surface *const s = fx->_jump_surface;
@@ -190,30 +251,74 @@ static void jump_draw(bouncetext_effect *fx)
     }
 
     fx->_jump_displacement = Uint16(fx->_jump_displacement + DISPLACEMENT_STEP);
+    jump_move(letters, nletters, cw);
+    jump_paint(fx, s, letters, nletters, cw);
+}
 
-    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+/*
+ * The frame of any step. The letters' places are worked out without drawing, from the
+ * start or from the nearest state kept on the way (every JUMP_KEEP_EVERY steps), then
+ * drawn once: seeking anywhere costs at most that many steps of moving a few numbers.
+ */
 
-    /* Move and draw every letter on the area. */
-    for (int i = 0; i < nletters; i++) {
-        LETTER *const l = &letters[i];
-        /* A free letter drifts on but must not wrap round to the right-hand side. */
-        if (l->xpos >= SHRT_MIN + LETTER_STEP)
-            l->xpos = short(l->xpos - LETTER_STEP);
-        if (l->xpos <= -cw)
-            continue;
-        l->sin_index = Uint16((l->sin_index + BOUNCE_STEP) % BOUNCE_ENTRIES);
-        if (l->xpos >= 0) {
-            fx->_jump_frect.x = Sint16(l->font_pos - 1);
-            fx->_jump_frect.w = Uint16(cw);
-            fx->_jump_srect.x = l->xpos;
-        } else { /* leaving on the left: cut off the glyph's left -xpos columns */
-            fx->_jump_frect.x = Sint16(l->font_pos - 1 - l->xpos);
-            fx->_jump_frect.w = Uint16(cw + l->xpos);
-            fx->_jump_srect.x = 0;
+/* One step of the letters without drawing: false when the effect finishes at it. */
+static bool jump_advance(const bouncetext_effect *fx, jump_state &st, int cw)
+{
+    if (st.displacement > ENTRY_DUE) {
+        for (LETTER &l : st.letters) {
+            if (l.xpos < -cw) {
+                if (fx->_jump_text[st.next_char] == '\0')
+                    return false; /* the text is used up: the scroller is ready */
+                const char *const found =
+                    strchr(fx->_jump_characters, fx->_jump_text[st.next_char++]);
+                const int k = found ? int(found - fx->_jump_characters) : 0;
+                l.xpos = short(fx->_jump_width);
+                l.sin_index = 0;
+                l.font_pos = Uint16(Sint16(k * fx->_jump_character_width));
+                break;
+            }
         }
-        fx->_jump_srect.y = fx->_jump_aSin[l->sin_index];
-        MIRVO_draw_font_char(id, &fx->_jump_frect, s, &fx->_jump_srect);
+        st.displacement = 0;
     }
+    st.displacement = Uint16(st.displacement + DISPLACEMENT_STEP);
+    jump_move(st.letters.data(), int(st.letters.size()), cw);
+    return true;
+}
+
+static long bouncetext_draw_step(mirvo_instance *instance, long step)
+{
+    bouncetext_effect *const fx = reinterpret_cast<bouncetext_effect *>(instance);
+    SDL_Surface *const s = fx->_jump_surface;
+    if (!s || step < 0)
+        return 0;
+    if (fx->_jump_length > 0 && step >= fx->_jump_length)
+        return fx->_jump_length;
+    const int cw = fx->_jump_character_width;
+    try {
+        if (!fx->_jump_kept) {
+            fx->_jump_kept = new std::vector<jump_state>(1);
+            fx->_jump_kept->front().letters.assign(fx->_jump_nletters, LETTER{short(-cw), 0, 0});
+        }
+        std::vector<jump_state> &kept = *fx->_jump_kept;
+        size_t from = size_t(step / JUMP_KEEP_EVERY);
+        if (from >= kept.size())
+            from = kept.size() - 1;
+        jump_state st = kept[from];
+        for (long k = long(from) * JUMP_KEEP_EVERY;; k++) {
+            if (k % JUMP_KEEP_EVERY == 0 && size_t(k / JUMP_KEEP_EVERY) == kept.size())
+                kept.push_back(st);
+            if (!jump_advance(fx, st, cw)) {
+                fx->_jump_length = k > 0 ? k : 1;
+                return fx->_jump_length;
+            }
+            if (k == step)
+                break;
+        }
+        jump_paint(fx, s, st.letters.data(), int(st.letters.size()), cw);
+    } catch (...) {
+        /* out of memory: the frame is left as it is */
+    }
+    return 0;
 }
 
 static bouncetext_effect *bouncetext_of(mirvo_instance *fx)
@@ -288,6 +393,7 @@ static int bouncetext_set(mirvo_instance *instance, int index, mirvo_value value
     char *old = nullptr; /* a replaced text, freed once the scroller has moved on */
     switch (index) {
     case JUMP_WIDTH:
+        jump_forget_steps(fx);
         fx->_jump_width = Uint16(value.number);
         if (fx->_jump_surface && !jump_size_pool(fx)) {
             snprintf(why, why_size, "out of memory for %d letters",
@@ -341,7 +447,7 @@ static void bouncetext_init_failed(const char *why)
         puts("Error, initiating jumping scroller");
 }
 
-MIRVO_EFFECT(bouncetext, "1.0",
-             "The letters of a text jumping one by one from right to left on sine curves", 0,
-             bouncetext_params, bouncetext_make, bouncetext_draw, bouncetext_set, bouncetext_free,
-             bouncetext_init_failed, 0);
+MIRVO_EFFECT_STEPPED(bouncetext, "1.0",
+                     "The letters of a text jumping one by one from right to left on sine curves",
+                     0, bouncetext_params, bouncetext_make, bouncetext_draw, bouncetext_set,
+                     bouncetext_free, bouncetext_init_failed, 0, bouncetext_draw_step);

@@ -28,6 +28,7 @@ struct boxflood_effect {
     Uint8 _boxflood_rate;  /* always even after init */
     float _boxflood_ratio; /* target height / target width */
     Uint8 _boxflood_color_r, _boxflood_color_g, _boxflood_color_b;
+    long _boxflood_next_step; /* the step _boxflood_r is the rectangle of; -1: unknown */
 };
 
 /* An odd rate is raised by one (in 8 bits, so 255 wraps to 0). */
@@ -55,6 +56,7 @@ static void boxflood_start(boxflood_effect *fx, SDL_Surface *s)
         fx->_boxflood_r.h = Uint16(s->h);
     }
     fx->_boxflood_ratio = float(double(s->h) / double(s->w));
+    fx->_boxflood_next_step = 0;
 }
 
 /* Shrinking: one side's step, ending at 0 rather than wrapping past it. */
@@ -88,28 +90,27 @@ static void boxflood_clip(SDL_Rect *r, int W, int H)
     r->h = Uint16(y1 > y0 ? y1 - y0 : 0);
 }
 
-static void boxflood_draw(boxflood_effect *fx)
+static bool boxflood_finished(const boxflood_effect *fx, const SDL_Surface *s)
 {
-    SDL_Surface *const s = fx->_boxflood_surface;
-    if (!s)
-        return; /* never initialised */
-    SDL_Rect *const r = &fx->_boxflood_r;
-    const bool finished =
-        fx->_boxflood_inner_to_outer ? !(r->w < s->w && r->h < s->h) : r->w == 0 || r->h == 0;
-    if (finished) {
-        if (fx->_boxflood_restart)
-            fx->_boxflood_restart(fx->_boxflood_host);
-        return;
-    }
+    const SDL_Rect *const r = &fx->_boxflood_r;
+    return fx->_boxflood_inner_to_outer ? !(r->w < s->w && r->h < s->h) : r->w == 0 || r->h == 0;
+}
 
-    boxflood_clip(r, s->w, s->h);
+static void boxflood_fill(boxflood_effect *fx, SDL_Surface *s)
+{
+    const SDL_Rect *const r = &fx->_boxflood_r;
     if (r->w && r->h) {
         SDL_Rect fill = *r; /* SDL may write its own idea of the clipped rectangle here */
         SDL_FillRect(s, &fill,
                      SDL_MapRGBA(s->format, fx->_boxflood_color_r, fx->_boxflood_color_g,
                                  fx->_boxflood_color_b, 0));
     }
+}
 
+/* The rectangle of the next frame from this one's (already clipped). */
+static void boxflood_move(boxflood_effect *fx)
+{
+    SDL_Rect *const r = &fx->_boxflood_r;
     const Uint8 rate = fx->_boxflood_rate;
     const float ratio = fx->_boxflood_ratio;
     if (fx->_boxflood_inner_to_outer) {
@@ -122,6 +123,54 @@ static void boxflood_draw(boxflood_effect *fx)
         r->y = Sint16(int(std::trunc(float(r->y) + ratio * rate)));
         r->w = boxflood_shrink(r->w, float(2 * rate));
         r->h = boxflood_shrink(r->h, ratio * 2 * rate);
+    }
+}
+
+static void boxflood_draw(boxflood_effect *fx)
+{
+    SDL_Surface *const s = fx->_boxflood_surface;
+    if (!s)
+        return; /* never initialised */
+    fx->_boxflood_next_step = -1;
+    if (boxflood_finished(fx, s)) {
+        if (fx->_boxflood_restart)
+            fx->_boxflood_restart(fx->_boxflood_host);
+        return;
+    }
+    boxflood_clip(&fx->_boxflood_r, s->w, s->h);
+    boxflood_fill(fx, s);
+    boxflood_move(fx);
+}
+
+/*
+ * The frame of step `step`: the rectangle is worked out from the start (or from the one
+ * kept from the step before, when the parameters have not changed since), without
+ * filling, then filled once. A flood lasts at most half the larger side in steps, and
+ * one at rate 0 stands still.
+ */
+static long boxflood_draw_step(mirvo_instance *instance, long step)
+{
+    boxflood_effect *const fx = reinterpret_cast<boxflood_effect *>(instance);
+    SDL_Surface *const s = fx->_boxflood_surface;
+    if (!s || step < 0)
+        return 0;
+    if (fx->_boxflood_next_step < 0 || fx->_boxflood_next_step > step)
+        boxflood_start(fx, s);
+    for (long k = fx->_boxflood_next_step;; k++) {
+        if (boxflood_finished(fx, s)) {
+            fx->_boxflood_next_step = k;
+            return k > 0 ? k : 1;
+        }
+        boxflood_clip(&fx->_boxflood_r, s->w, s->h);
+        if (fx->_boxflood_rate == 0)
+            k = step; /* nothing moves: every later frame is this one */
+        if (k == step) {
+            boxflood_fill(fx, s);
+            boxflood_move(fx);
+            fx->_boxflood_next_step = step + 1;
+            return 0;
+        }
+        boxflood_move(fx);
     }
 }
 
@@ -165,6 +214,7 @@ static int boxflood_set(mirvo_instance *instance, int index, mirvo_value value, 
 {
     boxflood_effect *const fx = boxflood_of(instance);
     const Uint8 v = Uint8(value.number);
+    fx->_boxflood_next_step = -1; /* the steps are worked out again with the new value */
     switch (index) {
     case BOXFLOOD_DIRECTION:
         if ((v != 0) != (fx->_boxflood_inner_to_outer != 0)) {
@@ -198,8 +248,8 @@ static void boxflood_free(mirvo_instance *fx)
 
 /* Nothing can fail in the five entry points' start but memory: nothing to say then. Their
  * free_effect does nothing: the effect holds nothing but its state. */
-MIRVO_EFFECT(boxflood, "1.0",
-             "A rectangle of one colour growing from the centre or shrinking to it, one step a "
-             "frame",
-             1, boxflood_params, boxflood_make, boxflood_draw_instance, boxflood_set, boxflood_free,
-             nullptr, 1);
+MIRVO_EFFECT_STEPPED(boxflood, "1.0",
+                     "A rectangle of one colour growing from the centre or shrinking to it, one "
+                     "step a frame",
+                     1, boxflood_params, boxflood_make, boxflood_draw_instance, boxflood_set,
+                     boxflood_free, nullptr, 1, boxflood_draw_step);

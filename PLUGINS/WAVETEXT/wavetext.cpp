@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "mirvo.h"
 #include "mirvo_effect.h"
@@ -53,7 +55,13 @@ struct wavetext_effect {
     Uint8 _sine_character_width, _sine_character_height;
     Uint16 _sine_amplitude;
     Uint8 _sine_slice_width;
+    /* For the frame of any step: entry g+1 is the strip's last two columns after glyph g,
+     * repeated over STICKY_TILE columns (entry 0: black, before the first glyph). Made as
+     * they are first needed, dropped with the scroller. */
+    std::vector<SDL_Surface *> *_sine_sticky;
 };
+
+constexpr int STICKY_TILE = GLYPH_DUE + SCROLL_STEP; /* the columns a glyph's pair is drawn over */
 
 static void sine_set_rect(SDL_Rect *r, int x, int y, int w, int h)
 {
@@ -63,9 +71,20 @@ static void sine_set_rect(SDL_Rect *r, int x, int y, int w, int h)
     r->h = Uint16(h);
 }
 
+static void sine_drop_sticky(wavetext_effect *fx)
+{
+    if (!fx->_sine_sticky)
+        return;
+    for (SDL_Surface *tile : *fx->_sine_sticky)
+        SDL_FreeSurface(tile);
+    delete fx->_sine_sticky;
+    fx->_sine_sticky = nullptr;
+}
+
 /* Releases what a start made; the instance is then not usable until started again. */
 static void sine_release(wavetext_effect *fx)
 {
+    sine_drop_sticky(fx);
     if (fx->_sine_scroll_surface)
         SDL_FreeSurface(fx->_sine_scroll_surface);
     if (Uint8(fx->_sine_scroll_id) != 255)
@@ -151,6 +170,21 @@ static const char *sine_start(wavetext_effect *fx, SDL_Surface *s, char *why, si
     return nullptr;
 }
 
+/* Clears the target and places the strip on it, one slice per step at the wave's height
+ * for its x; the wave's phase moves on. */
+static void sine_place(wavetext_effect *fx, SDL_Surface *s, SDL_Surface *strip)
+{
+    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+    const int step = fx->_sine_pixels;
+    for (int x = 0; x < s->w; x += step) {
+        fx->_sine_srect2.x = Sint16(x);
+        fx->_sine_drect.x = Sint16(x);
+        fx->_sine_drect.y = fx->_sine_aSin[(x + fx->_sine_sine_index) % SINE_ENTRIES];
+        SDL_BlitSurface(strip, &fx->_sine_srect2, s, &fx->_sine_drect);
+    }
+    fx->_sine_sine_index = Uint16((fx->_sine_sine_index + PHASE_STEP) % SINE_ENTRIES);
+}
+
 static void sine_draw(wavetext_effect *fx)
 {
     SDL_Surface *const s = fx->_sine_surface;
@@ -176,19 +210,161 @@ static void sine_draw(wavetext_effect *fx)
         fx->_sine_restart(fx->_sine_host);
         return;
     }
+    sine_place(fx, s, strip);
+}
 
-    SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, 0, 0, 0));
+/*
+ * The frame of any step, worked out without the steps before it.
+ *
+ * Every step the strip moves SCROLL_STEP columns left over itself, which leaves its last
+ * two columns as they were, and every GLYPH_PERIOD steps a glyph is drawn (its black
+ * transparent) over its last character_width columns. So a column of the strip at step n
+ * holds the pair of last columns as they were j steps before (j: its distance from them
+ * in steps), with the glyphs drawn over it since then on top. That pair changes only when
+ * a glyph is drawn: after glyph g it is the one after glyph g - 1 with g's last columns
+ * drawn over it (_sine_sticky keeps it, as a tile). The strip at step n is therefore its
+ * pairs, tile by tile, and the glyphs of the last strip width of steps drawn over them in
+ * order where they have moved to: a frame's work, whatever n is.
+ */
+constexpr int GLYPH_PERIOD = GLYPH_DUE / SCROLL_STEP + 1; /* steps from one glyph to the next */
 
-    /* Place: one slice of the strip per step, at the wave's height for its x. */
-    const int step = fx->_sine_pixels;
-    for (int x = 0; x < s->w; x += step) {
-        fx->_sine_srect2.x = Sint16(x);
-        fx->_sine_drect.x = Sint16(x);
-        fx->_sine_drect.y = fx->_sine_aSin[(x + fx->_sine_sine_index) % SINE_ENTRIES];
-        SDL_BlitSurface(strip, &fx->_sine_srect2, s, &fx->_sine_drect);
+/* A surface of the strip's format, black. */
+static SDL_Surface *sine_new_like(SDL_Surface *strip, int w)
+{
+    SDL_Surface *const temporary = SDL_CreateRGBSurface(
+        strip->flags, w, strip->h, strip->format->BitsPerPixel, strip->format->Rmask,
+        strip->format->Gmask, strip->format->Bmask, strip->format->Amask);
+    SDL_Surface *const out =
+        temporary ? SDL_ConvertSurface(temporary, strip->format, strip->flags) : nullptr;
+    if (temporary)
+        SDL_FreeSurface(temporary);
+    if (out)
+        SDL_FillRect(out, nullptr, SDL_MapRGB(out->format, 0, 0, 0));
+    return out;
+}
+
+/* Glyph g of the text as the scroller hands it out. */
+static SDL_Rect sine_glyph(const wavetext_effect *fx, long g)
+{
+    const char *const found = strchr(fx->_sine_characters, fx->_sine_text[g]);
+    const int k = found ? int(found - fx->_sine_characters) : 0;
+    SDL_Rect r;
+    sine_set_rect(&r, Sint16(k * fx->_sine_character_width), 0, fx->_sine_character_width,
+                  fx->_sine_character_height);
+    return r;
+}
+
+/* The tile of the strip's last two columns after glyph g (-1: before the first), or null
+ * when out of memory. */
+static SDL_Surface *sine_sticky(wavetext_effect *fx, long g)
+{
+    if (!fx->_sine_sticky)
+        fx->_sine_sticky = new (std::nothrow) std::vector<SDL_Surface *>();
+    if (!fx->_sine_sticky)
+        return nullptr;
+    std::vector<SDL_Surface *> &tiles = *fx->_sine_sticky;
+    SDL_Surface *const strip = fx->_sine_scroll_surface;
+    const int W = fx->_sine_surface->w, SW = strip->w, cw = fx->_sine_character_width;
+    while (long(tiles.size()) <= g + 1) {
+        SDL_Surface *const tile = sine_new_like(strip, STICKY_TILE);
+        if (!tile)
+            return nullptr;
+        const long after = long(tiles.size()) - 1; /* the glyph this tile follows */
+        if (after >= 0) {
+            SDL_Rect at;
+            sine_set_rect(&at, 0, 0, 0, 0);
+            SDL_BlitSurface(tiles.back(), nullptr, tile, &at);
+            const SDL_Rect glyph = sine_glyph(fx, after);
+            for (int q = 0; q < 2; q++) {
+                const int i = SW - 2 + q - W; /* the glyph's column over this one */
+                if (i < 0 || i >= cw)
+                    continue;
+                SDL_Rect column = glyph, to;
+                column.x = Sint16(glyph.x + i);
+                column.w = 1;
+                sine_set_rect(&to, q, 0, 0, 0);
+                MIRVO_draw_font_char(Uint8(fx->_sine_scroll_id), &column, tile, &to);
+            }
+            for (int w = 2; w < STICKY_TILE; w *= 2) {
+                SDL_Rect from, to;
+                sine_set_rect(&from, 0, 0, w, strip->h);
+                sine_set_rect(&to, w, 0, 0, 0);
+                SDL_BlitSurface(tile, &from, tile, &to);
+            }
+        }
+        try {
+            tiles.push_back(tile);
+        } catch (...) {
+            SDL_FreeSurface(tile);
+            return nullptr;
+        }
     }
+    return tiles[size_t(g + 1)];
+}
 
-    fx->_sine_sine_index = Uint16((fx->_sine_sine_index + PHASE_STEP) % SINE_ENTRIES);
+/* The last glyph drawn by step t, -1 before the first. */
+static long sine_glyph_by(long t)
+{
+    return t < GLYPH_PERIOD - 1 ? -1 : (t + 1) / GLYPH_PERIOD - 1;
+}
+
+/* The strip as it is after step n; false when out of memory. */
+static bool sine_strip_at(wavetext_effect *fx, long n)
+{
+    SDL_Surface *const strip = fx->_sine_scroll_surface;
+    const int W = fx->_sine_surface->w, SW = strip->w, cw = fx->_sine_character_width;
+    const Uint8 id = Uint8(fx->_sine_scroll_id);
+    /* The pairs, from the right: pair j (columns SW-2-2j and SW-1-2j) as after step n-j. */
+    for (long j = 0; SW - 2 * j > 0;) {
+        const long g = sine_glyph_by(n - j);
+        long last = j + STICKY_TILE / 2 - 1;
+        if (g >= 0 && n - (GLYPH_PERIOD * g + GLYPH_PERIOD - 1) < last)
+            last = n - (GLYPH_PERIOD * g + GLYPH_PERIOD - 1);
+        SDL_Surface *const tile = sine_sticky(fx, g);
+        if (!tile)
+            return false;
+        SDL_Rect from, to;
+        sine_set_rect(&from, 0, 0, int(2 * (last - j + 1)), strip->h);
+        sine_set_rect(&to, int(SW - 2 * (last + 1)), 0, 0, 0);
+        SDL_BlitSurface(tile, &from, strip, &to);
+        j = last + 1;
+    }
+    /* The glyphs still on the strip, oldest first, where they have moved to. */
+    const long newest = sine_glyph_by(n);
+    for (long g = newest - (SW / (2 * GLYPH_PERIOD) + 2); g <= newest; g++) {
+        if (g < 0)
+            continue;
+        const long x = W - 2 * (n - (GLYPH_PERIOD * g + GLYPH_PERIOD - 1));
+        if (x <= -cw)
+            continue;
+        SDL_Rect glyph = sine_glyph(fx, g), to;
+        sine_set_rect(&to, int(x), 0, 0, 0);
+        MIRVO_draw_font_char(id, &glyph, strip, &to);
+    }
+    return true;
+}
+
+/* The scroller finishes when it is asked for the glyph after the text's last. */
+static long sine_length(const wavetext_effect *fx)
+{
+    return GLYPH_PERIOD * (long(strlen(fx->_sine_text)) + 1) - 1;
+}
+
+static long wavetext_draw_step(mirvo_instance *instance, long step)
+{
+    wavetext_effect *const fx = reinterpret_cast<wavetext_effect *>(instance);
+    SDL_Surface *const s = fx->_sine_surface;
+    if (!s || step < 0)
+        return 0;
+    const long length = sine_length(fx);
+    if (step >= length)
+        return length;
+    if (!sine_strip_at(fx, step))
+        return 0;
+    fx->_sine_sine_index = Uint16(step * PHASE_STEP % SINE_ENTRIES);
+    fx->_sine_displacement = Uint16((step + 1) % GLYPH_PERIOD * SCROLL_STEP);
+    sine_place(fx, s, fx->_sine_scroll_surface);
+    return 0;
 }
 
 static wavetext_effect *wavetext_of(mirvo_instance *fx)
@@ -313,7 +489,7 @@ static void wavetext_init_failed(const char *)
     puts("Error, initiating sine scroller");
 }
 
-MIRVO_EFFECT(wavetext, "1.0",
-             "A line of bitmap-font text scrolling right to left on a moving sine wave", 0,
-             wavetext_params, wavetext_make, wavetext_draw, wavetext_set, wavetext_free,
-             wavetext_init_failed, 0);
+MIRVO_EFFECT_STEPPED(wavetext, "1.0",
+                     "A line of bitmap-font text scrolling right to left on a moving sine wave", 0,
+                     wavetext_params, wavetext_make, wavetext_draw, wavetext_set, wavetext_free,
+                     wavetext_init_failed, 0, wavetext_draw_step);

@@ -1,5 +1,6 @@
 // An effect written as a class (mirvo_effect.hpp) that fails on request: its constructor
-// throws when `fail` is 1, and its draw throws from the second frame on.
+// throws when `fail` is 1, its draw throws from the second frame on, and its draw_step at
+// step 2.
 #include "mirvo_effect.hpp"
 
 namespace {
@@ -23,6 +24,16 @@ public:
         SDL_FillRect(surface(), nullptr, SDL_MapRGB(surface()->format, 0, 255, 0));
         finished();
     }
+    // Step n: green 100 + n; step 2 throws; the effect lasts 3 steps.
+    long draw_step(long step)
+    {
+        if (step >= 3)
+            return 3;
+        if (step == 2)
+            throw std::logic_error("a step that fails");
+        SDL_FillRect(surface(), nullptr, SDL_MapRGB(surface()->format, 0, Uint8(100 + step), 0));
+        return 0;
+    }
 
 private:
     int frames_ = 0;
@@ -30,4 +41,5 @@ private:
 
 }  // namespace
 
-MIRVO_EFFECT_CLASS(classprobe, probe, "2.5", "a class that fails on request", 1, probe_params);
+MIRVO_EFFECT_CLASS_STEPPED(classprobe, probe, "2.5", "a class that fails on request", 1,
+                           probe_params);

@@ -247,6 +247,13 @@ TEST(DescribedClasses, AThrowingClassIsRefusedWithItsMessageAndNoExceptionLeaves
     EXPECT_EQ(restarts, 1);
     EXPECT_EQ(d->set(fx, 0, fail, why, sizeof why), 0);
     EXPECT_STREQ(why, "parameter 0 cannot change while the effect runs");
+    // The class's frame of any step, its length once finished, a throwing step left alone.
+    ASSERT_NE(mirvo_effect_draw_step(d), nullptr);
+    EXPECT_EQ(d->draw_step(fx, 1), 0);
+    EXPECT_EQ(pixel(s.get(), 4, 4), rgb(0, 101, 0));
+    EXPECT_EQ(d->draw_step(fx, 7), 3);
+    EXPECT_EQ(d->draw_step(fx, 2), 0);
+    EXPECT_EQ(pixel(s.get(), 4, 4), rgb(0, 101, 0));
     d->free(fx);
 
     // The five entry points: a refused start says nothing and leaves nothing to draw.

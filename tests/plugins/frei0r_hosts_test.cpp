@@ -107,7 +107,9 @@ double keyframed(double a, double b, int last, int k)
 
 }  // namespace
 
-// A project of two clips one after the other: each clip's effect starts with the clip.
+// A project of two clips one after the other: each clip shows the effect at its times on
+// the timeline (MLT hands a source in a playlist the playlist's time), so the second clip
+// shows the second 60 frames of its effect.
 TEST(Frei0rInEditors, TwoClipsInSequenceInAMeltProjectEachEqualThePlayer)
 {
     SKIP_UNDER_SANITIZERS();
@@ -142,9 +144,9 @@ TEST(Frei0rInEditors, TwoClipsInSequenceInAMeltProjectEachEqualThePlayer)
                   .status,
               0);
     ASSERT_EQ(
-        player({"--exact-text", "bouncetext", "JUMP AROUND", "height=150"}, 60, bounce).status, 0);
+        player({"--exact-text", "bouncetext", "JUMP AROUND", "height=150"}, 120, bounce).status, 0);
     ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", 1, wave, 1, 60, 3, "first clip"));
-    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", 61, bounce, 1, 60, 3, "second clip"));
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", 61, bounce, 61, 60, 3, "second clip"));
 }
 
 // Keyframed numbers move the effect frame by frame without starting it again: melt's
@@ -184,8 +186,8 @@ TEST(Frei0rInEditors, KeyframedAmplitudeAndHeightAnimateInMelt)
         int differ = 0;
         for (int k = 0; k <= LAST; ++k) {
             m.number(animated, c.index, keyframed(c.from, c.to, LAST, k));
-            m.update(animated, k / 25.0, nullptr, frame.data());
-            m.update(fixed, k / 25.0, nullptr, plain.data());
+            m.update(animated, k / 50.0, nullptr, frame.data());
+            m.update(fixed, k / 50.0, nullptr, plain.data());
             if (k % 10 != 9)
                 continue;
             PngImage got = readPng(numbered(mt, "f", k + 1));
@@ -396,4 +398,182 @@ TEST(Frei0rInEditors, FontPathInAMessageIsCutAndEscaped)
     EXPECT_NE(err.find("/nonexistent/\\x1b[2Jxxx"), std::string::npos) << err.substr(0, 300);
     EXPECT_NE(err.find("..."), std::string::npos);
     m.destruct(inst);
+}
+
+// ---- the frame at the host's time ----------------------------------------------------
+
+namespace {
+
+// An effect as an editor uses it: a source, or a filter over a colour clip.
+struct TimedCase {
+    const char *module;
+    bool filter;
+    std::vector<std::pair<const char *, const char *>> properties;  // as an editor sets them
+    // The same, by index, for the module in this process.
+    std::vector<std::pair<int, double>> numbers;
+    std::vector<std::pair<int, const char *>> texts;
+};
+
+const std::vector<TimedCase> &timedCases()
+{
+    static const std::vector<TimedCase> cases{
+        {"boxflood",
+         true,
+         {{"direction", "1"}, {"rate", "4"}, {"red", "200"}, {"green", "60"}, {"blue", "10"}},
+         {{0, 1}, {1, 4}, {2, 200}, {3, 60}, {4, 10}},
+         {}},
+        {"wavetext",
+         false,
+         {{"text", "HELLO WORLD"}, {"amplitude", "60"}, {"slice_width", "3"}},
+         {{5, 60}, {6, 3}},
+         {{0, "HELLO WORLD"}}},
+        {"bouncetext",
+         false,
+         {{"text", "JUMP AROUND"}, {"height", "150"}},
+         {{6, 150}},
+         {{0, "JUMP AROUND"}}},
+    };
+    return cases;
+}
+
+// An editor's project of one 150-frame clip of a case (the effect, or a colour clip with
+// the effect on it) on a track.
+std::string timedProject(const TimedCase &c, const std::string &dir)
+{
+    std::ostringstream props;
+    for (const auto &p : c.properties)
+        props << "    <property name=\"" << p.first << "\">" << p.second << "</property>\n";
+    const std::string effect = std::string("frei0r.") + c.module, path = dir + "/project.mlt";
+    std::ofstream out(path);
+    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<mlt>\n  <producer id=\"clip\" in=\"0\" "
+           "out=\"149\">\n";
+    if (c.filter)
+        out << "    <property name=\"mlt_service\">color</property>\n"
+               "    <property name=\"resource\">#204060</property>\n"
+               "    <filter>\n      <property name=\"mlt_service\">"
+            << effect << "</property>\n"
+            << props.str() << "    </filter>\n";
+    else
+        out << "    <property name=\"mlt_service\">" << effect << "</property>\n" << props.str();
+    out << "  </producer>\n  <playlist id=\"track\">\n    <entry producer=\"clip\" in=\"0\" "
+           "out=\"149\"/>\n  </playlist>\n</mlt>\n";
+    return path;
+}
+
+// melt renders frames `in` to `out` of a case's project at `fps` with `realTime` (the
+// consumer's in and out, as an editor renders a zone).
+mirvo_test::MeltResult meltTimed(const TimedCase &c, const std::string &dir, int in, int out,
+                                 int fps = 50, int realTime = -1)
+{
+    mirvo_test::MeltRender render;
+    render.args = {timedProject(c, dir)};
+    render.consumer = {"in=" + std::to_string(in), "out=" + std::to_string(out)};
+    render.width = 320;
+    render.height = 240;
+    render.fps = fps;
+    render.realTime = realTime;
+    render.dir = dir;
+    render.cwd = PLAYER_SOURCE_DIR;
+    render.env = HOST_ENV;
+    return mirvo_test::renderWithMelt(mirvo_test::findProgram("melt"), render);
+}
+
+// Frame `k` (from 1) of one render equals frame `j` of another.
+void expectSameFrame(const std::string &a, int k, const std::string &b, int j,
+                     const std::string &label)
+{
+    PngImage x = readPng(numbered(a, "f", k)), y = readPng(numbered(b, "f", j));
+    ASSERT_EQ(x.width, 320) << label << " frame " << k;
+    ASSERT_TRUE(x == y) << label << ": frame " << k << " is not frame " << j;
+}
+
+}  // namespace
+
+// A zone (in=100 out=149), a render on two threads (real_time=-2) and a render at 25 frames
+// a second show the frames of the straight render at 50 at the same times.
+TEST(Frei0rInEditors, MeltDrawsTheFrameOfEachTimeInZonesThreadsAndFrameRates)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("melt");
+    const int FULL = 150;
+    for (const TimedCase &c : timedCases()) {
+        const std::string full = mirvo_test::makeTempDir("mltfull"),
+                          zone = mirvo_test::makeTempDir("mltzone"),
+                          threads = mirvo_test::makeTempDir("mltthreads"),
+                          slow = mirvo_test::makeTempDir("mlt25");
+        mirvo_test::MeltResult r = meltTimed(c, full, 0, FULL - 1);
+        ASSERT_EQ(r.status, 0) << c.module << ": " << r.err;
+        r = meltTimed(c, zone, 100, 149);
+        ASSERT_EQ(r.status, 0) << c.module << ": " << r.err;
+        r = meltTimed(c, threads, 0, FULL - 1, 50, -2);
+        ASSERT_EQ(r.status, 0) << c.module << ": " << r.err;
+        r = meltTimed(c, slow, 0, FULL / 2 - 1, 25);
+        ASSERT_EQ(r.status, 0) << c.module << ": " << r.err;
+        const std::string m = c.module;
+        for (int k = 1; k <= 50; ++k)
+            ASSERT_NO_FATAL_FAILURE(expectSameFrame(zone, k, full, 100 + k, m + " zone"));
+        for (int k = 1; k <= FULL; ++k)
+            ASSERT_NO_FATAL_FAILURE(expectSameFrame(threads, k, full, k, m + " real_time=-2"));
+        for (int k = 1; k <= FULL / 2; ++k)
+            ASSERT_NO_FATAL_FAILURE(expectSameFrame(slow, k, full, 2 * k - 1, m + " 25 fps"));
+    }
+}
+
+// The module asked for frames out of order (50, 10, 200, then 30 twice, then 10 again after
+// playing on) draws the frames of the straight render at those times.
+TEST(Frei0rInEditors, FramesAskedInAnyOrderEqualTheStraightRender)
+{
+    const int W = 320, H = 240, LAST = 210;
+    for (const TimedCase &c : timedCases()) {
+        Module m(c.module);
+        ASSERT_NE(m.update, nullptr);
+        const std::string font = std::string(PLAYER_SOURCE_DIR) + "/../GFX/font.pcx";
+        f0r_instance_t straight = m.construct(W, H), random = m.construct(W, H);
+        for (f0r_instance_t i : {straight, random}) {
+            for (const auto &n : c.numbers)
+                m.number(i, n.first, n.second);
+            for (const auto &t : c.texts)
+                m.text(i, t.first, t.second);
+            if (!c.filter)
+                m.text(i, 1, font.c_str());
+        }
+        const std::vector<uint32_t> input((size_t)W * H, 0xff603020u);
+        const uint32_t *in = c.filter ? input.data() : nullptr;
+        std::vector<std::vector<uint32_t>> frames;
+        for (int k = 0; k <= LAST; ++k) {
+            frames.emplace_back((size_t)W * H);
+            m.update(straight, k / 50.0, in, frames.back().data());
+        }
+        std::vector<uint32_t> frame((size_t)W * H);
+        int shown = 0;
+        for (int k : {50, 10, 200, 30, 30, 120, 10}) {
+            m.update(random, k / 50.0, in, frame.data());
+            ASSERT_TRUE(frame == frames[(size_t)k]) << c.module << " frame " << k;
+            shown += frame != (c.filter ? input : std::vector<uint32_t>(frame.size(), frame[0]));
+        }
+        EXPECT_GE(shown, 4) << c.module << ": the frames asked for show nothing";
+        // After the straight render has played on, an earlier time is its frame again.
+        m.update(straight, 10 / 50.0, in, frame.data());
+        EXPECT_TRUE(frame == frames[10]) << c.module;
+        m.destruct(straight);
+        m.destruct(random);
+    }
+}
+
+// A keyframed glyph height re-lays the text out at each time instead of starting the
+// scroller again: once the text has come in, every frame shows it.
+TEST(Frei0rInEditors, KeyframedGlyphHeightDrawsTheTextOnEveryFrame)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("melt");
+    for (const char *module : {"wavetext", "bouncetext"}) {
+        const std::string mt = mirvo_test::makeTempDir("mltramp");
+        mirvo_test::ProgramResult r =
+            melt({std::string("frei0r.") + module, "text=RAMPING GLYPHS", "amplitude=40",
+                  "character_height=0=32;119=24", "out=119"},
+                 mt, 120, 320, 240);
+        ASSERT_EQ(r.status, 0) << r.err;
+        for (int k = 30; k <= 120; ++k)
+            ASSERT_FALSE(allBlack(readPng(numbered(mt, "f", k)))) << module << " frame " << k;
+    }
 }

@@ -309,3 +309,91 @@ TEST(LiveParameters, BoxfloodRateColourAndDirection)
     EXPECT_EQ(pixel(s.get(), 639, 479), rgb(255, 200, 9));
     in.module().free_instance(fx);
 }
+
+// The frame of any step (the descriptor's draw_step) equals the frame drawn in sequence at
+// that step, whatever was asked before: asked out of order, twice, after the end (the
+// effect's length, the frame of the step within it) and after a sequential run. A filter's
+// target is cleared before each frame, as a host hands it a fresh input frame.
+struct StepCase {
+    const char *module;
+    int w, h;
+    int cw, ch;                      // the test font's cells (wavetext and bouncetext)
+    bool blankRight;                 // the font's cells without ink in their last two columns
+    std::vector<std::string> words;  // "font=" and "characters=" are added for the scrollers
+    bool shows = true;               // false: the effect draws nothing (an empty text)
+};
+
+class AnyStep : public ::testing::TestWithParam<StepCase> { };
+
+TEST_P(AnyStep, EqualsTheFrameDrawnInSequence)
+{
+    const StepCase &c = GetParam();
+    Instances in(c.module);
+    ASSERT_TRUE(in.ok());
+    const mirvo_effect_descriptor *d = in.module().descriptor;
+    ASSERT_NE(mirvo_effect_draw_step(d), nullptr);
+    std::vector<std::string> words = c.words;
+    if (std::string(c.module) != "boxflood") {
+        words.push_back("font=" + makeFont(c.cw, c.ch, 16, c.blankRight));
+        words.push_back(std::string("characters=") + TEST_CHARACTERS);
+        words.push_back("character_width=" + std::to_string(c.cw));
+        words.push_back("character_height=" + std::to_string(c.ch));
+    }
+    const int MOST = 420;
+    SurfacePtr seq = makeTarget(c.w, c.h), at = makeTarget(c.w, c.h);
+    int restarts = 0;
+    mirvo_instance *fa = in.make(seq.get(), words, &restarts);
+    mirvo_instance *fb = in.make(at.get(), words);
+    ASSERT_NE(fa, nullptr);
+    ASSERT_NE(fb, nullptr);
+    std::vector<SurfacePtr> frames;
+    while ((int)frames.size() < MOST) {
+        fill(seq.get(), 0);
+        in.module().draw_instance(fa);
+        if (restarts)
+            break;
+        frames.push_back(copyOf(seq.get()));
+    }
+    const long length = restarts ? (long)frames.size() : 0;  // 0: runs longer than MOST
+    int drawn = 0;
+    auto expectStep = [&](long n) {
+        fill(at.get(), 0);
+        const long r = d->draw_step(fb, n);
+        if (length && n >= length) {
+            EXPECT_EQ(r, length) << c.module << " step " << n;
+            return;
+        }
+        ASSERT_EQ(r, 0) << c.module << " step " << n;
+        if (n < (long)frames.size()) {
+            EXPECT_TRUE(sameSurface(at.get(), frames[n].get())) << c.module << " step " << n;
+            drawn += !allPixels(at.get(), 0);
+        }
+    };
+    for (long n : {50L, 10L, 200L, 30L, 30L, 0L, (long)frames.size() - 1, length + 7})
+        expectStep(n);
+    for (long n = 0; n < (long)frames.size(); n += 7)  // a sequential pass, then back again
+        expectStep(n);
+    for (long n = (long)frames.size() - 1; n >= 0; n -= 5)
+        expectStep(n);
+    if (c.shows) {
+        EXPECT_GT(drawn, 10) << c.module << ": the compared frames show nothing";
+    }
+    in.module().free_instance(fa);
+    in.module().free_instance(fb);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Effects, AnyStep,
+    ::testing::Values(
+        StepCase{"boxflood", 320, 240, 0, 0, false, {"direction=1", "rate=4"}},
+        StepCase{"boxflood", 333, 257, 0, 0, false, {"direction=0", "rate=3"}},
+        StepCase{"boxflood", 64, 48, 0, 0, false, {"direction=0", "rate=0"}},
+        StepCase{"wavetext", 320, 240, 16, 32, true, {"text=HELLO WORLD", "amplitude=60"}},
+        StepCase{"wavetext", 333, 200, 16, 32, false, {"text=ABCDEFGHIJKLMNOP", "slice_width=3"}},
+        StepCase{"wavetext", 101, 60, 1, 8, false, {"text=ABCABCABCABCABCABCABCABC"}},
+        StepCase{"wavetext", 160, 60, 5, 9, false, {"text=", "amplitude=10"}, false},
+        StepCase{"bouncetext", 320, 240, 16, 32, false, {"text=JUMP AROUND", "height=150"}},
+        StepCase{"bouncetext", 40, 120, 16, 16, false, {"text=NOT ENOUGH ROOM", "width=40"}}),
+    [](const ::testing::TestParamInfo<StepCase> &i) {
+        return std::string(i.param.module) + "_" + std::to_string(i.index);
+    });

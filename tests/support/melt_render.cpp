@@ -27,8 +27,11 @@ MeltResult renderWithMelt(const std::string &melt, const MeltRender &render)
         argv.push_back("width=" + std::to_string(render.width));
         argv.push_back("height=" + std::to_string(render.height));
     }
+    argv.push_back("frame_rate_num=" + std::to_string(render.fps));
+    argv.push_back("frame_rate_den=1");
     argv.push_back("vcodec=png");
-    argv.push_back("real_time=-1");
+    argv.insert(argv.end(), render.consumer.begin(), render.consumer.end());
+    argv.push_back("real_time=" + std::to_string(render.realTime));
 
     // melt 7.12 now and then ends with status 0 before its consumer has written anything, or
     // stalls before the first frame: on a busy two-core machine, of 300 renders of a plain

@@ -4,9 +4,11 @@
   kora_browser.py SITE frames OUT ARGS...
       runs the page with kora-demo's options ARGS (which end the run: --frames N, and
       --capture NAME for the frames to keep) and writes each captured frame as OUT/NAME
-  kora_browser.py SITE measure [SECONDS]
-      a cold load at 800 x 600: milliseconds to the first frame, bytes transferred, and the
-      frames per second the page draws over SECONDS (default 10)
+  kora_browser.py SITE measure [SECONDS [swiftshader]]
+      a cold load at 800 x 600 in a window of that inside: milliseconds to the first frame, bytes
+      transferred, the frames per second the page draws over SECONDS (default 10) and the
+      renderer WebGL reports; WebGL draws with the system's OpenGL (Mesa's llvmpipe, as a
+      native GL program does), which needs an X display (xvfb-run), or with SwiftShader
   kora_browser.py SITE click OUT.png X Y [ARGS...]
       once the page draws, a left click with the mouse at (X, Y) of the canvas; a second
       later, a picture of the canvas as OUT.png
@@ -31,11 +33,11 @@ import browser  # noqa: E402  (web/browser.py: the server, Chromium and the DevT
 RUN_SECONDS = 600
 
 
-def open_page(site, args):
+def open_page(site, args, gl=None):
     server = browser.serve(site)
     query = urllib.parse.urlencode({"args": " ".join(args)}) if args else ""
     url = f"http://127.0.0.1:{server.server_address[1]}/kora/index.html" + ("?" + query if query else "")
-    page = browser.Page(url, browser.chromium_program())
+    page = browser.Page(url, browser.chromium_program(), gl=gl)
     return server, page
 
 
@@ -66,17 +68,32 @@ def frames(site, out, args):
         server.shutdown()
 
 
-def measure(site, seconds):
-    server, page = open_page(site, ["--size", "800x600"])
+RENDERER = """(() => {
+    const gl = document.createElement("canvas").getContext("webgl");
+    const info = gl && gl.getExtension("WEBGL_debug_renderer_info");
+    return info ? gl.getParameter(info.UNMASKED_RENDERER_WEBGL) : "unknown";
+})()"""
+
+
+def measure(site, seconds, swiftshader=False):
+    if not swiftshader and not os.environ.get("DISPLAY"):
+        raise RuntimeError("measuring on the system's OpenGL needs an X display (xvfb-run -a)")
+    gl = None if swiftshader else browser.system_gl(800, 600)
+    server, page = open_page(site, ["--size", "800x600"], gl)
     try:
         wait_for(page, "!!(window.kora && kora.frames > 0)", 60, "draw its first frame")
+        if not swiftshader and page.fit_window(800, 600) != [800, 600]:
+            raise RuntimeError("the window's inside did not become 800 x 600")
+        if page.evaluate("[canvas.width, canvas.height, devicePixelRatio]") != [800, 600, 1]:
+            raise RuntimeError("the canvas is not 800 x 600 device pixels")
         first = page.evaluate("kora.firstFrame")
         transferred = page.evaluate(
             "performance.getEntriesByType('navigation').concat(performance.getEntriesByType("
             "'resource')).reduce((n, e) => n + e.transferSize, 0)")
         time.sleep(1)
         rate = page.evaluate(f"kora.rate({int(seconds * 1000)})")
-        return {"first_frame_ms": round(first, 1), "bytes": transferred, "fps": round(rate, 2)}
+        return {"first_frame_ms": round(first, 1), "bytes": transferred, "fps": round(rate, 2),
+                "renderer": page.evaluate(RENDERER)}
     finally:
         page.close()
         server.shutdown()
@@ -129,8 +146,8 @@ def main(argv):
     try:
         if what == "frames" and len(rest) >= 2:
             frames(site, rest[0], rest[1:])
-        elif what == "measure":
-            print(json.dumps(measure(site, float(rest[0]) if rest else 10.0)))
+        elif what == "measure" and rest[1:] in ([], ["swiftshader"]):
+            print(json.dumps(measure(site, float(rest[0]) if rest else 10.0, rest[1:] != [])))
         elif what == "click" and len(rest) >= 3:
             click(site, rest[0], int(rest[1]), int(rest[2]), rest[3:])
         elif what == "screenshot" and rest:
