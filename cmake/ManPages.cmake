@@ -24,5 +24,6 @@ endfunction()
 
 mirvo_man_page(rasterwave "text scroller twisted round a raster bar")
 mirvo_man_page(mirvo-play "play Mirvo effect modules one after another")
+mirvo_man_page(mirvo-describe "write Kdenlive and Shotcut descriptions of a Mirvo effect")
 mirvo_man_page(kora-demo "the KORA OpenGL class library at work")
 add_custom_target(manpages ALL DEPENDS ${manpages})

@@ -32,10 +32,15 @@ trap cleanup EXIT
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
   $(for p in "${packages[@]}"; do ls "$debs/${p}_"*.deb; done) >/dev/null
 
-for program in rasterwave mirvo-play kora-demo; do
+for program in rasterwave mirvo-play mirvo-describe kora-demo; do
   man -w "$program" >/dev/null
 done
 "$top/tools/smoke.sh" --system "$run"
+# The editors' descriptions that frei0r-plugins-mirvo installs fit the installed modules.
+for fx in boxflood wavetext bouncetext; do
+  python3 "$top/tests/plugins/editor_descriptions.py" "$(ls /usr/lib/*/mirvo/modules/$fx.so.0)" \
+    /usr/lib/frei0r-1/$fx.so /usr/share/kdenlive /usr/share/shotcut/qml/filters >/dev/null
+done
 
 # docs/kora.md's commands for the packages, as they stand: no variable points anywhere.
 mkdir -p "$run/docs"

@@ -5,6 +5,8 @@
 #    through pkg-config;
 #  - builds examples/effect, an effect of its own, against it as a module and a frei0r module,
 #    plays it with the installed mirvo-play and runs its frei0r module in ffmpeg;
+#  - checks its Kdenlive and Shotcut descriptions, and the tree's installed ones, against the
+#    modules they describe;
 #  - runs the installed rasterwave, mirvo-play and kora-demo headless;
 #  - runs docs/kora.md's install commands for a prefix as they stand;
 #  - checks that no installed file holds a path of the build or source tree.
@@ -66,6 +68,22 @@ if ldd "$work/effect-build/frei0r-1/colorcycle.so" | grep -E 'libSDL|libMIRVO'; 
   echo "check-install: the example's frei0r module brings the libraries above into its host" >&2
   exit 1
 fi
+
+# 1c. The editors' descriptions, each checked against its two modules: the example's, written
+#     by the SDK's EDITORS with the installed mirvo-describe, and the tree's installed ones.
+check_descriptions() {
+  python3 "$top/tests/plugins/editor_descriptions.py" "$@" >"$run/editors.log" 2>&1 || {
+    echo "check-install: the editors' descriptions do not fit the modules:" >&2
+    cat "$run/editors.log" >&2
+    exit 1
+  }
+}
+check_descriptions "$work/effect-build/colorcycle.so" "$work/effect-build/frei0r-1/colorcycle.so" \
+  "$work/effect-build/editors/kdenlive" "$work/effect-build/editors/shotcut/qml/filters"
+for fx in boxflood wavetext bouncetext; do
+  check_descriptions "$(find "$prefix" -path "*/mirvo/modules/$fx.so.0")" \
+    "$(find "$prefix" -path "*/frei0r-1/$fx.so")" "$prefix/share/kdenlive" "$prefix/share/shotcut/qml/filters"
+done
 
 # 2. and 3. The installed programs, the frei0r module and the examples through pkg-config, from
 #    a folder outside the tree.
