@@ -56,9 +56,9 @@ constexpr unsigned MAX_FRAME_HEIGHT = 16384;
 constexpr size_t WHY_BYTES = 300;
 constexpr size_t SHOWN_TEXT_BYTES = 200; /* of a font name repeated in a message */
 
-/* A parameter's value as the host set it. */
+/* A catalogue entry's value as the host set it. */
 struct frei0r_value {
-    double number; /* numbers; -1 for a default taken from the frame */
+    double number; /* frei0r's 0 to 1 (a colour's component, an on/off as 0 or 1) */
     char *text;    /* owned copy; null or empty: the default */
 };
 
@@ -69,7 +69,7 @@ struct frei0r_instance {
     unsigned width, height;
     size_t pitch;         /* bytes from one row of the host's frames to the next */
     SDL_Surface *surface; /* over the host's output frame, rewrapped every update */
-    frei0r_value values[FREI0R_MAX_PARAMS]; /* as the host set them */
+    frei0r_value values[FREI0R_MAX_PARAMS]; /* by catalogue entry, as the host set them */
     bool changed;                           /* a value changed since they were handed over */
     mirvo_instance *fx;                     /* the running effect; null: not running */
     bool failed;      /* it could not start with these values: wait for a change */
@@ -89,21 +89,119 @@ __attribute__((format(printf, 1, 2))) static void frei0r_say(const char *format,
     fprintf(stderr, "%s: %s\n", FX->name, line);
 }
 
-/* frei0r's view of a catalogue entry: texts are strings, numbers doubles; a default
- * taken from the frame is -1. */
-static int frei0r_type(const mirvo_param *p)
+/*
+ * frei0r's view of the catalogue, by frei0r's conventions: every number a double from 0 to
+ * 1 spread evenly over the entry's range, the three components of a colour one
+ * F0R_PARAM_COLOR, a choice of two values an F0R_PARAM_BOOL, texts and files strings.
+ * docs/frei0r.md lists the result for each effect.
+ */
+struct frei0r_param {
+    int type;                /* F0R_PARAM_* */
+    int entry;               /* its catalogue entry; a colour's red */
+    std::string name;        /* a colour: its red's name with "red" made "colour" */
+    std::string explanation; /* the help, with what 0 and 1 stand for */
+};
+
+static bool frei0r_is_colour(int i)
 {
-    return p->type == MIRVO_PARAM_TEXT ? F0R_PARAM_STRING : F0R_PARAM_DOUBLE;
+    const mirvo_param *const p = &FX->params[i];
+    return p->control == MIRVO_CONTROL_COLOUR_RED && i + 2 < FX->nparams &&
+           p[1].control == MIRVO_CONTROL_COLOUR_GREEN &&
+           p[2].control == MIRVO_CONTROL_COLOUR_BLUE && p[0].type != MIRVO_PARAM_TEXT &&
+           p[1].type != MIRVO_PARAM_TEXT && p[2].type != MIRVO_PARAM_TEXT;
 }
 
-static double frei0r_min(const mirvo_param *p)
+static bool frei0r_is_on_off(const mirvo_param *p)
 {
-    return p->from == MIRVO_DEFAULT_FIXED ? double(p->min) : -1.0;
+    return p->control == MIRVO_CONTROL_CHOICE && p->nchoices == 2 && p->choices &&
+           p->type != MIRVO_PARAM_TEXT;
 }
 
+/* An on/off's value for "on" (the larger of its two) and for "off". */
+static const mirvo_choice &frei0r_on(const mirvo_param *p)
+{
+    return p->choices[0].value > p->choices[1].value ? p->choices[0] : p->choices[1];
+}
+
+static const mirvo_choice &frei0r_off(const mirvo_param *p)
+{
+    return &frei0r_on(p) == &p->choices[0] ? p->choices[1] : p->choices[0];
+}
+
+static std::string frei0r_explanation(const mirvo_param *p, int type)
+{
+    char text[600];
+    if (type == F0R_PARAM_STRING)
+        snprintf(text, sizeof text, "%s (empty: the default)", p->help);
+    else if (type == F0R_PARAM_BOOL)
+        snprintf(text, sizeof text, "%s: on %s, off %s", p->label, frei0r_on(p).label,
+                 frei0r_off(p).label);
+    else if (type == F0R_PARAM_COLOR)
+        snprintf(text, sizeof text, "%s: red, green and blue, 0 to 1 each for %ld to %ld",
+                 p->label, p->min, p->max);
+    else if (p->from == MIRVO_DEFAULT_SURFACE_WIDTH)
+        snprintf(text, sizeof text, "%s: 0 to 1 for 0 to the frame's width%s%s (default 1)",
+                 p->help, p->unit ? " in " : "", p->unit ? p->unit : "");
+    else if (p->from == MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH)
+        snprintf(text, sizeof text,
+                 "%s: 0 to 1 for 0 to the frame's height less the glyph's%s%s (default 1)",
+                 p->help, p->unit ? " in " : "", p->unit ? p->unit : "");
+    else
+        snprintf(text, sizeof text, "%s: 0 to 1 for %ld to %ld%s%s (default %s)", p->help,
+                 p->min, p->max, p->unit ? " " : "", p->unit ? p->unit : "", p->fallback);
+    return text;
+}
+
+/* The frei0r parameters, written once (the first caller's thread writes them while any
+ * other waits), then only read: frei0r hosts may ask from several threads at once. */
+static const std::vector<frei0r_param> &frei0r_params()
+{
+    static const std::vector<frei0r_param> all = [] {
+        std::vector<frei0r_param> out;
+        for (int i = 0; i < FX->nparams; i++) {
+            const mirvo_param *const p = &FX->params[i];
+            frei0r_param f{F0R_PARAM_DOUBLE, i, p->name, ""};
+            if (p->type == MIRVO_PARAM_TEXT) {
+                f.type = F0R_PARAM_STRING;
+            } else if (frei0r_is_colour(i)) {
+                f.type = F0R_PARAM_COLOR;
+                const size_t red = f.name.size() >= 3 ? f.name.size() - 3 : 0;
+                f.name = f.name.compare(red, 3, "red") == 0 ? f.name.substr(0, red) + "colour"
+                                                            : f.name + "_colour";
+                i += 2;
+            } else if (frei0r_is_on_off(p)) {
+                f.type = F0R_PARAM_BOOL;
+            }
+            f.explanation = frei0r_explanation(p, f.type);
+            out.push_back(f);
+        }
+        return out;
+    }();
+    return all;
+}
+
+/* Catalogue entry p's default in frei0r's 0 to 1: a default taken from the frame is 1,
+ * the whole of it. */
 static double frei0r_default(const mirvo_param *p)
 {
-    return p->from == MIRVO_DEFAULT_FIXED ? strtod(p->fallback, nullptr) : -1.0;
+    if (p->from != MIRVO_DEFAULT_FIXED)
+        return 1.0;
+    const long fallback = strtol(p->fallback, nullptr, 10);
+    if (frei0r_is_on_off(p))
+        return fallback == frei0r_on(p).value ? 1.0 : 0.0;
+    return p->max > p->min ? double(fallback - p->min) / double(p->max - p->min) : 0.0;
+}
+
+/* frei0r's 0 to 1, with anything else (and NaN) brought inside. */
+static double frei0r_unit(double x)
+{
+    return x >= 0 ? (x <= 1 ? x : 1.0) : 0.0;
+}
+
+/* x of 0 to 1 over 0 to span, rounded to the nearest whole number (halves up). */
+static long frei0r_spread(double x, double span)
+{
+    return long(std::floor(frei0r_unit(x) * span + 0.5));
 }
 
 static const char *frei0r_text(const frei0r_instance *inst, int index)
@@ -120,30 +218,35 @@ static int frei0r_index(const char *name)
     return -1;
 }
 
+/* The effect's number for catalogue entry i at this frame size, from the host's 0 to 1. */
+static long frei0r_number(const frei0r_instance *inst, int i)
+{
+    const mirvo_param *const p = &FX->params[i];
+    const double x = inst->values[i].number;
+    long number;
+    if (frei0r_is_on_off(p)) {
+        number = x >= 0.5 ? frei0r_on(p).value : frei0r_off(p).value;
+    } else if (p->from == MIRVO_DEFAULT_SURFACE_WIDTH) {
+        number = frei0r_spread(x, inst->width);
+    } else if (p->from == MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH) {
+        const int glyph = frei0r_index("character_height");
+        const long room = long(inst->height) - (glyph >= 0 ? frei0r_number(inst, glyph) : 0);
+        number = frei0r_spread(x, double(room > 0 ? room : 0));
+    } else {
+        number = p->min + frei0r_spread(x, double(p->max - p->min));
+    }
+    return number < p->min ? p->min : number > p->max ? p->max : number;
+}
+
 /* The effect's value of parameter i for this frame size: a number within its type, or
  * the text. */
 static frei0r_data frei0r_resolve(const frei0r_instance *inst, int i)
 {
-    const mirvo_param *p = &FX->params[i];
     frei0r_data d;
-    if (p->type == MIRVO_PARAM_TEXT) {
+    if (FX->params[i].type == MIRVO_PARAM_TEXT)
         d.text = frei0r_text(inst, i);
-        return d;
-    }
-    double number = inst->values[i].number;
-    if (p->from == MIRVO_DEFAULT_SURFACE_WIDTH && number < 0) {
-        number = inst->width;
-    } else if (p->from == MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH && number < 0) {
-        const int glyph = frei0r_index("character_height");
-        number = double(inst->height) - (glyph >= 0 ? inst->values[glyph].number : 0);
-        if (number < 0)
-            number = 0;
-    }
-    if (number < double(p->min))
-        number = double(p->min);
-    if (number > double(p->max))
-        number = double(p->max);
-    d.number = p->type == MIRVO_PARAM_U8 ? long(Uint8(number)) : long(Uint16(number));
+    else
+        d.number = frei0r_number(inst, i);
     return d;
 }
 
@@ -300,49 +403,33 @@ F0R_EXPORT void f0r_get_plugin_info(f0r_plugin_info_t *info)
     char *minor = nullptr;
     info->major_version = FX->version ? int(strtol(FX->version, &minor, 10)) : 0;
     info->minor_version = minor && *minor == '.' ? int(strtol(minor + 1, nullptr, 10)) : 0;
-    info->num_params = FX->nparams;
+    try {
+        info->num_params = int(frei0r_params().size());
+    } catch (...) { /* out of memory: none to show */
+        info->num_params = 0;
+    }
     info->explanation = FX->description;
 }
 
-/* "glyph width in pixels, 1 to 255" and the like: the catalogue's help and range. */
-static std::string frei0r_explanation(const mirvo_param *p)
+/* frei0r parameter `index`, or null. */
+static const frei0r_param *frei0r_param_at(int index)
 {
-    char text[400];
-    if (p->type == MIRVO_PARAM_TEXT)
-        snprintf(text, sizeof text, "%s (empty: the default)", p->help);
-    else if (p->from == MIRVO_DEFAULT_FIXED)
-        snprintf(text, sizeof text, "%s, %ld to %ld", p->help, p->min, p->max);
-    else
-        snprintf(text, sizeof text, "%s, %ld to %ld; -1: %s", p->help, p->min, p->max,
-                 p->from == MIRVO_DEFAULT_SURFACE_WIDTH ? "the frame's width"
-                                                        : "the frame's height less the glyph's");
-    return text;
-}
-
-/* Every parameter's explanation, written once (the first caller's thread writes them while
- * any other waits), then only read: frei0r hosts may ask from several threads at once. */
-static const std::vector<std::string> &frei0r_explanations()
-{
-    static const std::vector<std::string> all = [] {
-        std::vector<std::string> out;
-        for (int i = 0; i < FX->nparams; i++)
-            out.push_back(frei0r_explanation(&FX->params[i]));
-        return out;
-    }();
-    return all;
+    try {
+        const std::vector<frei0r_param> &all = frei0r_params();
+        return index >= 0 && size_t(index) < all.size() ? &all[size_t(index)] : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 F0R_EXPORT void f0r_get_param_info(f0r_param_info_t *info, int param_index)
 {
-    if (!info || param_index < 0 || param_index >= FX->nparams)
+    const frei0r_param *const f = frei0r_param_at(param_index);
+    if (!info || !f)
         return;
-    info->name = FX->params[param_index].name;
-    info->type = frei0r_type(&FX->params[param_index]);
-    try {
-        info->explanation = frei0r_explanations()[size_t(param_index)].c_str();
-    } catch (...) { /* out of memory: the help alone */
-        info->explanation = FX->params[param_index].help;
-    }
+    info->name = f->name.c_str();
+    info->type = f->type;
+    info->explanation = f->explanation.c_str();
 }
 
 /*
@@ -410,15 +497,14 @@ static f0r_instance_t frei0r_construct(unsigned int width, unsigned int height, 
         return nullptr;
     }
     /* The effects write whole 32-bit pixels with a zero alpha byte: the surface layer
-     * keeps a filter's input alpha in every pixel written, and makes a source's opaque
-     * (a source clears the whole frame every frame). */
-    if (FX->filter)
-        inst->surface->keep_bits = RGBA_A;
-    else
-        inst->surface->force_bits = RGBA_A;
+     * makes every pixel written opaque, as the player shows it (a source clears the whole
+     * frame every frame; a filter's drawing covers its input, which shows through
+     * everywhere else with its own alpha). */
+    inst->surface->force_bits = RGBA_A;
     for (int i = 0; i < FX->nparams; i++)
         if (FX->params[i].type != MIRVO_PARAM_TEXT)
             inst->values[i].number = frei0r_default(&FX->params[i]);
+    frei0r_params(); /* made now, while a failure can still refuse the instance */
     inst->changed = true;
     return inst;
 }
@@ -446,26 +532,41 @@ F0R_EXPORT void f0r_destruct(f0r_instance_t instance)
     frei0r_free_instance(inst);
 }
 
+/* Sets catalogue entry i's number; true when it changed. */
+static bool frei0r_set_number(frei0r_instance *inst, int i, double x)
+{
+    x = frei0r_unit(x);
+    if (x == inst->values[i].number)
+        return false; /* MLT sets every value again before every frame */
+    inst->values[i].number = x;
+    return true;
+}
+
 F0R_EXPORT void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
 {
     frei0r_instance *const inst = static_cast<frei0r_instance *>(instance);
-    if (!inst || !param || param_index < 0 || param_index >= FX->nparams)
+    const frei0r_param *const f = frei0r_param_at(param_index);
+    if (!inst || !param || !f)
         return;
-    const mirvo_param *const p = &FX->params[param_index];
-    frei0r_value *const v = &inst->values[param_index];
-    switch (frei0r_type(p)) {
-    case F0R_PARAM_DOUBLE: {
-        double d = std::floor(*static_cast<const double *>(param) + 0.5);
-        if (!(d >= frei0r_min(p))) /* also NaN */
-            d = frei0r_min(p);
-        if (d > p->max)
-            d = p->max;
-        if (d == v->number)
-            return; /* MLT sets every value again before every frame */
-        v->number = d;
+    const int i = f->entry;
+    switch (f->type) {
+    case F0R_PARAM_DOUBLE:
+        inst->changed |= frei0r_set_number(inst, i, *static_cast<const double *>(param));
+        break;
+    case F0R_PARAM_BOOL:
+        inst->changed |=
+            frei0r_set_number(inst, i, *static_cast<const double *>(param) >= 0.5 ? 1.0 : 0.0);
+        break;
+    case F0R_PARAM_COLOR: {
+        const f0r_param_color_t *const c = static_cast<const f0r_param_color_t *>(param);
+        const bool r = frei0r_set_number(inst, i, c->r);
+        const bool g = frei0r_set_number(inst, i + 1, c->g);
+        const bool b = frei0r_set_number(inst, i + 2, c->b);
+        inst->changed |= r || g || b;
         break;
     }
     case F0R_PARAM_STRING: {
+        frei0r_value *const v = &inst->values[i];
         const char *const s = *static_cast<char *const *>(param);
         if ((!s && !v->text) || (s && v->text && strcmp(s, v->text) == 0))
             return;
@@ -474,25 +575,33 @@ F0R_EXPORT void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, 
             return;
         free(v->text);
         v->text = copy;
+        inst->changed = true;
         break;
     }
-    default:
-        return;
     }
-    inst->changed = true;
 }
 
 F0R_EXPORT void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int param_index)
 {
     const frei0r_instance *const inst = static_cast<const frei0r_instance *>(instance);
-    if (!inst || !param || param_index < 0 || param_index >= FX->nparams)
+    const frei0r_param *const f = frei0r_param_at(param_index);
+    if (!inst || !param || !f)
         return;
-    switch (frei0r_type(&FX->params[param_index])) {
+    const frei0r_value *const v = &inst->values[f->entry];
+    switch (f->type) {
     case F0R_PARAM_DOUBLE:
-        *static_cast<double *>(param) = inst->values[param_index].number;
+    case F0R_PARAM_BOOL:
+        *static_cast<double *>(param) = v->number;
         break;
+    case F0R_PARAM_COLOR: {
+        f0r_param_color_t *const c = static_cast<f0r_param_color_t *>(param);
+        c->r = float(v[0].number);
+        c->g = float(v[1].number);
+        c->b = float(v[2].number);
+        break;
+    }
     case F0R_PARAM_STRING:
-        *static_cast<const char **>(param) = frei0r_text(inst, param_index);
+        *static_cast<const char **>(param) = frei0r_text(inst, f->entry);
         break;
     }
 }

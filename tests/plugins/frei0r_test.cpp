@@ -95,39 +95,101 @@ Uint8 alphaOf(uint32_t v)
 
 }  // namespace
 
-// The frei0r parameters are the player's: same names, same order, same defaults.
-TEST(Frei0rModules, DescribeThemselvesWithThePlayersParameters)
+// One frei0r parameter as a host sees it: its name, type, default and explanation.
+struct Frei0rParam {
+    const char *name;
+    int type;
+    std::vector<double> fallback;  // a number, an on/off or a colour; a text: none
+    const char *explanation;
+};
+
+struct Frei0rModule {
+    const char *module;
+    std::vector<Frei0rParam> params;
+};
+
+const char *const FONT_EXPLANATION = "font image file (empty: the default)";
+const char *const CHARACTERS_EXPLANATION =
+    "the font's characters in glyph order (empty: the default)";
+const char *const GLYPH_WIDTH =
+    "glyph width in pixels: 0 to 1 for 1 to 255 px (default 16)";
+const char *const GLYPH_HEIGHT =
+    "glyph height in pixels: 0 to 1 for 1 to 255 px (default 32)";
+
+// By frei0r's conventions (docs/frei0r.md): numbers from 0 to 1 over their range, the colour
+// one F0R_PARAM_COLOR, boxflood's two directions on and off, the sizes taken from the frame 1.
+const std::vector<Frei0rModule> FREI0R_MODULES = {
+    {"boxflood",
+     {{"direction", F0R_PARAM_BOOL, {1.0},
+       "Direction: on grow from the centre, off shrink to the centre"},
+      {"rate", F0R_PARAM_DOUBLE, {4.0 / 255},
+       "pixels added or taken per side per frame (odd is raised by one): 0 to 1 for 0 to 255 px "
+       "(default 4)"},
+      {"colour", F0R_PARAM_COLOR, {1.0, 160.0 / 255, 0.0},
+       "Colour: red, green and blue, 0 to 1 each for 0 to 255"}}},
+    {"wavetext",
+     {{"text", F0R_PARAM_STRING, {}, "the text to scroll (empty: the default)"},
+      {"font", F0R_PARAM_STRING, {}, FONT_EXPLANATION},
+      {"characters", F0R_PARAM_STRING, {}, CHARACTERS_EXPLANATION},
+      {"character_width", F0R_PARAM_DOUBLE, {15.0 / 254}, GLYPH_WIDTH},
+      {"character_height", F0R_PARAM_DOUBLE, {31.0 / 254}, GLYPH_HEIGHT},
+      {"amplitude", F0R_PARAM_DOUBLE, {100.0 / 65535},
+       "wave amplitude in pixels: 0 to 1 for 0 to 65535 px (default 100)"},
+      {"slice_width", F0R_PARAM_DOUBLE, {2.0 / 255},
+       "width of the wave's slices in pixels (0 is taken as 1): 0 to 1 for 0 to 255 px "
+       "(default 2)"}}},
+    {"bouncetext",
+     {{"text", F0R_PARAM_STRING, {}, "the text (empty: the default)"},
+      {"font", F0R_PARAM_STRING, {}, FONT_EXPLANATION},
+      {"characters", F0R_PARAM_STRING, {}, CHARACTERS_EXPLANATION},
+      {"character_width", F0R_PARAM_DOUBLE, {15.0 / 254}, GLYPH_WIDTH},
+      {"character_height", F0R_PARAM_DOUBLE, {31.0 / 254}, GLYPH_HEIGHT},
+      {"width", F0R_PARAM_DOUBLE, {1.0},
+       "width of the scrolling area; letters enter at this x: 0 to 1 for 0 to the frame's width "
+       "in px (default 1)"},
+      {"height", F0R_PARAM_DOUBLE, {1.0},
+       "height of the bounce: 0 to 1 for 0 to the frame's height less the glyph's in px "
+       "(default 1)"}}},
+};
+
+TEST(Frei0rModules, DescribeThemselvesByFrei0rsConventions)
 {
-    for (const module_spec &entry : known_modules()) {
-        Frei0r m(entry.module);
+    for (const Frei0rModule &want : FREI0R_MODULES) {
+        Frei0r m(want.module);
         ASSERT_TRUE(m.ok());
         f0r_plugin_info_t info{};
         m.get_plugin_info(&info);
-        EXPECT_STREQ(info.name, entry.module);
-        EXPECT_EQ(info.plugin_type, std::string(entry.module) == "boxflood"
+        EXPECT_STREQ(info.name, want.module);
+        EXPECT_EQ(info.plugin_type, std::string(want.module) == "boxflood"
                                         ? F0R_PLUGIN_TYPE_FILTER
                                         : F0R_PLUGIN_TYPE_SOURCE);
         EXPECT_EQ(info.color_model, F0R_COLOR_MODEL_RGBA8888);
-        ASSERT_EQ(info.num_params, (int)entry.params.size());
+        ASSERT_EQ(info.num_params, (int)want.params.size());
         f0r_instance_t inst = m.construct(64, 48);
         ASSERT_NE(inst, nullptr);
         for (int i = 0; i < info.num_params; ++i) {
-            const param_spec &want = entry.params[i];
-            f0r_param_info_t p{};
-            m.get_param_info(&p, i);
-            EXPECT_EQ(p.name, std::string(want.name));
-            EXPECT_NE(std::string(p.explanation).find(want.help), std::string::npos) << p.name;
-            if (want.type == param_type::text) {
-                EXPECT_EQ(p.type, F0R_PARAM_STRING) << p.name;
+            const Frei0rParam &p = want.params[size_t(i)];
+            f0r_param_info_t got{};
+            m.get_param_info(&got, i);
+            EXPECT_STREQ(got.name, p.name);
+            EXPECT_EQ(got.type, p.type) << p.name;
+            EXPECT_STREQ(got.explanation, p.explanation);
+            if (p.type == F0R_PARAM_STRING) {
                 const char *text = nullptr;
                 m.get_param_value(inst, &text, i);
+                const module_spec *spec = find_module_spec(want.module);
                 ASSERT_NE(text, nullptr);
-                EXPECT_EQ(std::string(text), want.fallback) << p.name;
+                EXPECT_STREQ(text, spec->params[size_t(i)].fallback) << p.name;
+            } else if (p.type == F0R_PARAM_COLOR) {
+                f0r_param_color_t c{};
+                m.get_param_value(inst, &c, i);
+                EXPECT_FLOAT_EQ(c.r, float(p.fallback[0]));
+                EXPECT_FLOAT_EQ(c.g, float(p.fallback[1]));
+                EXPECT_FLOAT_EQ(c.b, float(p.fallback[2]));
             } else {
-                EXPECT_EQ(p.type, F0R_PARAM_DOUBLE) << p.name;
-                double v = 0;
+                double v = -1;
                 m.get_param_value(inst, &v, i);
-                EXPECT_EQ(v, want.fallback ? atof(want.fallback) : -1.0) << p.name;
+                EXPECT_DOUBLE_EQ(v, p.fallback[0]) << p.name;
             }
         }
         m.destruct(inst);
@@ -142,13 +204,13 @@ TEST(Frei0rModules, InstancesAreIndependentOfEachOther)
     ASSERT_TRUE(m.ok());
     const int W = 320, H = 240;
     std::string font = makeFont(16, 32, 16, true);
-    auto setUp = [&](f0r_instance_t inst, const char *text, double amplitude) {
+    auto setUp = [&](f0r_instance_t inst, const char *text, long amplitude) {
         m.setText(inst, 0, text);
         m.setText(inst, 1, font);
         m.setText(inst, 2, TEST_CHARACTERS);
-        m.setNumber(inst, 5, amplitude);
+        m.setNumber(inst, 5, host_runs::unitValue("wavetext", "amplitude", amplitude));
     };
-    auto alone = [&](const char *text, double amplitude, int frames) {
+    auto alone = [&](const char *text, long amplitude, int frames) {
         f0r_instance_t inst = m.construct(W, H);
         setUp(inst, text, amplitude);
         std::vector<uint32_t> frame((size_t)W * H);
@@ -198,8 +260,8 @@ TEST(Frei0rModules, SourceDrawsWhatTheEffectDrawsOpaque)
     m.setText(inst, 0, "ABCDEFGH");
     m.setText(inst, 1, font);
     m.setText(inst, 2, TEST_CHARACTERS);
-    m.setNumber(inst, 5, 70);
-    m.setNumber(inst, 6, 3);
+    m.setNumber(inst, 5, host_runs::unitValue("wavetext", "amplitude", 70));
+    m.setNumber(inst, 6, host_runs::unitValue("wavetext", "slice_width", 3));
     std::vector<uint32_t> frame((size_t)W * H, 0x12345678);
     for (int f = 1; f <= 80; ++f) {
         fx.draw();
@@ -242,24 +304,26 @@ TEST(Frei0rModules, SourceLoopsWhenTheTextIsUsedUp)
     m.destruct(inst);
 }
 
-TEST(Frei0rModules, FilterFillsOverTheIncomingFrameAndKeepsItsAlpha)
+// The box is opaque where it is drawn, as the player shows it, over an input of any alpha
+// (transparent, half, opaque); the input shows through elsewhere with its own.
+TEST(Frei0rModules, FilterDrawsAnOpaqueBoxOverTheIncomingFrame)
 {
     const int W = 64, H = 48;
     Frei0r m("boxflood");
     ASSERT_TRUE(m.ok());
     f0r_instance_t inst = m.construct(W, H);
     ASSERT_NE(inst, nullptr);
-    m.setNumber(inst, 0, 1);
-    m.setNumber(inst, 1, 3.2);  // rounded to 3, raised to 4
-    m.setNumber(inst, 2, 0);
-    m.setNumber(inst, 3, 255);
-    m.setNumber(inst, 4, 128);
+    m.setNumber(inst, 0, 0.7);          // on: grow from the centre
+    m.setNumber(inst, 1, 3.2 / 255);    // rounded to 3, raised to 4
+    f0r_param_color_t colour{0.0f, 1.0f, 128.0f / 255};
+    m.set_param_value(inst, &colour, 2);
     double rate = 0;
     m.get_param_value(inst, &rate, 1);
-    EXPECT_EQ(rate, 3.0);
+    EXPECT_DOUBLE_EQ(rate, 3.2 / 255);
     std::vector<uint32_t> in((size_t)W * H), out((size_t)W * H);
+    const Uint8 alphas[] = {0, 128, 255};
     for (size_t i = 0; i < in.size(); ++i)
-        in[i] = rgbaBytes((Uint8)i, (Uint8)(i >> 3), 7, (Uint8)(100 + i % 50));
+        in[i] = rgbaBytes((Uint8)i, (Uint8)(i >> 3), 7, alphas[i % 3]);
     for (int f = 1; f <= 3; ++f)
         m.update(inst, f / 50.0, in.data(), out.data());
     // Third step at 64 x 48, rate 4: (24, 18, 16, 12).
@@ -268,10 +332,57 @@ TEST(Frei0rModules, FilterFillsOverTheIncomingFrameAndKeepsItsAlpha)
             size_t i = (size_t)y * W + x;
             bool inside = x >= 24 && x < 40 && y >= 18 && y < 30;
             ASSERT_EQ(rgbOf(out[i]), inside ? rgb(0, 255, 128) : rgbOf(in[i])) << x << "," << y;
-            ASSERT_EQ(alphaOf(out[i]), alphaOf(in[i])) << x << "," << y;
+            ASSERT_EQ(alphaOf(out[i]), inside ? 255 : alphaOf(in[i])) << x << "," << y;
         }
     m.destruct(inst);
 }
+
+// A number is rounded to the nearest whole one of its range, halves up: boxflood's rate of
+// 0.5 is 128 (127.5 rounded) and draws the player's rate=128; a value outside 0 to 1 is
+// brought inside, and the direction's on/off reads 0.5 and above as on.
+struct RoundingCase {
+    double direction, rate;
+    long player_direction, player_rate;
+};
+
+class Frei0rRounding : public ::testing::TestWithParam<RoundingCase> { };
+
+TEST_P(Frei0rRounding, BoxfloodDrawsThePlayersRoundedNumbers)
+{
+    const RoundingCase c = GetParam();
+    const int W = 96, H = 64;
+    Effect fx("boxflood");
+    SurfacePtr s = makeTarget(W, H);
+    fx.start(s.get(), {"direction=" + std::to_string(c.player_direction),
+                       "rate=" + std::to_string(c.player_rate), "red=10", "green=20", "blue=30"});
+    Frei0r m("boxflood");
+    ASSERT_TRUE(m.ok());
+    f0r_instance_t inst = m.construct(W, H);
+    ASSERT_NE(inst, nullptr);
+    m.setNumber(inst, 0, c.direction);
+    m.setNumber(inst, 1, c.rate);
+    f0r_param_color_t colour{10.0f / 255, 20.0f / 255, 30.0f / 255};
+    m.set_param_value(inst, &colour, 2);
+    std::vector<uint32_t> in((size_t)W * H, rgbaBytes(0, 0, 0, 255)), out((size_t)W * H);
+    // The first frame: the player's screen keeps what a shrinking flood drew before.
+    fx.draw();
+    m.update(inst, 0.0, in.data(), out.data());
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            ASSERT_EQ(rgbOf(out[(size_t)y * W + x]), pixel(s.get(), x, y)) << x << "," << y;
+    m.destruct(inst);
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, Frei0rRounding,
+                         ::testing::Values(RoundingCase{1.0, 0.5, 1, 128},
+                                           RoundingCase{0.5, 6.49 / 255, 1, 6},
+                                           RoundingCase{0.49, 6.51 / 255, 0, 7},
+                                           RoundingCase{0.0, 2.0, 0, 255},
+                                           RoundingCase{1.0, -3.0, 1, 0}),
+                         [](const ::testing::TestParamInfo<RoundingCase> &i) {
+                             return "direction_" + std::to_string(i.param.player_direction) +
+                                    "_rate_" + std::to_string(i.param.player_rate);
+                         });
 
 TEST(Frei0rModules, UnreadableFontGivesBlackFramesNotGarbage)
 {
@@ -296,22 +407,12 @@ TEST(Frei0rModules, UnreadableFontGivesBlackFramesNotGarbage)
 // sees no race on the texts).
 TEST(Frei0rModules, ParameterInformationFromManyThreadsAtOnce)
 {
-    for (const module_spec &entry : known_modules()) {
+    for (const Frei0rModule &entry : FREI0R_MODULES) {
         Frei0r m(entry.module);
         ASSERT_TRUE(m.ok());
         std::vector<std::string> want;
-        for (const param_spec &p : entry.params) {
-            const std::string range = std::to_string(p.min) + " to " + std::to_string(p.max);
-            if (p.type == param_type::text)
-                want.push_back(std::string(p.help) + " (empty: the default)");
-            else if (p.from == MIRVO_DEFAULT_FIXED)
-                want.push_back(std::string(p.help) + ", " + range);
-            else if (p.from == MIRVO_DEFAULT_SURFACE_WIDTH)
-                want.push_back(std::string(p.help) + ", " + range + "; -1: the frame's width");
-            else
-                want.push_back(std::string(p.help) + ", " + range +
-                               "; -1: the frame's height less the glyph's");
-        }
+        for (const Frei0rParam &p : entry.params)
+            want.push_back(p.explanation);
         std::vector<std::thread> askers;
         std::vector<int> wrong(8, 0);
         for (size_t t = 0; t < wrong.size(); ++t)
@@ -336,6 +437,7 @@ using host_runs::expectPlayersFrames;
 using host_runs::ffmpeg;
 using host_runs::numbered;
 using host_runs::player;
+using host_runs::unit;
 
 }  // namespace
 
@@ -346,7 +448,11 @@ TEST(Frei0rUnderFfmpeg, WavetextSourceFramesEqualThePlayers)
         GTEST_SKIP() << "ffmpeg is not installed";
     std::string ff = mirvo_test::makeTempDir("ffwave"), pl = mirvo_test::makeTempDir("plwave");
     mirvo_test::ProgramResult r = ffmpeg("frei0r_src=size=640x480:framerate=50:filter_name="
-                                         "wavetext:filter_params=HELLO|||16|32|80|3",
+                                         "wavetext:filter_params=HELLO|||" +
+                                             unit("wavetext", "character_width", 16) + "|" +
+                                             unit("wavetext", "character_height", 32) + "|" +
+                                             unit("wavetext", "amplitude", 80) + "|" +
+                                             unit("wavetext", "slice_width", 3),
                                          "", 120, ff);
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(
@@ -370,7 +476,11 @@ TEST(Frei0rUnderFfmpeg, WavetextSourceFramesEqualThePlayersAtWidthsWithPaddedRow
         std::string ff = mirvo_test::makeTempDir("ffwave"), pl = mirvo_test::makeTempDir("plwave");
         mirvo_test::ProgramResult r = ffmpeg("frei0r_src=size=" + w + "x" + h +
                                                  ":framerate=50:filter_name=wavetext:"
-                                                 "filter_params=HELLO|||16|32|30|1",
+                                                 "filter_params=HELLO|||" +
+                                                 unit("wavetext", "character_width", 16) + "|" +
+                                                 unit("wavetext", "character_height", 32) + "|" +
+                                                 unit("wavetext", "amplitude", 30) + "|" +
+                                                 unit("wavetext", "slice_width", 1),
                                              "", 60, ff);
         ASSERT_EQ(r.status, 0) << r.err;
         ASSERT_EQ(player({"--exact-text", "-W", w, "-H", h, "wavetext", "HELLO", "amplitude=30",
@@ -389,8 +499,12 @@ TEST(Frei0rUnderFfmpeg, BouncetextSourceFramesEqualThePlayers)
     if (findProgram("ffmpeg").empty())
         GTEST_SKIP() << "ffmpeg is not installed";
     std::string ff = mirvo_test::makeTempDir("ffbounce"), pl = mirvo_test::makeTempDir("plbounce");
+    // Height 150 of the 240 - 32 the frame leaves; the width is the frame's.
     ASSERT_EQ(ffmpeg("frei0r_src=size=320x240:framerate=50:filter_name=bouncetext:"
-                     "filter_params=JUMP AROUND|||16|32|-1|150",
+                     "filter_params=JUMP AROUND|||" +
+                         unit("bouncetext", "character_width", 16) + "|" +
+                         unit("bouncetext", "character_height", 32) + "|1|" +
+                         unit(0, 240 - 32, 150),
                      "", 100, ff)
                   .status,
               0);
@@ -411,7 +525,9 @@ TEST(Frei0rUnderFfmpeg, BoxfloodFilterOverBlackEqualsThePlayer)
         GTEST_SKIP() << "ffmpeg is not installed";
     std::string ff = mirvo_test::makeTempDir("ffbox"), pl = mirvo_test::makeTempDir("plbox");
     ASSERT_EQ(ffmpeg("color=c=black:size=320x240:rate=50",
-                     "format=rgba,frei0r=filter_name=boxflood:filter_params=1|6|51|153|255", 40, ff)
+                     "format=rgba,frei0r=filter_name=boxflood:filter_params=y|" +
+                         unit("boxflood", "rate", 6) + "|0x3399ff",
+                     40, ff)
                   .status,
               0);
     ASSERT_EQ(
@@ -432,7 +548,11 @@ TEST(Frei0rUnderFfmpeg, BoxfloodFilterOverPaddedRowsFillsThePlayersRectangle)
     // (Converted inside the input graph: lavfi's input would round an odd size down.)
     const std::string input = "testsrc2=size=333x257:rate=50,format=rgba";
     ASSERT_EQ(
-        ffmpeg(input, "frei0r=filter_name=boxflood:filter_params=1|6|51|153|255", 20, ff).status,
+        ffmpeg(input,
+               "frei0r=filter_name=boxflood:filter_params=y|" + unit("boxflood", "rate", 6) +
+                   "|0x3399ff",
+               20, ff)
+            .status,
         0);
     ASSERT_EQ(ffmpeg(input, "", 20, plain).status, 0);
     ASSERT_EQ(
@@ -478,8 +598,9 @@ TEST(Frei0rUnderMelt, WavetextSourceFramesEqualThePlayers)
         const std::string w = std::to_string(size.first), h = std::to_string(size.second);
         std::string mt = mirvo_test::makeTempDir("mltwave"), pl = mirvo_test::makeTempDir("plwave");
         mirvo_test::ProgramResult r =
-            melt({"frei0r.wavetext", "text=HELLO", "amplitude=80", "slice_width=3"}, {}, 110,
-                 size.first, size.second, mt);
+            melt({"frei0r.wavetext", "text=HELLO", "amplitude=" + unit("wavetext", "amplitude", 80),
+                  "slice_width=" + unit("wavetext", "slice_width", 3)},
+                 {}, 110, size.first, size.second, mt);
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err.find("cannot read the font"), std::string::npos) << r.err;
         ASSERT_EQ(player({"--exact-text", "-W", w, "-H", h, "wavetext", "HELLO", "amplitude=80",
@@ -516,7 +637,8 @@ TEST(Frei0rUnderMelt, BoxfloodFilterOverABlackClipEqualsThePlayer)
         std::string mt = mirvo_test::makeTempDir("mltbox"), pl = mirvo_test::makeTempDir("plbox");
         ASSERT_EQ(
             melt({"color:black"},
-                 {"frei0r.boxflood", "direction=1", "rate=6", "red=51", "green=153", "blue=255"},
+                 {"frei0r.boxflood", "direction=1", "rate=" + unit("boxflood", "rate", 6),
+                  "colour=#3399ff"},
                  30, size.first, size.second, mt)
                 .status,
             0);
@@ -544,7 +666,9 @@ TEST_P(Frei0rFontFormats, WavetextUnderFfmpegEqualsThePlayer)
                       pl = mirvo_test::makeTempDir("plfont");
     const mirvo_test::ProgramResult r =
         ffmpeg("frei0r_src=size=320x200:framerate=50:filter_name=wavetext:filter_params=HELLO|" +
-                   font + "||16|32|60|2",
+                   font + "||" + unit("wavetext", "character_width", 16) + "|" +
+                   unit("wavetext", "character_height", 32) + "|" +
+                   unit("wavetext", "amplitude", 60) + "|" + unit("wavetext", "slice_width", 2),
                "", 60, ff);
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(player({"--exact-text", "-W", "320", "-H", "200", "wavetext", "HELLO", "font=" + font,
@@ -630,7 +754,8 @@ TEST(Frei0rUnderFfmpeg, AnEffectBuiltOutsideTheTreeEqualsThePlayer)
                 pl = mirvo_test::makeTempDir("ploutside");
     mirvo_test::ProgramResult r = mirvo_test::runProgram(
         {findProgram("ffmpeg"), "-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
-         "frei0r_src=size=64x48:framerate=25:filter_name=colorcycle:filter_params=7|240",
+         "frei0r_src=size=64x48:framerate=25:filter_name=colorcycle:filter_params=" +
+             unit(1, 90, 7) + "|" + unit(1, 65535, 240),
          "-frames:v", "30", "-pix_fmt", "rgb24", ff + "/f-%06d.png"},
         PLAYER_SOURCE_DIR, {{"FREI0R_PATH", OUTSIDE_FREI0R_DIR}});
     ASSERT_EQ(r.status, 0) << r.err;
