@@ -33,6 +33,7 @@ using host_runs::expectPlayersFrames;
 using host_runs::HOST_ENV;
 using host_runs::numbered;
 using host_runs::player;
+using host_runs::unit;
 
 // melt renders `args` (clips with their own out=, filters, or a project file).
 mirvo_test::ProgramResult melt(const std::vector<std::string> &args, const std::string &dir,
@@ -114,18 +115,22 @@ TEST(Frei0rInEditors, TwoClipsInSequenceInAMeltProjectEachEqualThePlayer)
     NEED_PROGRAM("melt");
     std::string mt = mirvo_test::makeTempDir("mltproject");
     std::string project = mt + "/project.mlt";
+    // Frei0r's 0 to 1: amplitude 80 px, slices 3 px, a bounce of 150 of the 480 - 32 px.
     std::ofstream(project) << R"(<?xml version="1.0" encoding="utf-8"?>
 <mlt>
   <producer id="wave" in="0" out="59">
     <property name="mlt_service">frei0r.wavetext</property>
     <property name="text">HELLO WORLD</property>
-    <property name="amplitude">80</property>
-    <property name="slice_width">3</property>
+    <property name="amplitude">)" << unit("wavetext", "amplitude", 80)
+                           << R"(</property>
+    <property name="slice_width">)"
+                           << unit("wavetext", "slice_width", 3) << R"(</property>
   </producer>
   <producer id="bounce" in="0" out="59">
     <property name="mlt_service">frei0r.bouncetext</property>
     <property name="text">JUMP AROUND</property>
-    <property name="height">150</property>
+    <property name="height">)" << unit(0, 480 - 32, 150)
+                           << R"(</property>
   </producer>
   <playlist id="clips">
     <entry producer="wave" in="0" out="59"/>
@@ -160,11 +165,13 @@ TEST(Frei0rInEditors, KeyframedAmplitudeAndHeightAnimateInMelt)
         int index;  // the animated parameter's
         double from, to;
     };
-    for (const Case &c : {Case{"wavetext", "HELLO WORLD", "amplitude", 5, 50, 150},
-                          Case{"bouncetext", "JUMP AROUND AGAIN", "height", 6, 60, 200}}) {
+    // In frei0r's 0 to 1: amplitude 50 to 150 px; a bounce of 60 to 200 of the 240 - 32 px.
+    for (const Case &c :
+         {Case{"wavetext", "HELLO WORLD", "amplitude", 5, 50.0 / 65535, 150.0 / 65535},
+          Case{"bouncetext", "JUMP AROUND AGAIN", "height", 6, 60.0 / 208, 200.0 / 208}}) {
         std::string mt = mirvo_test::makeTempDir("mltkeys");
         char keys[80];
-        snprintf(keys, sizeof keys, "%s=0=%g;%d=%g", c.animated, c.from, LAST, c.to);
+        snprintf(keys, sizeof keys, "%s=0=%.17g;%d=%.17g", c.animated, c.from, LAST, c.to);
         mirvo_test::ProgramResult r =
             melt({std::string("frei0r.") + c.module, std::string("text=") + c.text, keys,
                   "out=" + std::to_string(LAST)},
@@ -201,22 +208,23 @@ TEST(Frei0rInEditors, KeyframedAmplitudeAndHeightAnimateInMelt)
     }
 }
 
-// A keyframed colour: each frame's fill (the rectangle shrinking to the centre covers the
+// A keyframed colour (one frei0r colour): each frame's fill (the rectangle shrinking to the centre covers the
 // centre every frame) has the red of its position.
 TEST(Frei0rInEditors, KeyframedColourAnimatesInMelt)
 {
     SKIP_UNDER_SANITIZERS();
     NEED_PROGRAM("melt");
     std::string mt = mirvo_test::makeTempDir("mltred");
-    ASSERT_EQ(melt({"color:black", "out=29", "-filter", "frei0r.boxflood", "direction=0", "rate=2",
-                    "red=0=0;29=255", "green=40", "blue=0"},
+    ASSERT_EQ(melt({"color:black", "out=29", "-filter", "frei0r.boxflood", "direction=0",
+                    "rate=" + unit("boxflood", "rate", 2), "colour=0=#002800;29=#ff2800"},
                    mt, 30, 320, 240)
                   .status,
               0);
     for (int k = 1; k <= 30; ++k) {
         PngImage p = readPng(numbered(mt, "f", k));
         ASSERT_EQ(p.width, 320) << "frame " << k;
-        const int red = (int)std::floor(keyframed(0, 255, 29, k - 1) + 0.5);
+        // MLT interpolates a colour's bytes and drops the fraction.
+        const int red = (int)std::floor(keyframed(0, 255, 29, k - 1) + 1e-9);
         EXPECT_EQ(p.at(160, 120), (mirvo_test::Rgb{(uint8_t)red, 40, 0})) << "frame " << k;
     }
 }
@@ -230,7 +238,9 @@ TEST(Frei0rInEditors, MeltWithItsOwnProfileDrawsThePlayersFrames)
     std::string mt = mirvo_test::makeTempDir("mltprofile"),
                 pl = mirvo_test::makeTempDir("plprofile");
     mirvo_test::ProgramResult r =
-        melt({"frei0r.wavetext", "text=HELLO", "amplitude=80", "slice_width=3", "out=59"}, mt, 60);
+        melt({"frei0r.wavetext", "text=HELLO", "amplitude=" + unit("wavetext", "amplitude", 80),
+              "slice_width=" + unit("wavetext", "slice_width", 3), "out=59"},
+             mt, 60);
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(readPng(numbered(mt, "f", 1)).width, 720);
     ASSERT_EQ(player({"--exact-text", "-W", "720", "-H", "576", "wavetext", "HELLO", "amplitude=80",
@@ -315,10 +325,16 @@ TEST(Frei0rInEditors, TwoInstancesInOneFfmpegGraphEachEqualThePlayer)
     NEED_PROGRAM("ffmpeg");
     std::string ff = mirvo_test::makeTempDir("fftwo"), a = mirvo_test::makeTempDir("pla"),
                 b = mirvo_test::makeTempDir("plb");
+    const std::string glyph = unit("wavetext", "character_width", 16) + "|" +
+                              unit("wavetext", "character_height", 32) + "|";
     const std::string left = "frei0r_src=size=320x240:framerate=50:filter_name=wavetext:"
-                             "filter_params=HELLO|||16|32|40|1",
+                             "filter_params=HELLO|||" +
+                             glyph + unit("wavetext", "amplitude", 40) + "|" +
+                             unit("wavetext", "slice_width", 1),
                       right = "frei0r_src=size=320x240:framerate=50:filter_name=wavetext:"
-                              "filter_params=WORLD|||16|32|90|4";
+                              "filter_params=WORLD|||" +
+                              glyph + unit("wavetext", "amplitude", 90) + "|" +
+                              unit("wavetext", "slice_width", 4);
     mirvo_test::ProgramResult r = mirvo_test::runProgram(
         {findProgram("ffmpeg"), "-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i", left,
          "-f", "lavfi", "-i", right, "-filter_complex", "[0][1]hstack", "-frames:v", "60",

@@ -8,6 +8,9 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <frei0r.h>
 #include <sys/stat.h>
 
@@ -126,7 +129,7 @@ const std::vector<Frei0rModule> FREI0R_MODULES = {
        "pixels added or taken per side per frame (odd is raised by one): 0 to 1 for 0 to 255 px "
        "(default 4)"},
       {"colour", F0R_PARAM_COLOR, {1.0, 160.0 / 255, 0.0},
-       "Colour: red, green and blue, 0 to 1 each for 0 to 255"}}},
+       "Colour: red, green and blue, 0 to 1 for 0 to 255 each"}}},
     {"wavetext",
      {{"text", F0R_PARAM_STRING, {}, "the text to scroll (empty: the default)"},
       {"font", F0R_PARAM_STRING, {}, FONT_EXPLANATION},
@@ -193,6 +196,80 @@ TEST(Frei0rModules, DescribeThemselvesByFrei0rsConventions)
             }
         }
         m.destruct(inst);
+    }
+}
+
+namespace {
+
+// The cells of a Markdown table row "| a | b |", trimmed.
+std::vector<std::string> cellsOf(const std::string &row)
+{
+    std::vector<std::string> cells;
+    std::istringstream in(row.substr(1));
+    for (std::string cell; std::getline(in, cell, '|');) {
+        const size_t first = cell.find_first_not_of(' '), last = cell.find_last_not_of(' ');
+        cells.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
+    }
+    return cells;
+}
+
+// A default as docs/frei0r.md writes it: ten digits, a colour's float seven.
+std::string shortest(double v, int digits = 10)
+{
+    char text[40];
+    snprintf(text, sizeof text, "%.*g", digits, v);
+    return text;
+}
+
+}  // namespace
+
+// docs/frei0r.md lists every parameter of every module as f0r_get_param_info and
+// f0r_get_param_value give it: its position, name, type, what 0 to 1 stands for (a part of
+// the explanation) and its default.
+TEST(Frei0rModules, TheParameterTableOfTheDocsIsTheModules)
+{
+    std::ifstream doc(std::string(PLAYER_SOURCE_DIR) + "/../docs/frei0r.md");
+    ASSERT_TRUE(doc.good());
+    const std::map<std::string, int> types{{"bool", F0R_PARAM_BOOL},
+                                           {"double", F0R_PARAM_DOUBLE},
+                                           {"color", F0R_PARAM_COLOR},
+                                           {"string", F0R_PARAM_STRING}};
+    std::map<std::string, int> rows;
+    for (std::string line; std::getline(doc, line);) {
+        const std::vector<std::string> cells = line.rfind("| ", 0) == 0 ? cellsOf(line)
+                                                                        : std::vector<std::string>{};
+        if (cells.size() != 7 || !find_module_spec(cells[0]))
+            continue;
+        Frei0r m(cells[0]);
+        ASSERT_TRUE(m.ok());
+        const int index = std::stoi(cells[1]);
+        EXPECT_EQ(index, rows[cells[0]]++) << line;
+        f0r_param_info_t info{};
+        m.get_param_info(&info, index);
+        ASSERT_NE(info.name, nullptr) << line;
+        EXPECT_EQ(cells[2], info.name) << line;
+        ASSERT_EQ(types.count(cells[3]), 1u) << line;
+        EXPECT_EQ(types.at(cells[3]), info.type) << line;
+        EXPECT_NE(std::string(info.explanation).find(cells[4]), std::string::npos) << line;
+        f0r_instance_t inst = m.construct(64, 48);
+        ASSERT_NE(inst, nullptr);
+        if (info.type == F0R_PARAM_COLOR) {
+            f0r_param_color_t c{};
+            m.get_param_value(inst, &c, index);
+            EXPECT_EQ(cells[5], shortest(c.r, 7) + ", " + shortest(c.g, 7) + ", " + shortest(c.b, 7))
+                << line;
+        } else if (info.type != F0R_PARAM_STRING) {
+            double v = -1;
+            m.get_param_value(inst, &v, index);
+            EXPECT_EQ(cells[5], shortest(v)) << line;
+        }
+        m.destruct(inst);
+    }
+    for (const char *module : {"boxflood", "wavetext", "bouncetext"}) {
+        Frei0r m(module);
+        f0r_plugin_info_t info{};
+        m.get_plugin_info(&info);
+        EXPECT_EQ(rows[module], info.num_params) << module << ": rows in docs/frei0r.md";
     }
 }
 
