@@ -137,18 +137,18 @@ static std::string frei0r_explanation(const mirvo_param *p, int type)
         snprintf(text, sizeof text, "%s: on %s, off %s", p->label, frei0r_on(p).label,
                  frei0r_off(p).label);
     else if (type == F0R_PARAM_COLOR)
-        snprintf(text, sizeof text, "%s: red, green and blue, 0 to 1 for %ld to %ld each",
-                 p->label, p->min, p->max);
+        snprintf(text, sizeof text, "%s: red, green and blue, 0 to 1 for %ld to %ld each", p->label,
+                 p->min, p->max);
     else if (p->from == MIRVO_DEFAULT_SURFACE_WIDTH)
         snprintf(text, sizeof text, "%s: 0 to 1 for 0 to the frame's width%s%s (default 1)",
                  p->help, p->unit ? " in " : "", p->unit ? p->unit : "");
     else if (p->from == MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH)
         snprintf(text, sizeof text,
-                 "%s: 0 to 1 for 0 to the frame's height less the glyph's%s%s (default 1)",
-                 p->help, p->unit ? " in " : "", p->unit ? p->unit : "");
+                 "%s: 0 to 1 for 0 to the frame's height less the glyph's%s%s (default 1)", p->help,
+                 p->unit ? " in " : "", p->unit ? p->unit : "");
     else
-        snprintf(text, sizeof text, "%s: 0 to 1 for %ld to %ld%s%s (default %s)", p->help,
-                 p->min, p->max, p->unit ? " " : "", p->unit ? p->unit : "", p->fallback);
+        snprintf(text, sizeof text, "%s: 0 to 1 for %ld to %ld%s%s (default %s)", p->help, p->min,
+                 p->max, p->unit ? " " : "", p->unit ? p->unit : "", p->fallback);
     return text;
 }
 

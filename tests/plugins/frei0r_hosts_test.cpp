@@ -121,16 +121,16 @@ TEST(Frei0rInEditors, TwoClipsInSequenceInAMeltProjectEachEqualThePlayer)
   <producer id="wave" in="0" out="59">
     <property name="mlt_service">frei0r.wavetext</property>
     <property name="text">HELLO WORLD</property>
-    <property name="amplitude">)" << unit("wavetext", "amplitude", 80)
-                           << R"(</property>
+    <property name="amplitude">)"
+                           << unit("wavetext", "amplitude", 80) << R"(</property>
     <property name="slice_width">)"
                            << unit("wavetext", "slice_width", 3) << R"(</property>
   </producer>
   <producer id="bounce" in="0" out="59">
     <property name="mlt_service">frei0r.bouncetext</property>
     <property name="text">JUMP AROUND</property>
-    <property name="height">)" << unit(0, 480 - 32, 150)
-                           << R"(</property>
+    <property name="height">)"
+                           << unit(0, 480 - 32, 150) << R"(</property>
   </producer>
   <playlist id="clips">
     <entry producer="wave" in="0" out="59"/>
@@ -208,8 +208,8 @@ TEST(Frei0rInEditors, KeyframedAmplitudeAndHeightAnimateInMelt)
     }
 }
 
-// A keyframed colour (one frei0r colour): each frame's fill (the rectangle shrinking to the centre covers the
-// centre every frame) has the red of its position.
+// A keyframed colour (one frei0r colour): each frame's fill (the rectangle shrinking to the centre
+// covers the centre every frame) has the red of its position.
 TEST(Frei0rInEditors, KeyframedColourAnimatesInMelt)
 {
     SKIP_UNDER_SANITIZERS();

@@ -8,10 +8,10 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <frei0r.h>
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <frei0r.h>
 #include <sys/stat.h>
 
 #include <thread>
@@ -114,21 +114,25 @@ struct Frei0rModule {
 const char *const FONT_EXPLANATION = "font image file (empty: the default)";
 const char *const CHARACTERS_EXPLANATION =
     "the font's characters in glyph order (empty: the default)";
-const char *const GLYPH_WIDTH =
-    "glyph width in pixels: 0 to 1 for 1 to 255 px (default 16)";
-const char *const GLYPH_HEIGHT =
-    "glyph height in pixels: 0 to 1 for 1 to 255 px (default 32)";
+const char *const GLYPH_WIDTH = "glyph width in pixels: 0 to 1 for 1 to 255 px (default 16)";
+const char *const GLYPH_HEIGHT = "glyph height in pixels: 0 to 1 for 1 to 255 px (default 32)";
 
 // By frei0r's conventions (docs/frei0r.md): numbers from 0 to 1 over their range, the colour
 // one F0R_PARAM_COLOR, boxflood's two directions on and off, the sizes taken from the frame 1.
 const std::vector<Frei0rModule> FREI0R_MODULES = {
     {"boxflood",
-     {{"direction", F0R_PARAM_BOOL, {1.0},
+     {{"direction",
+       F0R_PARAM_BOOL,
+       {1.0},
        "Direction: on grow from the centre, off shrink to the centre"},
-      {"rate", F0R_PARAM_DOUBLE, {4.0 / 255},
+      {"rate",
+       F0R_PARAM_DOUBLE,
+       {4.0 / 255},
        "pixels added or taken per side per frame (odd is raised by one): 0 to 1 for 0 to 255 px "
        "(default 4)"},
-      {"colour", F0R_PARAM_COLOR, {1.0, 160.0 / 255, 0.0},
+      {"colour",
+       F0R_PARAM_COLOR,
+       {1.0, 160.0 / 255, 0.0},
        "Colour: red, green and blue, 0 to 1 for 0 to 255 each"}}},
     {"wavetext",
      {{"text", F0R_PARAM_STRING, {}, "the text to scroll (empty: the default)"},
@@ -136,9 +140,13 @@ const std::vector<Frei0rModule> FREI0R_MODULES = {
       {"characters", F0R_PARAM_STRING, {}, CHARACTERS_EXPLANATION},
       {"character_width", F0R_PARAM_DOUBLE, {15.0 / 254}, GLYPH_WIDTH},
       {"character_height", F0R_PARAM_DOUBLE, {31.0 / 254}, GLYPH_HEIGHT},
-      {"amplitude", F0R_PARAM_DOUBLE, {100.0 / 65535},
+      {"amplitude",
+       F0R_PARAM_DOUBLE,
+       {100.0 / 65535},
        "wave amplitude in pixels: 0 to 1 for 0 to 65535 px (default 100)"},
-      {"slice_width", F0R_PARAM_DOUBLE, {2.0 / 255},
+      {"slice_width",
+       F0R_PARAM_DOUBLE,
+       {2.0 / 255},
        "width of the wave's slices in pixels (0 is taken as 1): 0 to 1 for 0 to 255 px "
        "(default 2)"}}},
     {"bouncetext",
@@ -147,10 +155,14 @@ const std::vector<Frei0rModule> FREI0R_MODULES = {
       {"characters", F0R_PARAM_STRING, {}, CHARACTERS_EXPLANATION},
       {"character_width", F0R_PARAM_DOUBLE, {15.0 / 254}, GLYPH_WIDTH},
       {"character_height", F0R_PARAM_DOUBLE, {31.0 / 254}, GLYPH_HEIGHT},
-      {"width", F0R_PARAM_DOUBLE, {1.0},
+      {"width",
+       F0R_PARAM_DOUBLE,
+       {1.0},
        "width of the scrolling area; letters enter at this x: 0 to 1 for 0 to the frame's width "
        "in px (default 1)"},
-      {"height", F0R_PARAM_DOUBLE, {1.0},
+      {"height",
+       F0R_PARAM_DOUBLE,
+       {1.0},
        "height of the bounce: 0 to 1 for 0 to the frame's height less the glyph's in px "
        "(default 1)"}}},
 };
@@ -236,8 +248,8 @@ TEST(Frei0rModules, TheParameterTableOfTheDocsIsTheModules)
                                            {"string", F0R_PARAM_STRING}};
     std::map<std::string, int> rows;
     for (std::string line; std::getline(doc, line);) {
-        const std::vector<std::string> cells = line.rfind("| ", 0) == 0 ? cellsOf(line)
-                                                                        : std::vector<std::string>{};
+        const std::vector<std::string> cells =
+            line.rfind("| ", 0) == 0 ? cellsOf(line) : std::vector<std::string>{};
         if (cells.size() != 7 || !find_module_spec(cells[0]))
             continue;
         Frei0r m(cells[0]);
@@ -256,7 +268,8 @@ TEST(Frei0rModules, TheParameterTableOfTheDocsIsTheModules)
         if (info.type == F0R_PARAM_COLOR) {
             f0r_param_color_t c{};
             m.get_param_value(inst, &c, index);
-            EXPECT_EQ(cells[5], shortest(c.r, 7) + ", " + shortest(c.g, 7) + ", " + shortest(c.b, 7))
+            EXPECT_EQ(cells[5],
+                      shortest(c.r, 7) + ", " + shortest(c.g, 7) + ", " + shortest(c.b, 7))
                 << line;
         } else if (info.type != F0R_PARAM_STRING) {
             double v = -1;
@@ -390,8 +403,8 @@ TEST(Frei0rModules, FilterDrawsAnOpaqueBoxOverTheIncomingFrame)
     ASSERT_TRUE(m.ok());
     f0r_instance_t inst = m.construct(W, H);
     ASSERT_NE(inst, nullptr);
-    m.setNumber(inst, 0, 0.7);          // on: grow from the centre
-    m.setNumber(inst, 1, 3.2 / 255);    // rounded to 3, raised to 4
+    m.setNumber(inst, 0, 0.7);        // on: grow from the centre
+    m.setNumber(inst, 1, 3.2 / 255);  // rounded to 3, raised to 4
     f0r_param_color_t colour{0.0f, 1.0f, 128.0f / 255};
     m.set_param_value(inst, &colour, 2);
     double rate = 0;
@@ -524,13 +537,13 @@ TEST(Frei0rUnderFfmpeg, WavetextSourceFramesEqualThePlayers)
     if (findProgram("ffmpeg").empty())
         GTEST_SKIP() << "ffmpeg is not installed";
     std::string ff = mirvo_test::makeTempDir("ffwave"), pl = mirvo_test::makeTempDir("plwave");
-    mirvo_test::ProgramResult r = ffmpeg("frei0r_src=size=640x480:framerate=50:filter_name="
-                                         "wavetext:filter_params=HELLO|||" +
-                                             unit("wavetext", "character_width", 16) + "|" +
-                                             unit("wavetext", "character_height", 32) + "|" +
-                                             unit("wavetext", "amplitude", 80) + "|" +
-                                             unit("wavetext", "slice_width", 3),
-                                         "", 120, ff);
+    mirvo_test::ProgramResult r =
+        ffmpeg("frei0r_src=size=640x480:framerate=50:filter_name="
+               "wavetext:filter_params=HELLO|||" +
+                   unit("wavetext", "character_width", 16) + "|" +
+                   unit("wavetext", "character_height", 32) + "|" +
+                   unit("wavetext", "amplitude", 80) + "|" + unit("wavetext", "slice_width", 3),
+               "", 120, ff);
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(
         player({"--exact-text", "wavetext", "HELLO", "amplitude=80", "slice_width=3"}, 120, pl)
@@ -551,14 +564,14 @@ TEST(Frei0rUnderFfmpeg, WavetextSourceFramesEqualThePlayersAtWidthsWithPaddedRow
     for (auto size : {std::pair<int, int>{333, 257}, {328, 120}, {336, 256}, {2100, 90}}) {
         const std::string w = std::to_string(size.first), h = std::to_string(size.second);
         std::string ff = mirvo_test::makeTempDir("ffwave"), pl = mirvo_test::makeTempDir("plwave");
-        mirvo_test::ProgramResult r = ffmpeg("frei0r_src=size=" + w + "x" + h +
-                                                 ":framerate=50:filter_name=wavetext:"
-                                                 "filter_params=HELLO|||" +
-                                                 unit("wavetext", "character_width", 16) + "|" +
-                                                 unit("wavetext", "character_height", 32) + "|" +
-                                                 unit("wavetext", "amplitude", 30) + "|" +
-                                                 unit("wavetext", "slice_width", 1),
-                                             "", 60, ff);
+        mirvo_test::ProgramResult r =
+            ffmpeg("frei0r_src=size=" + w + "x" + h +
+                       ":framerate=50:filter_name=wavetext:"
+                       "filter_params=HELLO|||" +
+                       unit("wavetext", "character_width", 16) + "|" +
+                       unit("wavetext", "character_height", 32) + "|" +
+                       unit("wavetext", "amplitude", 30) + "|" + unit("wavetext", "slice_width", 1),
+                   "", 60, ff);
         ASSERT_EQ(r.status, 0) << r.err;
         ASSERT_EQ(player({"--exact-text", "-W", w, "-H", h, "wavetext", "HELLO", "amplitude=30",
                           "slice_width=1"},
@@ -624,13 +637,12 @@ TEST(Frei0rUnderFfmpeg, BoxfloodFilterOverPaddedRowsFillsThePlayersRectangle)
                 pl = mirvo_test::makeTempDir("plbox");
     // (Converted inside the input graph: lavfi's input would round an odd size down.)
     const std::string input = "testsrc2=size=333x257:rate=50,format=rgba";
-    ASSERT_EQ(
-        ffmpeg(input,
-               "frei0r=filter_name=boxflood:filter_params=y|" + unit("boxflood", "rate", 6) +
-                   "|0x3399ff",
-               20, ff)
-            .status,
-        0);
+    ASSERT_EQ(ffmpeg(input,
+                     "frei0r=filter_name=boxflood:filter_params=y|" + unit("boxflood", "rate", 6) +
+                         "|0x3399ff",
+                     20, ff)
+                  .status,
+              0);
     ASSERT_EQ(ffmpeg(input, "", 20, plain).status, 0);
     ASSERT_EQ(
         player({"-W", "333", "-H", "257", "boxflood", "1", "6", "51", "153", "255"}, 20, pl).status,
@@ -712,13 +724,12 @@ TEST(Frei0rUnderMelt, BoxfloodFilterOverABlackClipEqualsThePlayer)
     for (auto size : {std::pair<int, int>{640, 480}, {333, 257}}) {
         const std::string w = std::to_string(size.first), h = std::to_string(size.second);
         std::string mt = mirvo_test::makeTempDir("mltbox"), pl = mirvo_test::makeTempDir("plbox");
-        ASSERT_EQ(
-            melt({"color:black"},
-                 {"frei0r.boxflood", "direction=1", "rate=" + unit("boxflood", "rate", 6),
-                  "colour=#3399ff"},
-                 30, size.first, size.second, mt)
-                .status,
-            0);
+        ASSERT_EQ(melt({"color:black"},
+                       {"frei0r.boxflood", "direction=1", "rate=" + unit("boxflood", "rate", 6),
+                        "colour=#3399ff"},
+                       30, size.first, size.second, mt)
+                      .status,
+                  0);
         ASSERT_EQ(
             player({"-W", w, "-H", h, "boxflood", "1", "6", "51", "153", "255"}, 30, pl).status, 0);
         ASSERT_NO_FATAL_FAILURE(
