@@ -365,6 +365,54 @@ TEST(Frei0rInEditors, TwoInstancesInOneFfmpegGraphEachEqualThePlayer)
     }
 }
 
+// GStreamer's frei0r elements take set values in frei0r's 0 to 1 (their properties are
+// 0 to 1): wavetext with amplitude 80 px and slices of 3 draws the player's frames.
+TEST(Frei0rInEditors, GStreamersFrei0rElementTakesASetValue)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("gst-launch-1.0");
+    const std::string gst = mirvo_test::makeTempDir("gstwave"),
+                      pl = mirvo_test::makeTempDir("plgst");
+    std::vector<std::pair<std::string, std::string>> env = HOST_ENV;
+    env.push_back({"GST_REGISTRY", gst + "/registry.bin"});  // the modules of this build
+    mirvo_test::ProgramResult r = mirvo_test::runProgram(
+        {findProgram("gst-launch-1.0"), "-q", "frei0r-src-wavetext", "num-buffers=40", "text=HELLO",
+         "amplitude=" + unit("wavetext", "amplitude", 80),
+         "slice-width=" + unit("wavetext", "slice_width", 3), "!",
+         "video/x-raw,format=RGBA,width=320,height=240,framerate=50/1", "!", "videoconvert", "!",
+         "video/x-raw,format=RGB", "!", "pngenc", "!", "multifilesink",
+         "location=" + gst + "/f%06d.png"},
+        PLAYER_SOURCE_DIR, env);
+    if (r.status != 0 && r.err.find("no element \"frei0r-src-wavetext\"") != std::string::npos)
+        GTEST_SKIP() << "GStreamer's frei0r elements are not installed (gstreamer1.0-plugins-bad)";
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(player({"--exact-text", "-W", "320", "-H", "240", "wavetext", "HELLO", "amplitude=80",
+                      "slice_width=3"},
+                     40, pl)
+                  .status,
+              0);
+    // GStreamer numbers its files from 0, the player from 1.
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(gst, "f", 0, pl, 1, 40, 3, "", 320));
+}
+
+// `melt -query` shows what an editor's user sees: boxflood's real defaults in frei0r's
+// terms (rate 4 of 255, the colour 255, 160, 0, growing on) rather than clamped pixels.
+TEST(Frei0rInEditors, MeltQueryShowsTheRealDefaults)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("melt");
+    mirvo_test::ProgramResult r = mirvo_test::runProgram(
+        {findProgram("melt"), "-query", "filter=frei0r.boxflood"}, PLAYER_SOURCE_DIR, HOST_ENV);
+    ASSERT_EQ(r.status, 0) << r.err;
+    char rate[40];
+    snprintf(rate, sizeof rate, "default: %g", 4.0 / 255);  // MLT writes six digits
+    for (const std::string &want :
+         {std::string("title: direction"), std::string("type: boolean"), std::string(rate),
+          std::string("title: colour"), std::string("type: color"),
+          std::string("default: \"#ffa000\"")})
+        EXPECT_NE(r.out.find(want), std::string::npos) << want << " in\n" << r.out;
+}
+
 // ffmpeg writes raw video to its standard output while a module cannot start (its text
 // strip would be wider than SDL allows): the stream holds exactly the frames, black and
 // opaque, and the reason is one line on stderr.
