@@ -25,6 +25,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -55,6 +57,10 @@ constexpr unsigned MAX_FRAME_WIDTH = 16383; /* the effects' coordinates: SDL 1.2
 constexpr unsigned MAX_FRAME_HEIGHT = 16384;
 constexpr size_t WHY_BYTES = 300;
 constexpr size_t SHOWN_TEXT_BYTES = 200; /* of a font name repeated in a message */
+/* The effects kept running at once, those drawn most recently: well below the support
+ * library's 255 scrollers, which would otherwise cap the instances of a host that never
+ * frees them (MLT 7.12 keeps every frei0r source it has made). */
+constexpr int RUNNING_EFFECTS = 64;
 
 /* A catalogue entry's value as the host set it. */
 struct frei0r_value {
@@ -76,7 +82,20 @@ struct frei0r_instance {
     bool restart_due; /* it called its restart callback */
     frei0r_data given[FREI0R_MAX_PARAMS]; /* what the effect runs with */
     char *given_text[FREI0R_MAX_PARAMS];  /* owned copies of the texts it points at */
+    std::mutex busy;     /* held while the instance draws, and to let go of its effect */
+    bool held;           /* among the running effects */
+    unsigned long drawn; /* the running effects' clock at its last frame */
 };
+
+/* The instances whose effects run, to let go of the one drawn longest ago when one more
+ * starts: its instance keeps its parameters, and makes its effect again if it draws again.
+ * The lock is taken after an instance's own `busy`, and another's only by try_lock. */
+static struct {
+    std::mutex lock;
+    frei0r_instance *held[RUNNING_EFFECTS];
+    int count;
+    unsigned long clock;
+} running;
 
 /* One line on stderr, prefixed with the effect's name. */
 __attribute__((format(printf, 1, 2))) static void frei0r_say(const char *format, ...)
@@ -316,16 +335,78 @@ static void frei0r_on_restart(void *host_data)
     static_cast<frei0r_instance *>(host_data)->restart_due = true;
 }
 
+/* Takes inst off the running effects; the caller holds running.lock. */
+static void frei0r_unlist(frei0r_instance *inst)
+{
+    for (int k = 0; k < running.count; k++)
+        if (running.held[k] == inst) {
+            running.held[k] = running.held[--running.count];
+            inst->held = false;
+            return;
+        }
+}
+
+/* Makes room among the running effects for one more: lets go of the effect drawn longest
+ * ago that is not drawing now. False when every one is drawing. */
+static bool frei0r_make_room(const frei0r_instance *keep)
+{
+    std::lock_guard<std::mutex> hold(running.lock);
+    while (running.count >= RUNNING_EFFECTS) {
+        frei0r_instance *oldest = nullptr;
+        for (int k = 0; k < running.count; k++) {
+            frei0r_instance *const other = running.held[k];
+            if (other == keep || (oldest && other->drawn >= oldest->drawn) ||
+                !other->busy.try_lock())
+                continue;
+            if (oldest)
+                oldest->busy.unlock();
+            oldest = other;
+        }
+        if (!oldest)
+            return false;
+        frei0r_unlist(oldest);
+        FX->free(oldest->fx);
+        oldest->fx = nullptr;
+        oldest->busy.unlock();
+    }
+    return true;
+}
+
+/* Counts inst's effect among the running ones. */
+static void frei0r_list(frei0r_instance *inst)
+{
+    std::lock_guard<std::mutex> hold(running.lock);
+    inst->drawn = ++running.clock;
+    if (!inst->held && running.count < RUNNING_EFFECTS) {
+        running.held[running.count++] = inst;
+        inst->held = true;
+    }
+}
+
+/* Lets go of inst's effect. */
+static void frei0r_drop(frei0r_instance *inst)
+{
+    if (inst->held) {
+        std::lock_guard<std::mutex> hold(running.lock);
+        frei0r_unlist(inst);
+    }
+    FX->free(inst->fx);
+    inst->fx = nullptr;
+}
+
 /* Starts the effect with the values handed over last. */
 static void frei0r_make(frei0r_instance *inst)
 {
     char why[WHY_BYTES] = "";
+    frei0r_make_room(inst);
     inst->fx =
         FX->make(inst->surface, frei0r_on_restart, inst, inst->given, FX->nparams, why, sizeof why);
     if (!inst->fx) {
         frei0r_say("cannot start: %s", why);
         inst->failed = true;
+        return;
     }
+    frei0r_list(inst);
 }
 
 /* Hands the host's values to the effect: starts it, or changes what changed. */
@@ -341,8 +422,7 @@ static void frei0r_apply(frei0r_instance *inst)
             continue;
         if (p->type == MIRVO_PARAM_TEXT && p->control == MIRVO_CONTROL_FILE &&
             strcmp(p->name, "font") == 0 && !frei0r_font_readable(want.text)) {
-            FX->free(inst->fx);
-            inst->fx = nullptr;
+            frei0r_drop(inst);
             inst->failed = true;
             return;
         }
@@ -352,8 +432,7 @@ static void frei0r_apply(frei0r_instance *inst)
             old = frei0r_give_text(inst, i, want.text, ok);
             if (!ok) {
                 frei0r_say("out of memory for the %s", p->name);
-                FX->free(inst->fx);
-                inst->fx = nullptr;
+                frei0r_drop(inst);
                 inst->failed = true;
                 return;
             }
@@ -364,8 +443,7 @@ static void frei0r_apply(frei0r_instance *inst)
             char why[WHY_BYTES] = "";
             if (!FX->set(inst->fx, i, inst->given[i], why, sizeof why)) {
                 frei0r_say("cannot start again with the new %s: %s", p->name, why);
-                FX->free(inst->fx);
-                inst->fx = nullptr;
+                frei0r_drop(inst);
                 inst->failed = true;
             }
         }
@@ -470,7 +548,7 @@ static void frei0r_free_instance(frei0r_instance *inst)
         free(inst->given_text[i]);
     }
     SDL_FreeSurface(inst->surface);
-    free(inst);
+    delete inst;
 }
 
 static f0r_instance_t frei0r_construct(unsigned int width, unsigned int height, const void *caller)
@@ -483,8 +561,7 @@ static f0r_instance_t frei0r_construct(unsigned int width, unsigned int height, 
         return nullptr;
     }
     const size_t pitch = frei0r_host_pitch(width, caller);
-    frei0r_instance *const inst =
-        static_cast<frei0r_instance *>(calloc(1, sizeof(frei0r_instance)));
+    frei0r_instance *const inst = new (std::nothrow) frei0r_instance();
     if (!inst)
         return nullptr;
     inst->width = width;
@@ -525,7 +602,8 @@ F0R_EXPORT void f0r_destruct(f0r_instance_t instance)
     if (!inst)
         return;
     try {
-        FX->free(inst->fx);
+        std::lock_guard<std::mutex> hold(inst->busy); /* not while it is let go of */
+        frei0r_drop(inst);
     } catch (...) {
         frei0r_say("cannot free the effect");
     }
@@ -635,15 +713,16 @@ static void frei0r_update(f0r_instance_t instance, const uint32_t *inframe, uint
                 memcpy(frei0r_row(outframe, pitch, y), frei0r_row(inframe, pitch, y), width * 4);
     }
 
-    if (inst->changed)
+    std::lock_guard<std::mutex> hold(inst->busy);
+    if (inst->changed || (!inst->fx && !inst->failed)) /* also an effect let go of */
         frei0r_apply(inst);
     if (inst->fx) {
+        frei0r_list(inst);
         inst->restart_due = false;
         FX->draw(inst->fx);
         if (inst->restart_due) {
             /* Finished: start over, and draw the first frame now. */
-            FX->free(inst->fx);
-            inst->fx = nullptr;
+            frei0r_drop(inst);
             frei0r_make(inst);
             inst->restart_due = false;
             if (inst->fx)

@@ -474,6 +474,65 @@ INSTANTIATE_TEST_SUITE_P(Numbers, Frei0rRounding,
                                     "_rate_" + std::to_string(i.param.player_rate);
                          });
 
+namespace {
+
+// The process's resident memory in kB (Linux), or -1.
+long residentKb()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+}  // namespace
+
+// A host may make sources and never free them (MLT 7.12 keeps every frei0r source): 2,000
+// instances made one after another all draw their text, the first again after the other
+// 1,999, and each one forgotten costs little memory. (The support library has 255 scrollers;
+// before, the 256th instance drew black.)
+TEST(Frei0rModules, TwoThousandInstancesNeverFreedAllDraw)
+{
+    Frei0r m("wavetext");
+    ASSERT_TRUE(m.ok());
+    const int W = 640, H = 48, COUNT = 2000;
+    const std::string font = makeFont(16, 32, 16, true);
+    std::vector<f0r_instance_t> made;
+    std::vector<uint32_t> frame((size_t)W * H);
+    auto drawsText = [&](f0r_instance_t inst) {
+        bool drew = false;
+        for (int f = 0; f < 40 && !drew; ++f) {  // "AB" enters from the right
+            m.update(inst, f / 50.0, nullptr, frame.data());
+            drew =
+                std::any_of(frame.begin(), frame.end(), [](uint32_t v) { return rgbOf(v) != 0; });
+        }
+        return drew;
+    };
+    long before = -1;
+    for (int i = 0; i < COUNT; ++i) {
+        f0r_instance_t inst = m.construct(W, H);
+        ASSERT_NE(inst, nullptr) << "instance " << i;
+        m.setText(inst, 0, "AB");
+        m.setText(inst, 1, font);
+        m.setText(inst, 2, TEST_CHARACTERS);
+        m.setNumber(inst, 5, host_runs::unitValue("wavetext", "amplitude", 4));
+        ASSERT_TRUE(drawsText(inst)) << "instance " << i;
+        made.push_back(inst);
+        if (i == 299)
+            before = residentKb();
+    }
+    const long after = residentKb();
+    EXPECT_TRUE(drawsText(made.front())) << "the first instance, after the others";
+    // A running wavetext at 640 x 48 holds a strip of 640 x 32 pixels and its font (over
+    // 100 kB); forgotten, an instance keeps its parameters, well under 8 kB.
+    if (before > 0) {
+        EXPECT_LT(after - before, (COUNT - 300) * 8L) << "kB for " << COUNT - 300 << " instances";
+    }
+    for (f0r_instance_t inst : made)
+        m.destruct(inst);
+}
+
 TEST(Frei0rModules, UnreadableFontGivesBlackFramesNotGarbage)
 {
     Frei0r m("bouncetext");
