@@ -61,6 +61,8 @@ constexpr size_t SHOWN_TEXT_BYTES = 200; /* of a font name repeated in a message
  * library's 255 scrollers, which would otherwise cap the instances of a host that never
  * frees them (MLT 7.12 keeps every frei0r source it has made). */
 constexpr int RUNNING_EFFECTS = 64;
+/* The scale setting: each of the effect's pixels drawn as a square of 1 to this many. */
+constexpr int MAX_SCALE = 8;
 
 /* A catalogue entry's value as the host set it. */
 struct frei0r_value {
@@ -82,6 +84,10 @@ struct frei0r_instance {
     bool restart_due; /* it called its restart callback */
     frei0r_data given[FREI0R_MAX_PARAMS]; /* what the effect runs with */
     char *given_text[FREI0R_MAX_PARAMS];  /* owned copies of the texts it points at */
+    double scale;         /* the scale setting as the host set it, 0 to 1 */
+    int scale_tried;      /* the scale the effect's picture was last made for */
+    SDL_Surface *scaled;  /* above scale 1: the effect's own picture, 1/scale of the frame */
+    unsigned fx_width, fx_height; /* the effect's picture: the frame's, or the scaled one */
     std::mutex busy;     /* held while the instance draws, and to let go of its effect */
     bool held;           /* among the running effects */
     unsigned long drawn; /* the running effects' clock at its last frame */
@@ -194,6 +200,12 @@ static const std::vector<frei0r_param> &frei0r_params()
             f.explanation = frei0r_explanation(p, f.type);
             out.push_back(f);
         }
+        char scale[200];
+        snprintf(scale, sizeof scale,
+                 "each of the effect's pixels as a square of whole pixels, to fill a larger "
+                 "frame: 0 to 1 for 1 to %d (default 0: 1, as the player draws)",
+                 MAX_SCALE);
+        out.push_back({F0R_PARAM_DOUBLE, -1, "scale", scale});
         return out;
     }();
     return all;
@@ -246,10 +258,11 @@ static long frei0r_number(const frei0r_instance *inst, int i)
     if (frei0r_is_on_off(p)) {
         number = x >= 0.5 ? frei0r_on(p).value : frei0r_off(p).value;
     } else if (p->from == MIRVO_DEFAULT_SURFACE_WIDTH) {
-        number = frei0r_spread(x, inst->width);
+        number = frei0r_spread(x, inst->fx_width);
     } else if (p->from == MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH) {
         const int glyph = frei0r_index("character_height");
-        const long room = long(inst->height) - (glyph >= 0 ? frei0r_number(inst, glyph) : 0);
+        const long room =
+            long(inst->fx_height) - (glyph >= 0 ? frei0r_number(inst, glyph) : 0);
         number = frei0r_spread(x, double(room > 0 ? room : 0));
     } else {
         number = p->min + frei0r_spread(x, double(p->max - p->min));
@@ -400,7 +413,8 @@ static void frei0r_make(frei0r_instance *inst)
     char why[WHY_BYTES] = "";
     frei0r_make_room(inst);
     inst->fx =
-        FX->make(inst->surface, frei0r_on_restart, inst, inst->given, FX->nparams, why, sizeof why);
+        FX->make(inst->scaled ? inst->scaled : inst->surface, frei0r_on_restart, inst, inst->given,
+                 FX->nparams, why, sizeof why);
     if (!inst->fx) {
         frei0r_say("cannot start: %s", why);
         inst->failed = true;
@@ -548,6 +562,7 @@ static void frei0r_free_instance(frei0r_instance *inst)
         free(inst->given_text[i]);
     }
     SDL_FreeSurface(inst->surface);
+    SDL_FreeSurface(inst->scaled);
     delete inst;
 }
 
@@ -564,8 +579,9 @@ static f0r_instance_t frei0r_construct(unsigned int width, unsigned int height, 
     frei0r_instance *const inst = new (std::nothrow) frei0r_instance();
     if (!inst)
         return nullptr;
-    inst->width = width;
-    inst->height = height;
+    inst->width = inst->fx_width = width;
+    inst->height = inst->fx_height = height;
+    inst->scale_tried = 1;
     inst->pitch = pitch;
     inst->surface = SDL_CreateRGBSurfaceFrom(nullptr, int(width), int(height), 32, int(pitch),
                                              RGBA_R, RGBA_G, RGBA_B, 0);
@@ -627,6 +643,10 @@ F0R_EXPORT void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, 
     if (!inst || !param || !f)
         return;
     const int i = f->entry;
+    if (i < 0) { /* the scale, read at the next frame */
+        inst->scale = frei0r_unit(*static_cast<const double *>(param));
+        return;
+    }
     switch (f->type) {
     case F0R_PARAM_DOUBLE:
         inst->changed |= frei0r_set_number(inst, i, *static_cast<const double *>(param));
@@ -665,6 +685,10 @@ F0R_EXPORT void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, 
     const frei0r_param *const f = frei0r_param_at(param_index);
     if (!inst || !param || !f)
         return;
+    if (f->entry < 0) {
+        *static_cast<double *>(param) = inst->scale;
+        return;
+    }
     const frei0r_value *const v = &inst->values[f->entry];
     switch (f->type) {
     case F0R_PARAM_DOUBLE:
@@ -695,6 +719,61 @@ static inline const uint32_t *frei0r_row(const uint32_t *frame, size_t pitch, si
     return reinterpret_cast<const uint32_t *>(reinterpret_cast<const Uint8 *>(frame) + y * pitch);
 }
 
+/* Gives the effect a picture for `scale`: the host's frame itself at 1, else one of its own
+ * of 1/scale of the frame's size (rounded up). The running effect is let go of, to start
+ * again on it. */
+static void frei0r_rescale(frei0r_instance *inst, int scale)
+{
+    frei0r_drop(inst);
+    SDL_FreeSurface(inst->scaled);
+    inst->scaled = nullptr;
+    inst->fx_width = inst->width;
+    inst->fx_height = inst->height;
+    inst->changed = true;
+    if (scale == 1)
+        return;
+    const unsigned w = (inst->width + scale - 1) / scale, h = (inst->height + scale - 1) / scale;
+    inst->scaled = SDL_CreateRGBSurface(0, int(w), int(h), 32, RGBA_R, RGBA_G, RGBA_B, 0);
+    if (!inst->scaled) {
+        frei0r_say("cannot draw at scale %d: out of memory", scale);
+        return;
+    }
+    inst->scaled->force_bits = RGBA_A; /* what the effect draws is opaque: see below */
+    inst->fx_width = w;
+    inst->fx_height = h;
+}
+
+/* A filter's input, already in the output frame, sampled into the scaled picture with a
+ * zero alpha: the effect's drawing is what comes out opaque. */
+static void frei0r_shrink(const frei0r_instance *inst, const uint32_t *frame, int scale)
+{
+    const SDL_Surface *const small = inst->scaled;
+    for (int y = 0; y < small->h; y++) {
+        const uint32_t *const from = frei0r_row(frame, inst->pitch, size_t(y) * size_t(scale));
+        uint32_t *const to = reinterpret_cast<uint32_t *>(static_cast<Uint8 *>(small->pixels) +
+                                                          size_t(y) * small->pitch);
+        for (int x = 0; x < small->w; x++)
+            to[x] = from[size_t(x) * size_t(scale)] & ~RGBA_A;
+    }
+}
+
+/* The scaled picture drawn into the output frame, each pixel a scale x scale square: every
+ * pixel for a source, what the effect drew for a filter (its input shows elsewhere). */
+static void frei0r_enlarge(const frei0r_instance *inst, uint32_t *frame, int scale, bool filter)
+{
+    const SDL_Surface *const small = inst->scaled;
+    for (size_t y = 0; y < inst->height; y++) {
+        const uint32_t *const from = reinterpret_cast<const uint32_t *>(
+            static_cast<const Uint8 *>(small->pixels) + (y / size_t(scale)) * small->pitch);
+        uint32_t *const to = frei0r_row(frame, inst->pitch, y);
+        for (size_t x = 0; x < inst->width; x++) {
+            const uint32_t v = from[x / size_t(scale)];
+            if (!filter || (v & RGBA_A))
+                to[x] = v | RGBA_A;
+        }
+    }
+}
+
 static void frei0r_update(f0r_instance_t instance, const uint32_t *inframe, uint32_t *outframe)
 {
     frei0r_instance *const inst = static_cast<frei0r_instance *>(instance);
@@ -714,6 +793,14 @@ static void frei0r_update(f0r_instance_t instance, const uint32_t *inframe, uint
     }
 
     std::lock_guard<std::mutex> hold(inst->busy);
+    const int scale = 1 + int(frei0r_spread(inst->scale, MAX_SCALE - 1));
+    if (scale != inst->scale_tried) {
+        inst->scale_tried = scale;
+        frei0r_rescale(inst, scale);
+    }
+    SDL_Surface *const target = inst->scaled ? inst->scaled : inst->surface;
+    if (inst->scaled && filter)
+        frei0r_shrink(inst, outframe, scale);
     if (inst->changed || (!inst->fx && !inst->failed)) /* also an effect let go of */
         frei0r_apply(inst);
     if (inst->fx) {
@@ -730,7 +817,9 @@ static void frei0r_update(f0r_instance_t instance, const uint32_t *inframe, uint
         }
     }
     if (!inst->fx && !filter)
-        SDL_FillRect(inst->surface, nullptr, 0); /* not startable: opaque black */
+        SDL_FillRect(target, nullptr, 0); /* not startable: opaque black */
+    if (inst->scaled)
+        frei0r_enlarge(inst, outframe, scale, filter);
 }
 
 F0R_EXPORT void f0r_update(f0r_instance_t instance, double time, const uint32_t *inframe,

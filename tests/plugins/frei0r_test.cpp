@@ -115,6 +115,9 @@ const char *const FONT_EXPLANATION = "font image file (empty: the default)";
 const char *const CHARACTERS_EXPLANATION =
     "the font's characters in glyph order (empty: the default)";
 const char *const GLYPH_WIDTH = "glyph width in pixels: 0 to 1 for 1 to 255 px (default 16)";
+const Frei0rParam SCALE{"scale", F0R_PARAM_DOUBLE, {0.0},
+                        "each of the effect's pixels as a square of whole pixels, to fill a "
+                        "larger frame: 0 to 1 for 1 to 8 (default 0: 1, as the player draws)"};
 const char *const GLYPH_HEIGHT = "glyph height in pixels: 0 to 1 for 1 to 255 px (default 32)";
 
 // By frei0r's conventions (docs/frei0r.md): numbers from 0 to 1 over their range, the colour
@@ -133,7 +136,8 @@ const std::vector<Frei0rModule> FREI0R_MODULES = {
       {"colour",
        F0R_PARAM_COLOR,
        {1.0, 160.0 / 255, 0.0},
-       "Colour: red, green and blue, 0 to 1 for 0 to 255 each"}}},
+       "Colour: red, green and blue, 0 to 1 for 0 to 255 each"},
+      SCALE}},
     {"wavetext",
      {{"text", F0R_PARAM_STRING, {}, "the text to scroll (empty: the default)"},
       {"font", F0R_PARAM_STRING, {}, FONT_EXPLANATION},
@@ -148,7 +152,8 @@ const std::vector<Frei0rModule> FREI0R_MODULES = {
        F0R_PARAM_DOUBLE,
        {2.0 / 255},
        "width of the wave's slices in pixels (0 is taken as 1): 0 to 1 for 0 to 255 px "
-       "(default 2)"}}},
+       "(default 2)"},
+      SCALE}},
     {"bouncetext",
      {{"text", F0R_PARAM_STRING, {}, "the text (empty: the default)"},
       {"font", F0R_PARAM_STRING, {}, FONT_EXPLANATION},
@@ -164,7 +169,8 @@ const std::vector<Frei0rModule> FREI0R_MODULES = {
        F0R_PARAM_DOUBLE,
        {1.0},
        "height of the bounce: 0 to 1 for 0 to the frame's height less the glyph's in px "
-       "(default 1)"}}},
+       "(default 1)"},
+      SCALE}},
 };
 
 TEST(Frei0rModules, DescribeThemselvesByFrei0rsConventions)
