@@ -84,13 +84,13 @@ struct frei0r_instance {
     bool restart_due; /* it called its restart callback */
     frei0r_data given[FREI0R_MAX_PARAMS]; /* what the effect runs with */
     char *given_text[FREI0R_MAX_PARAMS];  /* owned copies of the texts it points at */
-    double scale;         /* the scale setting as the host set it, 0 to 1 */
-    int scale_tried;      /* the scale the effect's picture was last made for */
-    SDL_Surface *scaled;  /* above scale 1: the effect's own picture, 1/scale of the frame */
+    double scale;                         /* the scale setting as the host set it, 0 to 1 */
+    int scale_tried;                      /* the scale the effect's picture was last made for */
+    SDL_Surface *scaled; /* above scale 1: the effect's own picture, 1/scale of the frame */
     unsigned fx_width, fx_height; /* the effect's picture: the frame's, or the scaled one */
-    std::mutex busy;     /* held while the instance draws, and to let go of its effect */
-    bool held;           /* among the running effects */
-    unsigned long drawn; /* the running effects' clock at its last frame */
+    std::mutex busy;              /* held while the instance draws, and to let go of its effect */
+    bool held;                    /* among the running effects */
+    unsigned long drawn;          /* the running effects' clock at its last frame */
 };
 
 /* The instances whose effects run, to let go of the one drawn longest ago when one more
@@ -261,8 +261,7 @@ static long frei0r_number(const frei0r_instance *inst, int i)
         number = frei0r_spread(x, inst->fx_width);
     } else if (p->from == MIRVO_DEFAULT_SURFACE_HEIGHT_LESS_GLYPH) {
         const int glyph = frei0r_index("character_height");
-        const long room =
-            long(inst->fx_height) - (glyph >= 0 ? frei0r_number(inst, glyph) : 0);
+        const long room = long(inst->fx_height) - (glyph >= 0 ? frei0r_number(inst, glyph) : 0);
         number = frei0r_spread(x, double(room > 0 ? room : 0));
     } else {
         number = p->min + frei0r_spread(x, double(p->max - p->min));
@@ -412,9 +411,8 @@ static void frei0r_make(frei0r_instance *inst)
 {
     char why[WHY_BYTES] = "";
     frei0r_make_room(inst);
-    inst->fx =
-        FX->make(inst->scaled ? inst->scaled : inst->surface, frei0r_on_restart, inst, inst->given,
-                 FX->nparams, why, sizeof why);
+    inst->fx = FX->make(inst->scaled ? inst->scaled : inst->surface, frei0r_on_restart, inst,
+                        inst->given, FX->nparams, why, sizeof why);
     if (!inst->fx) {
         frei0r_say("cannot start: %s", why);
         inst->failed = true;

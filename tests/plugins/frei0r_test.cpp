@@ -115,7 +115,9 @@ const char *const FONT_EXPLANATION = "font image file (empty: the default)";
 const char *const CHARACTERS_EXPLANATION =
     "the font's characters in glyph order (empty: the default)";
 const char *const GLYPH_WIDTH = "glyph width in pixels: 0 to 1 for 1 to 255 px (default 16)";
-const Frei0rParam SCALE{"scale", F0R_PARAM_DOUBLE, {0.0},
+const Frei0rParam SCALE{"scale",
+                        F0R_PARAM_DOUBLE,
+                        {0.0},
                         "each of the effect's pixels as a square of whole pixels, to fill a "
                         "larger frame: 0 to 1 for 1 to 8 (default 0: 1, as the player draws)"};
 const char *const GLYPH_HEIGHT = "glyph height in pixels: 0 to 1 for 1 to 255 px (default 32)";
@@ -538,6 +540,74 @@ TEST(Frei0rModules, TwoThousandInstancesNeverFreedAllDraw)
     for (f0r_instance_t inst : made)
         m.destruct(inst);
 }
+
+// The scale setting: at scale s a frame is the picture of an instance at 1/s of the frame's
+// size (rounded up), each pixel s x s, cut at the right and bottom edges. A filter's drawing
+// is enlarged, opaque, and its input shows through at full resolution elsewhere.
+struct ScaleCase {
+    const char *module;
+    int scale, width, height;
+};
+
+class Frei0rScale : public ::testing::TestWithParam<ScaleCase> { };
+
+TEST_P(Frei0rScale, FramesAreTheSmallerPictureEnlarged)
+{
+    const ScaleCase c = GetParam();
+    Frei0r m(c.module);
+    ASSERT_TRUE(m.ok());
+    const bool filter = std::string(c.module) == "boxflood";
+    const int w = (c.width + c.scale - 1) / c.scale, h = (c.height + c.scale - 1) / c.scale;
+    f0r_instance_t big = m.construct(c.width, c.height), small = m.construct(w, h);
+    ASSERT_NE(big, nullptr);
+    ASSERT_NE(small, nullptr);
+    const std::string font = makeFont(16, 32, 16, true);
+    for (f0r_instance_t inst : {big, small})
+        if (!filter) {
+            m.setText(inst, 0, "JUMP");
+            m.setText(inst, 1, font);
+            m.setText(inst, 2, TEST_CHARACTERS);
+        }
+    m.setNumber(big, filter ? 3 : 7, (c.scale - 1) / 7.0);
+    double got = -1;
+    m.get_param_value(big, &got, filter ? 3 : 7);
+    EXPECT_DOUBLE_EQ(got, (c.scale - 1) / 7.0);
+    std::vector<uint32_t> in((size_t)c.width * c.height),
+        small_in((size_t)w * h, rgbaBytes(0, 0, 0, 255));
+    for (size_t i = 0; i < in.size(); ++i)
+        in[i] = rgbaBytes((Uint8)(i * 7), (Uint8)(i >> 2), 9, (Uint8)(i % 2 ? 0 : 200));
+    std::vector<uint32_t> out(in.size()), small_out(small_in.size());
+    int drawn = 0;
+    for (int f = 1; f <= 30; ++f) {
+        m.update(big, f / 50.0, filter ? in.data() : nullptr, out.data());
+        m.update(small, f / 50.0, filter ? small_in.data() : nullptr, small_out.data());
+        if (f % 5 != 0)
+            continue;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) {
+                const size_t i = (size_t)y * c.width + x;
+                const uint32_t v = small_out[(size_t)(y / c.scale) * w + x / c.scale];
+                // The box is what boxflood drew over black: not black.
+                const bool box = filter && rgbOf(v) != 0;
+                drawn += !filter || box;
+                const uint32_t want = filter && !box ? in[i] : v;
+                ASSERT_EQ(rgbOf(out[i]), rgbOf(want)) << "frame " << f << " at " << x << "," << y;
+                ASSERT_EQ(alphaOf(out[i]), alphaOf(want) | (filter && !box ? 0 : 255))
+                    << "frame " << f << " at " << x << "," << y;
+            }
+    }
+    EXPECT_GT(drawn, 0);
+    m.destruct(big);
+    m.destruct(small);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modules, Frei0rScale,
+    ::testing::Values(ScaleCase{"wavetext", 2, 320, 160}, ScaleCase{"bouncetext", 3, 200, 142},
+                      ScaleCase{"boxflood", 2, 97, 64}, ScaleCase{"boxflood", 8, 130, 90}),
+    [](const ::testing::TestParamInfo<ScaleCase> &i) {
+        return std::string(i.param.module) + "_" + std::to_string(i.param.scale);
+    });
 
 TEST(Frei0rModules, UnreadableFontGivesBlackFramesNotGarbage)
 {
