@@ -5,10 +5,14 @@
  * or the commands of docs/sdk.md build it with an effect's sources into a frei0r module.
  *
  * Every frei0r instance holds an instance of the effect, drawn straight into the host's
- * frame (a filter first copies its input frame there). The effect starts at the first
+ * frame (a filter first copies its input frame there), or at a scale above 1 into a smaller
+ * picture of its own that is then enlarged into the frame. The effect starts at the first
  * update, takes changed parameters as it runs (a keyframed number moves it frame by
  * frame; a new text or font starts its scroller again), and starts over whenever it
- * has finished, so a source loops for ever.
+ * has finished, so a source loops for ever. Parameters follow frei0r's conventions
+ * (numbers from 0 to 1 over their range, colours, on/off, strings), built from the
+ * effect's catalogue; docs/frei0r.md gives the mapping. Only the effects drawn most
+ * recently keep running, so a host may make any number of instances and never free them.
  *
  * The module is built against the surface layer (surfaces/), not SDL, and exports only
  * the f0r_* functions: it brings no library into the host and binds to none of the
