@@ -418,9 +418,13 @@ TEST(Frei0rModules, TwoThousandInstancesNeverFreedAllDraw)
     EXPECT_TRUE(drawsText(made.front())) << "the first instance, after the others";
     // A running wavetext at 640 x 48 holds a strip of 640 x 32 pixels and its font (over
     // 100 kB); forgotten, an instance keeps its parameters, well under 8 kB.
+    std::fprintf(stderr, "resident memory: %ld kB after 300 instances, %ld kB after %d\n", before,
+                 after, COUNT);
+#ifndef MIRVO_SANITIZED  // (AddressSanitizer keeps freed memory in quarantine)
     if (before > 0) {
         EXPECT_LT(after - before, (COUNT - 300) * 8L) << "kB for " << COUNT - 300 << " instances";
     }
+#endif
     for (f0r_instance_t inst : made)
         m.destruct(inst);
 }
