@@ -23,6 +23,18 @@ if [ "$(ls "$debs"/*.deb | wc -l)" -ne ${#packages[@]} ]; then
   exit 1
 fi
 
+# The frei0r modules draw with the bundled font: their package carries it or depends on the
+# one that does (an editor's user installs frei0r-plugins-mirvo alone).
+font_deb=$(for p in "${packages[@]}"; do
+  dpkg-deb -c "$debs/${p}_"*.deb | grep -q '/usr/share/mirvo/GFX/font\.pcx$' && echo "$p"
+done)
+if [ "$font_deb" != frei0r-plugins-mirvo ] &&
+  ! dpkg-deb -f "$debs/frei0r-plugins-mirvo_"*.deb Depends | tr ',' '\n' |
+    grep -qE "^ *${font_deb:-no font} *(\(|$)"; then
+  echo "check-debs: frei0r-plugins-mirvo neither carries the font nor depends on ${font_deb:-a package with it}" >&2
+  exit 1
+fi
+
 run=$(mktemp -d /tmp/mirvo-debs-run.XXXXXX)
 cleanup() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get purge -y -qq "${packages[@]}" >/dev/null 2>&1 || true

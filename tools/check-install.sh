@@ -52,8 +52,9 @@ cmake --build "$work/effect-build" >/dev/null
   grep -q '^colorcycle 1.0 (source')
 (cd "$run" && SDL_VIDEODRIVER=dummy MIRVO_FRAMES=5 MIRVO_NOWAIT=1 \
   "$prefix/bin/mirvo-play" --headless -M "$work/effect-build" colorcycle step=30 >/dev/null)
+# (frei0r's 0 to 1: step 30 of 1 to 90, 240 frames of 1 to 65535)
 FREI0R_PATH="$work/effect-build/frei0r-1" ffmpeg -hide_banner -loglevel error -y -f lavfi \
-  -i "frei0r_src=size=64x48:framerate=25:filter_name=colorcycle:filter_params=30|240" \
+  -i "frei0r_src=size=64x48:framerate=25:filter_name=colorcycle:filter_params=0.325842696629|0.00364696188238" \
   -frames:v 3 "$run/colorcycle-%d.png" >"$run/colorcycle.log" 2>&1 || true
 if [ -s "$run/colorcycle.log" ] || [ ! -s "$run/colorcycle-3.png" ]; then
   echo "check-install: no clean frames from the example effect's frei0r module:" >&2

@@ -4,7 +4,11 @@
 #   - every test.txt entry is a Build-Depends, marked <!nocheck> unless build.txt has it too;
 #   - every Build-Depends is in build.txt or test.txt (as <!nocheck>), or, for the packaging
 #     tools (debhelper-compat stands for debhelper), in dev.txt;
-#   - what the -dev packages depend on is in build.txt.
+#   - what the -dev packages depend on is in build.txt;
+#   - frei0r-plugins-mirvo carries the bundled font (usr/share/mirvo/GFX, as debian/*.install
+#     places it) or depends on the package that does: its modules link no libMIRVO, so no
+#     shared-library dependency brings it, and installed alone by an editor's user they must
+#     draw (the programs of mirvo link libMIRVO, whose package carries the font).
 # Alternatives ("a | b") must be written alike, in the same order. Prints one line per
 # disagreement and exits 1 if there is one.
 #   tools/check-packages.sh [CONTROL [PACKAGES-DIR]]
@@ -71,5 +75,10 @@ for pkg in $(awk '/^Package: .*-dev$/ { print $2 }' "$control"); do
     has "$p" "$build" || fault "$pkg depends on $p, which build.txt lacks"
   done
 done
+font=$(cd "$(dirname "$control")" && grep -l '^usr/share/mirvo/GFX' ./*.install | sed 's|^\./||; s|\.install$||')
+if [ "$font" != frei0r-plugins-mirvo ] &&
+  ! has "$font" "$(field Depends frei0r-plugins-mirvo | awk '{ print $1 }')"; then
+  fault "frei0r-plugins-mirvo draws with the font of $font but does not depend on it"
+fi
 [ "$faults" -eq 0 ] || exit 1
 echo "check-packages: $control and $lists agree"

@@ -40,8 +40,9 @@ if [ -s "$run/kora.err" ]; then
 fi
 test -s "$run/kora.png"
 
+# (frei0r's 0 to 1: glyphs 16 x 32 of 1 to 255, amplitude 80 of 0 to 65535, slices 2 of 0 to 255)
 ffmpeg -hide_banner -loglevel error -y -f lavfi \
-  -i "frei0r_src=size=320x240:framerate=25:filter_name=wavetext:filter_params=HELLO|||16|32|80|2" \
+  -i "frei0r_src=size=320x240:framerate=25:filter_name=wavetext:filter_params=HELLO|||0.0590551181102|0.122047244094|0.00122072175174|0.0078431372549" \
   -frames:v 1 "$run/wavetext.png" >"$run/ffmpeg.log" 2>&1 || true
 if [ -s "$run/ffmpeg.log" ] || [ ! -s "$run/wavetext.png" ]; then
   echo "smoke: no clean frame from the installed wavetext frei0r module:" >&2

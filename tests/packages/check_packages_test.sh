@@ -14,6 +14,7 @@ expect_fault() {
   local name=$1 package=$2 on_control=$3 on_list=${4:-} list=${5:-}
   rm -rf "$work/t" && mkdir -p "$work/t"
   cp -r "$top/tools/packages" "$work/t/packages"
+  cp "$top"/debian/*.install "$work/t/"
   sed -e "$on_control" "$top/debian/control" >"$work/t/control"
   [ -z "$list" ] || sed -i -e "$on_list" "$work/t/packages/$list.txt"
   local out status=0
@@ -39,6 +40,8 @@ expect_fault "renamed package changed in one place only" freeglut3-dev \
 expect_fault "test list lacks a <!nocheck> package" xauth 's/^$//' '/^xauth/d' test
 expect_fault "-dev package depends on what the build list lacks" libglu1-mesa-dev 's/^$//' \
   '/^libglu1-mesa-dev/d' build
+expect_fault "frei0r package without the one carrying its font" frei0r-plugins-mirvo \
+  's/^Depends: libmirvo0 (= ${binary:Version}), /Depends: /'
 
 [ "$failures" -eq 0 ] || exit 1
 echo "check-packages finds every disagreement"

@@ -33,6 +33,7 @@ using host_runs::expectPlayersFrames;
 using host_runs::HOST_ENV;
 using host_runs::numbered;
 using host_runs::player;
+using host_runs::unit;
 
 // melt renders `args` (clips with their own out=, filters, or a project file).
 mirvo_test::ProgramResult melt(const std::vector<std::string> &args, const std::string &dir,
@@ -116,18 +117,22 @@ TEST(Frei0rInEditors, TwoClipsInSequenceInAMeltProjectEachEqualThePlayer)
     NEED_PROGRAM("melt");
     std::string mt = mirvo_test::makeTempDir("mltproject");
     std::string project = mt + "/project.mlt";
+    // Frei0r's 0 to 1: amplitude 80 px, slices 3 px, a bounce of 150 of the 480 - 32 px.
     std::ofstream(project) << R"(<?xml version="1.0" encoding="utf-8"?>
 <mlt>
   <producer id="wave" in="0" out="59">
     <property name="mlt_service">frei0r.wavetext</property>
     <property name="text">HELLO WORLD</property>
-    <property name="amplitude">80</property>
-    <property name="slice_width">3</property>
+    <property name="amplitude">)"
+                           << unit("wavetext", "amplitude", 80) << R"(</property>
+    <property name="slice_width">)"
+                           << unit("wavetext", "slice_width", 3) << R"(</property>
   </producer>
   <producer id="bounce" in="0" out="59">
     <property name="mlt_service">frei0r.bouncetext</property>
     <property name="text">JUMP AROUND</property>
-    <property name="height">150</property>
+    <property name="height">)"
+                           << unit(0, 480 - 32, 150) << R"(</property>
   </producer>
   <playlist id="clips">
     <entry producer="wave" in="0" out="59"/>
@@ -162,11 +167,13 @@ TEST(Frei0rInEditors, KeyframedAmplitudeAndHeightAnimateInMelt)
         int index;  // the animated parameter's
         double from, to;
     };
-    for (const Case &c : {Case{"wavetext", "HELLO WORLD", "amplitude", 5, 50, 150},
-                          Case{"bouncetext", "JUMP AROUND AGAIN", "height", 6, 60, 200}}) {
+    // In frei0r's 0 to 1: amplitude 50 to 150 px; a bounce of 60 to 200 of the 240 - 32 px.
+    for (const Case &c :
+         {Case{"wavetext", "HELLO WORLD", "amplitude", 5, 50.0 / 65535, 150.0 / 65535},
+          Case{"bouncetext", "JUMP AROUND AGAIN", "height", 6, 60.0 / 208, 200.0 / 208}}) {
         std::string mt = mirvo_test::makeTempDir("mltkeys");
         char keys[80];
-        snprintf(keys, sizeof keys, "%s=0=%g;%d=%g", c.animated, c.from, LAST, c.to);
+        snprintf(keys, sizeof keys, "%s=0=%.17g;%d=%.17g", c.animated, c.from, LAST, c.to);
         mirvo_test::ProgramResult r =
             melt({std::string("frei0r.") + c.module, std::string("text=") + c.text, keys,
                   "out=" + std::to_string(LAST)},
@@ -203,22 +210,23 @@ TEST(Frei0rInEditors, KeyframedAmplitudeAndHeightAnimateInMelt)
     }
 }
 
-// A keyframed colour: each frame's fill (the rectangle shrinking to the centre covers the
-// centre every frame) has the red of its position.
+// A keyframed colour (one frei0r colour): each frame's fill (the rectangle shrinking to the centre
+// covers the centre every frame) has the red of its position.
 TEST(Frei0rInEditors, KeyframedColourAnimatesInMelt)
 {
     SKIP_UNDER_SANITIZERS();
     NEED_PROGRAM("melt");
     std::string mt = mirvo_test::makeTempDir("mltred");
-    ASSERT_EQ(melt({"color:black", "out=29", "-filter", "frei0r.boxflood", "direction=0", "rate=2",
-                    "red=0=0;29=255", "green=40", "blue=0"},
+    ASSERT_EQ(melt({"color:black", "out=29", "-filter", "frei0r.boxflood", "direction=0",
+                    "rate=" + unit("boxflood", "rate", 2), "colour=0=#002800;29=#ff2800"},
                    mt, 30, 320, 240)
                   .status,
               0);
     for (int k = 1; k <= 30; ++k) {
         PngImage p = readPng(numbered(mt, "f", k));
         ASSERT_EQ(p.width, 320) << "frame " << k;
-        const int red = (int)std::floor(keyframed(0, 255, 29, k - 1) + 0.5);
+        // MLT interpolates a colour's bytes and drops the fraction.
+        const int red = (int)std::floor(keyframed(0, 255, 29, k - 1) + 1e-9);
         EXPECT_EQ(p.at(160, 120), (mirvo_test::Rgb{(uint8_t)red, 40, 0})) << "frame " << k;
     }
 }
@@ -232,7 +240,9 @@ TEST(Frei0rInEditors, MeltWithItsOwnProfileDrawsThePlayersFrames)
     std::string mt = mirvo_test::makeTempDir("mltprofile"),
                 pl = mirvo_test::makeTempDir("plprofile");
     mirvo_test::ProgramResult r =
-        melt({"frei0r.wavetext", "text=HELLO", "amplitude=80", "slice_width=3", "out=59"}, mt, 60);
+        melt({"frei0r.wavetext", "text=HELLO", "amplitude=" + unit("wavetext", "amplitude", 80),
+              "slice_width=" + unit("wavetext", "slice_width", 3), "out=59"},
+             mt, 60);
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(readPng(numbered(mt, "f", 1)).width, 720);
     ASSERT_EQ(player({"--exact-text", "-W", "720", "-H", "576", "wavetext", "HELLO", "amplitude=80",
@@ -317,10 +327,16 @@ TEST(Frei0rInEditors, TwoInstancesInOneFfmpegGraphEachEqualThePlayer)
     NEED_PROGRAM("ffmpeg");
     std::string ff = mirvo_test::makeTempDir("fftwo"), a = mirvo_test::makeTempDir("pla"),
                 b = mirvo_test::makeTempDir("plb");
+    const std::string glyph = unit("wavetext", "character_width", 16) + "|" +
+                              unit("wavetext", "character_height", 32) + "|";
     const std::string left = "frei0r_src=size=320x240:framerate=50:filter_name=wavetext:"
-                             "filter_params=HELLO|||16|32|40|1",
+                             "filter_params=HELLO|||" +
+                             glyph + unit("wavetext", "amplitude", 40) + "|" +
+                             unit("wavetext", "slice_width", 1),
                       right = "frei0r_src=size=320x240:framerate=50:filter_name=wavetext:"
-                              "filter_params=WORLD|||16|32|90|4";
+                              "filter_params=WORLD|||" +
+                              glyph + unit("wavetext", "amplitude", 90) + "|" +
+                              unit("wavetext", "slice_width", 4);
     mirvo_test::ProgramResult r = mirvo_test::runProgram(
         {findProgram("ffmpeg"), "-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i", left,
          "-f", "lavfi", "-i", right, "-filter_complex", "[0][1]hstack", "-frames:v", "60",
@@ -349,6 +365,54 @@ TEST(Frei0rInEditors, TwoInstancesInOneFfmpegGraphEachEqualThePlayer)
                     << "right, frame " << k << " at " << x << "," << y;
             }
     }
+}
+
+// GStreamer's frei0r elements take set values in frei0r's 0 to 1 (their properties are
+// 0 to 1): wavetext with amplitude 80 px and slices of 3 draws the player's frames.
+TEST(Frei0rInEditors, GStreamersFrei0rElementTakesASetValue)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("gst-launch-1.0");
+    const std::string gst = mirvo_test::makeTempDir("gstwave"),
+                      pl = mirvo_test::makeTempDir("plgst");
+    std::vector<std::pair<std::string, std::string>> env = HOST_ENV;
+    env.push_back({"GST_REGISTRY", gst + "/registry.bin"});  // the modules of this build
+    mirvo_test::ProgramResult r = mirvo_test::runProgram(
+        {findProgram("gst-launch-1.0"), "-q", "frei0r-src-wavetext", "num-buffers=40", "text=HELLO",
+         "amplitude=" + unit("wavetext", "amplitude", 80),
+         "slice-width=" + unit("wavetext", "slice_width", 3), "!",
+         "video/x-raw,format=RGBA,width=320,height=240,framerate=50/1", "!", "videoconvert", "!",
+         "video/x-raw,format=RGB", "!", "pngenc", "!", "multifilesink",
+         "location=" + gst + "/f%06d.png"},
+        PLAYER_SOURCE_DIR, env);
+    if (r.status != 0 && r.err.find("no element \"frei0r-src-wavetext\"") != std::string::npos)
+        GTEST_SKIP() << "GStreamer's frei0r elements are not installed (gstreamer1.0-plugins-bad)";
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(player({"--exact-text", "-W", "320", "-H", "240", "wavetext", "HELLO", "amplitude=80",
+                      "slice_width=3"},
+                     40, pl)
+                  .status,
+              0);
+    // GStreamer numbers its files from 0, the player from 1.
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(gst, "f", 0, pl, 1, 40, 3, "", 320));
+}
+
+// `melt -query` shows what an editor's user sees: boxflood's real defaults in frei0r's
+// terms (rate 4 of 255, the colour 255, 160, 0, growing on) rather than clamped pixels.
+TEST(Frei0rInEditors, MeltQueryShowsTheRealDefaults)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("melt");
+    mirvo_test::ProgramResult r = mirvo_test::runProgram(
+        {findProgram("melt"), "-query", "filter=frei0r.boxflood"}, PLAYER_SOURCE_DIR, HOST_ENV);
+    ASSERT_EQ(r.status, 0) << r.err;
+    char rate[40];
+    snprintf(rate, sizeof rate, "default: %g", 4.0 / 255);  // MLT writes six digits
+    for (const std::string &want :
+         {std::string("title: direction"), std::string("type: boolean"), std::string(rate),
+          std::string("title: colour"), std::string("type: color"),
+          std::string("default: \"#ffa000\"")})
+        EXPECT_NE(r.out.find(want), std::string::npos) << want << " in\n" << r.out;
 }
 
 // ffmpeg writes raw video to its standard output while a module cannot start (its text

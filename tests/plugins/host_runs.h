@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "effect_params.h"
 #include "melt_render.h"
 #include "png_image.h"
 #include "run_program.h"
@@ -85,6 +86,32 @@ inline mirvo_test::ProgramResult player(const std::vector<std::string> &args, in
     return mirvo_test::runProgram(
         argv, PLAYER_SOURCE_DIR,
         {{"MIRVO_FRAMES", std::to_string(frames)}, {"MIRVO_CAPTURE", dir}, {"MIRVO_NOWAIT", "1"}});
+}
+
+// A number of min to max as frei0r's 0 to 1 (docs/frei0r.md): (value - min) / (max - min),
+// with digits enough for a module to round it back.
+inline std::string unit(long min, long max, long value)
+{
+    char text[40];
+    snprintf(text, sizeof text, "%.12g", double(value - min) / double(max - min));
+    return text;
+}
+
+// A player's number for parameter `name` of `module` as frei0r's 0 to 1.
+inline std::string unit(const char *module, const char *name, long value)
+{
+    const module_spec *const m = find_module_spec(module);
+    EXPECT_NE(m, nullptr) << module;
+    for (const param_spec &p : m ? m->params : std::vector<param_spec>{})
+        if (std::string(p.name) == name)
+            return unit(p.min, p.max, value);
+    ADD_FAILURE() << module << " has no parameter " << name;
+    return "";
+}
+
+inline double unitValue(const char *module, const char *name, long value)
+{
+    return std::stod(unit(module, name, value));
 }
 
 inline std::string numbered(const std::string &dir, const char *prefix, int k)

@@ -55,7 +55,7 @@ FakeRun runFake(const std::string &mode)
     const std::string state = mirvo_test::makeTempDir("fakemelt-state");
     mirvo_test::MeltRender render;
     render.producer = {"color:black"};
-    render.filter = {"frei0r.boxflood", "rate=6"};
+    render.filter = {"frei0r.boxflood", "rate=0.0235294117647"};  // 6 of 0 to 255
     render.frames = 3;
     render.width = 32;
     render.height = 24;
