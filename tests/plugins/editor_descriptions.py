@@ -207,8 +207,9 @@ def check_shotcut(folder, name, controls):
     written = set(re.findall(r"filter\.set\('([^']*)'", ui))
     check(written == {f["name"] for f, _ in controls}, f"ui.qml writes {sorted(written)}")
     sliders = re.findall(r"minimumValue: (\S+)\s+maximumValue: (\S+)", ui)
-    want = [(e[0]["min"], e[0]["max"]) for f, e in controls
-            if f["type"] == F0R_DOUBLE and e and e[0]["control"] != CHOICE]
+    # A parameter the descriptor does not have (the adapter's scale) is frei0r's 0 to 1.
+    want = [(e[0]["min"], e[0]["max"]) if e else (0, 1) for f, e in controls
+            if f["type"] == F0R_DOUBLE and not (e and e[0]["control"] == CHOICE)]
     check([(float(a), float(b)) for a, b in sliders] == [(float(a), float(b)) for a, b in want],
           f"ui.qml: slider ranges {sliders}")
     for f, _ in controls:

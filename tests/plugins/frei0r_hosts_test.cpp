@@ -34,6 +34,7 @@ using host_runs::HOST_ENV;
 using host_runs::numbered;
 using host_runs::player;
 using host_runs::unit;
+using host_runs::unitValue;
 
 // melt renders `args` (clips with their own out=, filters, or a project file).
 mirvo_test::ProgramResult melt(const std::vector<std::string> &args, const std::string &dir,
@@ -472,7 +473,7 @@ namespace {
 struct TimedCase {
     const char *module;
     bool filter;
-    std::vector<std::pair<const char *, const char *>> properties;  // as an editor sets them
+    std::vector<std::pair<const char *, std::string>> properties;  // as an editor sets them
     // The same, by index, for the module in this process.
     std::vector<std::pair<int, double>> numbers;
     std::vector<std::pair<int, const char *>> texts;
@@ -480,22 +481,23 @@ struct TimedCase {
 
 const std::vector<TimedCase> &timedCases()
 {
+    // Numbers as frei0r's 0 to 1 (boxflood keeps its own colour, bouncetext its frame-high
+    // bounce).
     static const std::vector<TimedCase> cases{
         {"boxflood",
          true,
-         {{"direction", "1"}, {"rate", "4"}, {"red", "200"}, {"green", "60"}, {"blue", "10"}},
-         {{0, 1}, {1, 4}, {2, 200}, {3, 60}, {4, 10}},
+         {{"direction", "1"}, {"rate", unit("boxflood", "rate", 4)}},
+         {{0, 1}, {1, unitValue("boxflood", "rate", 4)}},
          {}},
         {"wavetext",
          false,
-         {{"text", "HELLO WORLD"}, {"amplitude", "60"}, {"slice_width", "3"}},
-         {{5, 60}, {6, 3}},
+         {{"text", "HELLO WORLD"},
+          {"amplitude", unit("wavetext", "amplitude", 60)},
+          {"slice_width", unit("wavetext", "slice_width", 3)}},
+         {{5, unitValue("wavetext", "amplitude", 60)},
+          {6, unitValue("wavetext", "slice_width", 3)}},
          {{0, "HELLO WORLD"}}},
-        {"bouncetext",
-         false,
-         {{"text", "JUMP AROUND"}, {"height", "150"}},
-         {{6, 150}},
-         {{0, "JUMP AROUND"}}},
+        {"bouncetext", false, {{"text", "JUMP AROUND"}}, {}, {{0, "JUMP AROUND"}}},
     };
     return cases;
 }
@@ -632,10 +634,14 @@ TEST(Frei0rInEditors, KeyframedGlyphHeightDrawsTheTextOnEveryFrame)
     NEED_PROGRAM("melt");
     for (const char *module : {"wavetext", "bouncetext"}) {
         const std::string mt = mirvo_test::makeTempDir("mltramp");
-        mirvo_test::ProgramResult r =
-            melt({std::string("frei0r.") + module, "text=RAMPING GLYPHS", "amplitude=40",
-                  "character_height=0=32;119=24", "out=119"},
-                 mt, 120, 320, 240);
+        std::vector<std::string> args = {
+            std::string("frei0r.") + module, "text=RAMPING GLYPHS",
+            "character_height=0=" + unit(module, "character_height", 32) +
+                ";119=" + unit(module, "character_height", 24),
+            "out=119"};
+        if (std::string(module) == "wavetext")
+            args.insert(args.begin() + 2, "amplitude=" + unit(module, "amplitude", 40));
+        mirvo_test::ProgramResult r = melt(args, mt, 120, 320, 240);
         ASSERT_EQ(r.status, 0) << r.err;
         for (int k = 30; k <= 120; ++k)
             ASSERT_FALSE(allBlack(readPng(numbered(mt, "f", k)))) << module << " frame " << k;
