@@ -289,8 +289,13 @@ std::string kdenlive_description(const editor_effect &fx)
                     values + "\"";
             inner = "        <paramlistdisplay>" + labels + "</paramlistdisplay>\n";
         } else if (p.frei0r.type == EDITOR_DOUBLE) {
-            // Kdenlive shows the value times factor and keeps the default in frei0r's units.
-            attrs = "type=\"animated\" name=\"" + name + "\" default=\"" + number(p.frei0r.number) +
+            // Kdenlive shows the value times factor, cut to whole numbers, and keeps the default
+            // in frei0r's units: a whole default is nudged up so that 15 / 254 x 254 shows 15
+            // rather than 14 (the module rounds, so the nudge changes nothing it draws).
+            double shown = p.frei0r.number;
+            if (integral(p) && p.max > p.min)
+                shown = (std::floor(shown * (p.max - p.min) + 0.5) + 1e-4) / (p.max - p.min);
+            attrs = "type=\"animated\" name=\"" + name + "\" default=\"" + number(shown) +
                     "\" min=\"" + number(p.min) + "\" max=\"" + number(p.max) + "\" factor=\"" +
                     number(p.max - p.min) + "\"" +
                     (integral(p) ? " decimals=\"0\"" : " decimals=\"3\"");

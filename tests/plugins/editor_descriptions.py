@@ -174,7 +174,13 @@ def check_kdenlive(path, name, filter_, controls):
             lo, hi = (e["min"], e["max"]) if e else (0, 1)
             check(close(x.get("min"), lo) and close(x.get("max"), hi), f"{what}: range")
             check(close(x.get("factor"), hi - lo), f"{what}: factor {x.get('factor')}")
-            check(close(x.get("default"), d), f"{what}: default {x.get('default')}, module {d}")
+            if e:
+                # Kdenlive cuts default x factor to a whole number: it must show the module's.
+                shown, want = float(x.get("default")) * (hi - lo), round(d * (hi - lo))
+                check(math.floor(shown) == want and round(shown) == want,
+                      f"{what}: default {x.get('default')} shows {shown}, module {d}")
+            else:
+                check(close(x.get("default"), d), f"{what}: default {x.get('default')}, module {d}")
             if e and e["unit"]:
                 check(x.get("suffix", "").strip() == e["unit"], f"{what}: unit")
             # A module that follows frei0r's range starts at the catalogue's default.

@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                   conventional(),
                   {"<parameter type=\"list\" name=\"direction\" default=\"1\" paramlist=\"0;1\">",
                    "<paramlistdisplay>Shrink to the centre,Grow from the centre</paramlistdisplay>",
-                   "<parameter type=\"animated\" name=\"rate\" default=\"0.0156862745\" min=\"0\" "
+                   "<parameter type=\"animated\" name=\"rate\" default=\"0.0156866667\" min=\"0\" "
                    "max=\"255\" factor=\"255\" decimals=\"0\" suffix=\" px\">",
                    "<parameter type=\"color\" name=\"colour\" default=\"0xffa000ff\">",
                    "<comment>Fill colour</comment>"},
@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
         described{"colour as three numbers",
                   {number("direction", 1 / 255.0), number("rate", 0), number("red", 1),
                    number("green", 0.5), number("blue", 0)},
-                  {"paramlist=\"0.00392156863;0\"", "name=\"green\" default=\"0.5\" min=\"0\" "
+                  {"paramlist=\"0.00392156863;0\"", "name=\"green\" default=\"0.501961176\" min=\"0\" "
                                                     "max=\"255\" factor=\"255\""},
                   {"ListElement { text: 'Grow from the centre'; value: 0.00392156863 }"}}),
     [](const auto &info) {
