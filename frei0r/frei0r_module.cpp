@@ -665,7 +665,8 @@ F0R_EXPORT void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, 
     if (!inst || !param || !f)
         return;
     const int i = f->entry;
-    if (i < 0) { /* the scale, read at the next frame */
+    std::lock_guard<std::mutex> hold(inst->busy); /* not while the instance draws */
+    if (i < 0) {                                  /* the scale, read at the next frame */
         inst->scale = frei0r_unit(*static_cast<const double *>(param));
         return;
     }
@@ -826,6 +827,9 @@ static void frei0r_update(f0r_instance_t instance, double time, const uint32_t *
     /* Kept in locals: the copy below writes through pointers that could alias *inst. */
     const size_t width = inst->width, height = inst->height, pitch = inst->pitch;
 
+    /* From here on the instance is this thread's: a host rendering in parallel may hand the
+     * same instance frames from several threads, each with its own output frame. */
+    std::lock_guard<std::mutex> hold(inst->busy);
     inst->surface->pixels = outframe;
     if (filter && inframe != outframe) {
         if (pitch == width * 4)
@@ -835,7 +839,6 @@ static void frei0r_update(f0r_instance_t instance, double time, const uint32_t *
                 memcpy(frei0r_row(outframe, pitch, y), frei0r_row(inframe, pitch, y), width * 4);
     }
 
-    std::lock_guard<std::mutex> hold(inst->busy);
     const int scale = 1 + int(frei0r_spread(inst->scale, MAX_SCALE - 1));
     if (scale != inst->scale_tried) {
         inst->scale_tried = scale;

@@ -104,8 +104,9 @@ INSTANTIATE_TEST_SUITE_P(
         described{"colour as three numbers",
                   {number("direction", 1 / 255.0), number("rate", 0), number("red", 1),
                    number("green", 0.5), number("blue", 0)},
-                  {"paramlist=\"0.00392156863;0\"", "name=\"green\" default=\"0.501961176\" min=\"0\" "
-                                                    "max=\"255\" factor=\"255\""},
+                  {"paramlist=\"0.00392156863;0\"",
+                   "name=\"green\" default=\"0.501961176\" min=\"0\" "
+                   "max=\"255\" factor=\"255\""},
                   {"ListElement { text: 'Grow from the centre'; value: 0.00392156863 }"}}),
     [](const auto &info) {
         std::string n = info.param.what;
