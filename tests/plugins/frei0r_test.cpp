@@ -861,7 +861,7 @@ INSTANTIATE_TEST_SUITE_P(Fonts, Frei0rFontNotAFile,
                          });
 
 // The outside effect's frei0r module, made by the SDK's mirvo_add_frei0r_module, draws in
-// ffmpeg what the player draws.
+// ffmpeg and in melt what the player draws.
 TEST(Frei0rUnderFfmpeg, AnEffectBuiltOutsideTheTreeEqualsThePlayer)
 {
     SKIP_UNDER_SANITIZERS();
@@ -882,4 +882,17 @@ TEST(Frei0rUnderFfmpeg, AnEffectBuiltOutsideTheTreeEqualsThePlayer)
             .status,
         0);
     ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", 1, pl, 1, 30, 1, "", 64));
+    if (findProgram("melt").empty())
+        return;
+    mirvo_test::MeltRender render;
+    render.producer = {"frei0r.colorcycle", "step=" + unit(1, 90, 7)};
+    render.frames = 30;
+    render.width = 64;
+    render.height = 48;
+    render.dir = mirvo_test::makeTempDir("mltoutside");
+    render.cwd = PLAYER_SOURCE_DIR;
+    render.env = {{"FREI0R_PATH", OUTSIDE_FREI0R_DIR}};
+    const mirvo_test::MeltResult m = mirvo_test::renderWithMelt(findProgram("melt"), render);
+    ASSERT_EQ(m.status, 0) << m.err;
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(render.dir, "f", 1, pl, 1, 30, 1, "melt", 64));
 }
