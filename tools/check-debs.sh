@@ -25,12 +25,16 @@ fi
 
 # The frei0r modules draw with the bundled font: their package carries it or depends on the
 # one that does (an editor's user installs frei0r-plugins-mirvo alone).
+# (grep reads all it is given: grep -q would stop dpkg-deb with a broken pipe, a failure
+# under pipefail.)
 font_deb=$(for p in "${packages[@]}"; do
-  dpkg-deb -c "$debs/${p}_"*.deb | grep -q '/usr/share/mirvo/GFX/font\.pcx$' && echo "$p"
+  if dpkg-deb -c "$debs/${p}_"*.deb | grep '/usr/share/mirvo/GFX/font\.pcx$' >/dev/null; then
+    echo "$p"
+  fi
 done)
 if [ "$font_deb" != frei0r-plugins-mirvo ] &&
   ! dpkg-deb -f "$debs/frei0r-plugins-mirvo_"*.deb Depends | tr ',' '\n' |
-    grep -qE "^ *${font_deb:-no font} *(\(|$)"; then
+    grep -E "^ *${font_deb:-no font} *(\(|$)" >/dev/null; then
   echo "check-debs: frei0r-plugins-mirvo neither carries the font nor depends on ${font_deb:-a package with it}" >&2
   exit 1
 fi
