@@ -95,6 +95,7 @@ struct frei0r_instance {
     frei0r_data given[FREI0R_MAX_PARAMS]; /* what the effect runs with */
     char *given_text[FREI0R_MAX_PARAMS];  /* owned copies of the texts it points at */
     double seconds_per_time_unit;         /* of the host's time: 1, or 0.001 from ffmpeg */
+    bool unit_unsure;                     /* ffmpeg: milliseconds until a time says seconds */
     long next_step;                       /* the step after the one drawn last */
     double scale;                         /* the scale setting as the host set it, 0 to 1 */
     int scale_tried;                      /* the scale the effect's picture was last made for */
@@ -566,8 +567,10 @@ static size_t frei0r_host_pitch(unsigned width, const void *caller)
 }
 
 /* The seconds in one unit of the time the host passes to f0r_update. frei0r's time is in
- * seconds, and so MLT passes it; ffmpeg's frei0r filter and source (libavfilter 8 to 10)
- * pass milliseconds. */
+ * seconds, and so MLT passes it; ffmpeg's frei0r source passes milliseconds, and so does
+ * its filter in ffmpeg 5 while later ones pass seconds: for ffmpeg the first time above 0
+ * decides (a frame's milliseconds are whole numbers, its seconds below 1 at any rate above
+ * one frame a second). */
 static double frei0r_host_time_unit(const void *caller)
 {
     Dl_info where;
@@ -605,6 +608,7 @@ static f0r_instance_t frei0r_construct(unsigned int width, unsigned int height, 
     inst->scale_tried = 1;
     inst->pitch = pitch;
     inst->seconds_per_time_unit = frei0r_host_time_unit(caller);
+    inst->unit_unsure = inst->seconds_per_time_unit != 1.0;
     inst->surface = SDL_CreateRGBSurfaceFrom(nullptr, int(width), int(height), 32, int(pitch),
                                              RGBA_R, RGBA_G, RGBA_B, 0);
     if (!inst->surface) {
@@ -852,6 +856,11 @@ static void frei0r_update(f0r_instance_t instance, double time, const uint32_t *
     if (inst->fx)
         frei0r_list(inst);
     if (inst->fx && mirvo_effect_draw_step(FX)) {
+        if (inst->unit_unsure && time > 0 && time < 1e15) {
+            inst->unit_unsure = false;
+            if (time < 1.0)
+                inst->seconds_per_time_unit = 1.0;
+        }
         const long step = frei0r_step_at(inst, time * inst->seconds_per_time_unit);
         frei0r_draw_step(inst, step);
         inst->next_step = step + 1;

@@ -246,6 +246,9 @@ TEST(SurfaceLayer, MapsAndReadsColoursAsSdl12)
                 ASSERT_EQ(p.map_rgba(t->layer, r, g, b, a), SDL_MapRGBA(t->sdl->format, r, g, b, a))
                     << bits << " bits";
                 const Uint32 v = (Uint32)random() & (bits == 8 ? 0xff : bits == 16 ? 0xffff : ~0u);
+                // sdl12-compat widens 5- and 6-bit channels by SDL 2's tables, not SDL 1.2's.
+                if (bits == 16 && !classicSdl())
+                    continue;
                 Uint8 wr, wg, wb;
                 SDL_GetRGB(v, t->sdl->format, &wr, &wg, &wb);
                 ASSERT_EQ(p.get_rgb(t->layer, v), (Uint32)wr << 16 | (Uint32)wg << 8 | wb)
