@@ -884,15 +884,9 @@ TEST(Frei0rUnderFfmpeg, AnEffectBuiltOutsideTheTreeEqualsThePlayer)
     ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(ff, "f-", 1, pl, 1, 30, 1, "", 64));
     if (findProgram("melt").empty())
         return;
-    mirvo_test::MeltRender render;
-    render.producer = {"frei0r.colorcycle", "step=" + unit(1, 90, 7)};
-    render.frames = 30;
-    render.width = 64;
-    render.height = 48;
-    render.dir = mirvo_test::makeTempDir("mltoutside");
-    render.cwd = PLAYER_SOURCE_DIR;
-    render.env = {{"FREI0R_PATH", OUTSIDE_FREI0R_DIR}};
-    const mirvo_test::MeltResult m = mirvo_test::renderWithMelt(findProgram("melt"), render);
-    ASSERT_EQ(m.status, 0) << m.err;
-    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(render.dir, "f", 1, pl, 1, 30, 1, "melt", 64));
+    const std::string mt = mirvo_test::makeTempDir("mltoutside");
+    r = host_runs::melt({"frei0r.colorcycle", "step=" + unit(1, 90, 7)}, {}, {}, 30, 64, 48, mt,
+                        {{"FREI0R_PATH", OUTSIDE_FREI0R_DIR}});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_NO_FATAL_FAILURE(expectPlayersFrames(mt, "f", 1, pl, 1, 30, 1, "melt", 64));
 }

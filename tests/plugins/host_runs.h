@@ -59,10 +59,10 @@ inline mirvo_test::ProgramResult ffmpeg(const std::string &input, const std::str
 // profile), every frame in order, melt's own empty renders and stalls tried once more (see
 // renderWithMelt). The avformat consumer's PNG encoder keeps the RGBA frames as they are, so
 // they can equal the player's pixel for pixel.
-inline mirvo_test::ProgramResult melt(const std::vector<std::string> &producer,
-                                      const std::vector<std::string> &filter,
-                                      const std::vector<std::string> &args, int frames, int width,
-                                      int height, const std::string &dir)
+inline mirvo_test::ProgramResult
+melt(const std::vector<std::string> &producer, const std::vector<std::string> &filter,
+     const std::vector<std::string> &args, int frames, int width, int height,
+     const std::string &dir, const std::vector<std::pair<std::string, std::string>> &env = HOST_ENV)
 {
     mirvo_test::MeltRender render;
     render.producer = producer;
@@ -73,7 +73,7 @@ inline mirvo_test::ProgramResult melt(const std::vector<std::string> &producer,
     render.height = height;
     render.dir = dir;
     render.cwd = PLAYER_SOURCE_DIR;
-    render.env = HOST_ENV;
+    render.env = env;
     return mirvo_test::renderWithMelt(mirvo_test::findProgram("melt"), render);
 }
 
