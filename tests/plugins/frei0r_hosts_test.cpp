@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -277,8 +278,9 @@ Cycles runCycles(const char *service, int cycles, int warmup)
     long cycle = 0;
     lines >> cycle >> c.rss_start >> c.maps_start >> c.blank >> cycle >> c.rss_end >> c.maps_end >>
         c.blank;
-    std::fprintf(stderr, "%s: after %d cycles RSS %ld kB, %ld mappings; after %d: %ld kB, %ld; %ld blank\n",
-                 service, warmup, c.rss_start, c.maps_start, cycles, c.rss_end, c.maps_end, c.blank);
+    std::fprintf(
+        stderr, "%s: after %d cycles RSS %ld kB, %ld mappings; after %d: %ld kB, %ld; %ld blank\n",
+        service, warmup, c.rss_start, c.maps_start, cycles, c.rss_end, c.maps_end, c.blank);
     return c;
 }
 
@@ -652,3 +654,93 @@ TEST(Frei0rInEditors, KeyframedGlyphHeightDrawsTheTextOnEveryFrame)
             ASSERT_FALSE(allBlack(readPng(numbered(mt, "f", k)))) << module << " frame " << k;
     }
 }
+
+namespace {
+
+// One number keyframed in melt from `from` to `to` (frei0r's 0 to 1) over the clip.
+struct Ramp {
+    const char *module, *param;
+    double from, to;
+};
+
+std::ostream &operator<<(std::ostream &os, const Ramp &r)
+{
+    return os << r.module << "." << r.param;
+}
+
+class KeyframedRamp : public ::testing::TestWithParam<Ramp> { };
+
+// The adapter's own scale, 1 to 8, as frei0r's 0 to 1.
+double scaleUnit(int scale)
+{
+    return (scale - 1) / 7.0;
+}
+
+}  // namespace
+
+// Every number an editor can keyframe moves the effect: a ramp's first frame is the
+// unramped value's, later frames differ from it, and a scroller's text stays on screen
+// all the way (a number that started the scroller over would blank it).
+TEST_P(KeyframedRamp, MovesTheEffectAndKeepsItDrawing)
+{
+    SKIP_UNDER_SANITIZERS();
+    NEED_PROGRAM("melt");
+    const Ramp &r = GetParam();
+    const int LAST = 59;
+    const bool filter = std::string(r.module) == "boxflood";
+    auto render = [&](const std::string &value) {
+        const std::string dir = mirvo_test::makeTempDir("mltramp");
+        std::vector<std::string> args =
+            filter ? std::vector<std::string>{"color:black", "out=" + std::to_string(LAST),
+                                              "-filter", "frei0r.boxflood"}
+                   : std::vector<std::string>{std::string("frei0r.") + r.module,
+                                              "text=KEYFRAMED " + std::string(r.param),
+                                              "out=" + std::to_string(LAST)};
+        args.push_back(std::string(r.param) + "=" + value);
+        mirvo_test::ProgramResult result = melt(args, dir, LAST + 1, 320, 240);
+        EXPECT_EQ(result.status, 0) << result.err;
+        return dir;
+    };
+    char ramp[80], from[40];
+    snprintf(ramp, sizeof ramp, "0=%.12g;%d=%.12g", r.from, LAST, r.to);
+    snprintf(from, sizeof from, "%.12g", r.from);
+    const std::string ramped = render(ramp), fixed = render(from);
+    ASSERT_FALSE(HasFailure());
+    EXPECT_TRUE(readPng(numbered(ramped, "f", 1)) == readPng(numbered(fixed, "f", 1)));
+    int differ = 0;
+    for (int k = 30; k <= LAST + 1; ++k) {
+        const PngImage got = readPng(numbered(ramped, "f", k));
+        ASSERT_EQ(got.width, 320) << "frame " << k;
+        if (!filter) {
+            EXPECT_FALSE(allBlack(got)) << "frame " << k;
+        }
+        differ += !(got == readPng(numbered(fixed, "f", k)));
+    }
+    EXPECT_GE(differ, 10) << "of the last 31 frames differ from the unramped value's";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryNumber, KeyframedRamp,
+    ::testing::Values(
+        Ramp{"boxflood", "direction", 0.0, 1.0},  // an on/off, frei0r's bool
+        Ramp{"boxflood", "rate", unitValue("boxflood", "rate", 2),
+             unitValue("boxflood", "rate", 20)},
+        Ramp{"boxflood", "scale", scaleUnit(1), scaleUnit(4)},
+        Ramp{"wavetext", "character_width", unitValue("wavetext", "character_width", 16),
+             unitValue("wavetext", "character_width", 24)},
+        Ramp{"wavetext", "character_height", unitValue("wavetext", "character_height", 32),
+             unitValue("wavetext", "character_height", 16)},
+        Ramp{"wavetext", "amplitude", unitValue("wavetext", "amplitude", 20),
+             unitValue("wavetext", "amplitude", 100)},
+        Ramp{"wavetext", "slice_width", unitValue("wavetext", "slice_width", 1),
+             unitValue("wavetext", "slice_width", 8)},
+        Ramp{"wavetext", "scale", scaleUnit(1), scaleUnit(3)},
+        Ramp{"bouncetext", "character_width", unitValue("bouncetext", "character_width", 16),
+             unitValue("bouncetext", "character_width", 24)},
+        Ramp{"bouncetext", "character_height", unitValue("bouncetext", "character_height", 32),
+             unitValue("bouncetext", "character_height", 16)},
+        Ramp{"bouncetext", "width", 1.0, 0.5}, Ramp{"bouncetext", "height", 1.0, 0.3},
+        Ramp{"bouncetext", "scale", scaleUnit(1), scaleUnit(3)}),
+    [](const ::testing::TestParamInfo<Ramp> &info) {
+        return std::string(info.param.module) + "_" + info.param.param;
+    });
