@@ -113,7 +113,10 @@ work=$work
 wait=\${EDITOR_SCREENSHOTS_WAIT:-120}
 export HOME=\$work/home-\$1 XDG_CONFIG_HOME=\$work/home-\$1/.config XDG_DATA_DIRS=$share:/usr/share
 export XDG_RUNTIME_DIR=\$work/home-\$1/run FREI0R_PATH=$frei0r SDL_AUDIODRIVER=dummy
-mkdir -p \$XDG_RUNTIME_DIR && chmod 700 \$XDG_RUNTIME_DIR
+# A temporary folder of its own too: Kdenlive keeps a lock there while it starts, and one
+# left by another Kdenlive makes it ask whether to reset its settings.
+export TMPDIR=\$work/home-\$1/tmp
+mkdir -p \$XDG_RUNTIME_DIR \$TMPDIR && chmod 700 \$XDG_RUNTIME_DIR
 EOF
 cat >>"$work/steps.sh" <<'EOF'
 fail() {  # with the screen as it was
@@ -153,25 +156,28 @@ box_shown() {  # WxH+X+Y: until boxflood's colour covers part of that region of 
 shot() {  # NAME [CROP]
   settle
   import -window root ${2:+-crop "$2"} "$work/$1.png"
+  convert "$work/$1.png" +repage "$work/$1.png"  # no page offset left by the crop
 }
 EOF
 
-# Kdenlive at its first start takes 1333 x 833 at the screen's top left; the clicks are where
-# its default layout puts the menus, the effects tab, the timeline and the monitors.
+# Kdenlive at its first start takes 1333 x 833 at the screen's top left (set so, should it
+# not); the clicks are where its default layout puts the menus, the effects tab, the timeline
+# and the monitors.
 cat >"$work/kdenlive.sh" <<'EOF'
 source "$(dirname "$0")/steps.sh" kdenlive
 mkdir -p "$HOME"
 kdenlive >"$work/kdenlive.log" 2>&1 &
 editor=$!
 trap 'kill -9 $editor 2>/dev/null || true' EXIT
-window '^Untitled' >/dev/null
+id=$(window '^Untitled')
+xdotool windowmove "$id" 0 0 windowsize "$id" 1333 833
 settle
 click 152 10            # Project
 click 190 184           # Generators
 shot kdenlive-generators 1000x560+0+0
 click 543 209           # Wavetext...
 window '^Wavetext' >/dev/null
-shot kdenlive-wavetext
+shot kdenlive-wavetext 1333x833+0+0
 xdotool key Escape
 click 195 466           # the effects tab
 click 207 76            # its search field
