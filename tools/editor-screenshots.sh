@@ -20,8 +20,8 @@ die() {
   exit 1
 }
 [ $# -eq 0 ] || [ $# -eq 2 ] || [ $# -eq 3 ] || die "usage: $0 [SHARE-DIR FREI0R-DIR [OUT-DIR]]"
-share=$(cd "${1:-$top/build/share}" && pwd) || die "no folder ${1:-$top/build/share}"
-frei0r=$(cd "${2:-$top/build/frei0r-1}" && pwd) || die "no folder ${2:-$top/build/frei0r-1}"
+share=$(cd "${1:-$top/build/share}" 2>/dev/null && pwd) || die "no folder ${1:-$top/build/share}"
+frei0r=$(cd "${2:-$top/build/frei0r-1}" 2>/dev/null && pwd) || die "no folder ${2:-$top/build/frei0r-1}"
 mkdir -p "${3:-$top/docs}"
 out=$(cd "${3:-$top/docs}" && pwd)
 for tool in kdenlive shotcut xvfb-run xdotool dbus-run-session import convert; do
