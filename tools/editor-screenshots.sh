@@ -8,7 +8,7 @@
 #   kdenlive-boxflood.png    boxflood on a colour clip: its controls and the box in the monitor
 #   shotcut-filters.png      Shotcut's filter list searched for boxflood
 #   shotcut-boxflood.png     boxflood on a colour clip: its controls and the box in the player
-# Needs kdenlive, shotcut, xvfb, xdotool, dbus and ImageMagick (import, convert).
+# Needs kdenlive, shotcut, xvfb, xdotool, dbus and ImageMagick: tools/deps.sh gen:screenshots.
 #   tools/editor-screenshots.sh [SHARE-DIR FREI0R-DIR [OUT-DIR]]
 # SHARE-DIR holds kdenlive/ and shotcut/qml/filters/ (default build/share; /usr/share for the
 # installed packages), FREI0R-DIR the modules (build/frei0r-1; /usr/lib/frei0r-1), OUT-DIR the
@@ -25,7 +25,7 @@ frei0r=$(cd "${2:-$top/build/frei0r-1}" 2>/dev/null && pwd) || die "no folder ${
 mkdir -p "${3:-$top/docs}"
 out=$(cd "${3:-$top/docs}" && pwd)
 for tool in kdenlive shotcut xvfb-run xdotool dbus-run-session import convert; do
-  command -v "$tool" >/dev/null || die "$tool is not installed"
+  command -v "$tool" >/dev/null || die "$tool is not installed (tools/deps.sh gen:screenshots)"
 done
 for file in "$share/kdenlive/generators/mirvo_wavetext.xml" "$share/kdenlive/generators/mirvo_bouncetext.xml" \
   "$share/kdenlive/effects/mirvo_boxflood.xml" "$share/shotcut/qml/filters/mirvo_boxflood/meta.qml" \
