@@ -382,8 +382,11 @@ std::string shotcut_ui(const editor_effect &fx)
         } else if (p.frei0r.type == EDITOR_DOUBLE) {
             const std::string lo = number(p.min), span = number(p.max - p.min);
             defaults += "            filter.set(" + prop + ", " + number(p.frei0r.number) + ");\n";
-            reads += "        " + id + ".value = " + lo + " + filter.getDouble(" + prop + ") * " +
-                     span + ";\n";
+            // A whole-number slider shows what the module draws: it rounds, the slider would cut
+            // (4 / 255 x 255 reads 3.99999...).
+            const std::string read = "filter.getDouble(" + prop + ") * " + span;
+            reads += "        " + id + ".value = " + lo + " + " +
+                     (integral(p) ? "Math.round(" + read + ")" : read) + ";\n";
             controls += "        Shotcut.SliderSpinner {\n            id: " + id +
                         "\n            minimumValue: " + lo +
                         "\n            maximumValue: " + number(p.max) +

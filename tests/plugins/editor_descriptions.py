@@ -218,6 +218,19 @@ def check_shotcut(folder, name, controls):
             if f["type"] == F0R_DOUBLE and not (e and e[0]["control"] == CHOICE)]
     check([(float(a), float(b)) for a, b in sliders] == [(float(a), float(b)) for a, b in want],
           f"ui.qml: slider ranges {sliders}")
+    # A new filter's slider opens on the value the module draws from the default the panel
+    # wrote, which it rounds to a whole number: a spin box cuts what it is given, so the
+    # written 0.0156862745 x 255 = 3.99999... must be rounded in the panel to show 4.
+    reads = {m[2]: m for m in re.findall(
+        r"\.value = (\S+) \+ (Math\.round\()?filter\.getDouble\('([^']*)'\) \* ([0-9.e+-]+)", ui)}
+    for f, e in controls:
+        if f["type"] != F0R_DOUBLE or not e or e[0]["control"] == CHOICE:
+            continue
+        lo, rounded, _, span = reads.get(f["name"], ("nan", "", "", "nan"))
+        shown = float(defaults.get(f["name"], "nan")) * float(span)
+        shown = float(lo) + (math.floor(shown + 0.5) if rounded else shown)
+        want = e[0]["min"] + math.floor(f["default"] * (e[0]["max"] - e[0]["min"]) + 0.5)
+        check(math.floor(shown) == want, f"ui.qml: {f['name']} opens on {shown}, the module draws {want}")
     for f, _ in controls:
         got = defaults.get(f["name"])
         if f["type"] in (F0R_DOUBLE, F0R_BOOL):

@@ -89,17 +89,20 @@ INSTANTIATE_TEST_SUITE_P(
                    "<comment>Fill colour</comment>"},
                   {"filter.set('colour', '#ffa000');", "Shotcut.ColorPicker {",
                    "ListElement { text: 'Grow from the centre'; value: 1 }",
-                   "onValueChanged: if (ready) filter.set('rate', (value - 0) / 255)"}},
+                   "onValueChanged: if (ready) filter.set('rate', (value - 0) / 255)",
+                   // a whole-number slider rounds as the module does (a spin box would cut)
+                   "control1.value = 0 + Math.round(filter.getDouble('rate') * 255);"}},
         // A parameter past the catalogue (the adapter's own) is shown as frei0r gives it.
-        described{"with an adapter's own",
-                  [] {
-                      auto r = conventional();
-                      r.push_back(number("scale", 0.25));
-                      return r;
-                  }(),
-                  {"<parameter type=\"animated\" name=\"scale\" default=\"0.25\" min=\"0\" "
-                   "max=\"1\" factor=\"1\" decimals=\"3\">"},
-                  {"filter.set('scale', 0.25);"}},
+        described{
+            "with an adapter's own",
+            [] {
+                auto r = conventional();
+                r.push_back(number("scale", 0.25));
+                return r;
+            }(),
+            {"<parameter type=\"animated\" name=\"scale\" default=\"0.25\" min=\"0\" "
+             "max=\"1\" factor=\"1\" decimals=\"3\">"},
+            {"filter.set('scale', 0.25);", "control3.value = 0 + filter.getDouble('scale') * 1;"}},
         // Three numbers for the three components, and a choice as a number: each its own.
         described{"colour as three numbers",
                   {number("direction", 1 / 255.0), number("rate", 0), number("red", 1),
