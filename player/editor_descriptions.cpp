@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -134,7 +135,34 @@ std::string help_of(const editor_param &p)
 
 bool integral(const editor_param &p)
 {
-    return p.entry && p.entry->type != MIRVO_PARAM_TEXT;
+    return p.entry ? p.entry->type != MIRVO_PARAM_TEXT : p.whole;
+}
+
+// A few whole numbers not starting at 0 (the adapter's scale, 1 to 8): Kdenlive shows a
+// slider's value as frei0r's times its factor, with no offset, so its slider would read one
+// less than the module draws; a list shows the numbers themselves.
+bool few_whole_numbers(const editor_param &p)
+{
+    return !p.entry && p.whole && p.min != 0 && p.max - p.min <= 15;
+}
+
+// An adapter's own number whose explanation says "0 to 1 for A to B": the whole numbers A to B.
+void whole_range_of(editor_param &p)
+{
+    const std::string &text = p.frei0r.explanation;
+    const std::string says = "0 to 1 for ";
+    const size_t at = text.find(says);
+    long lo = 0, hi = 0;
+    int used = 0;
+    if (p.frei0r.type != EDITOR_DOUBLE || at == std::string::npos ||
+        sscanf(text.c_str() + at + says.size(), "%ld to %ld%n", &lo, &hi, &used) != 2 || hi <= lo)
+        return;
+    const char next = text[at + says.size() + (size_t)used];
+    if (next != '\0' && next != ' ' && next != ')' && next != ',')
+        return; /* "0 to 1 for 1 to 8.5" or "... to 8px": not a plain whole range */
+    p.min = (double)lo;
+    p.max = (double)hi;
+    p.whole = true;
 }
 
 }  // namespace
@@ -196,6 +224,7 @@ bool editor_effect_from(const mirvo_effect_descriptor &d,
     for (; j < frei0r.size(); ++j) {
         editor_param p;
         p.frei0r = frei0r[j];
+        whole_range_of(p);
         out.params.push_back(p);
     }
     return true;
@@ -269,17 +298,24 @@ std::string kdenlive_description(const editor_effect &fx)
         const std::string name = xml_escape(p.frei0r.name);
         std::string attrs;
         std::string inner;
-        if (is_choice(p)) {
-            // The default as written in the list: the choice nearest the module's default.
+        if (is_choice(p) || few_whole_numbers(p)) {
+            // A list of frei0r values and their labels; the default as written in the list:
+            // the entry nearest the module's default.
+            std::vector<std::pair<double, std::string>> entries;
+            if (is_choice(p))
+                for (const mirvo_choice &c : shown_choices(p))
+                    entries.push_back({choice_value(p, c),
+                                       capitalised(c.label ? c.label : std::to_string(c.value))});
+            else
+                for (long v = (long)p.min; v <= (long)p.max; ++v)
+                    entries.push_back({editor_to_frei0r(p, (double)v), std::to_string(v)});
             std::string values, labels, chosen;
             double nearest = 2;
-            for (const mirvo_choice &c : shown_choices(p)) {
-                const double v = choice_value(p, c);
+            for (auto &[v, label] : entries) {
                 if (std::fabs(v - p.frei0r.number) < nearest)
                     nearest = std::fabs(v - p.frei0r.number), chosen = number(v);
                 values += (values.empty() ? "" : ";") + number(v);
                 // Kdenlive splits the labels at commas.
-                std::string label = capitalised(c.label ? c.label : std::to_string(c.value));
                 for (char &ch : label)
                     if (ch == ',')
                         ch = ';';

@@ -7,7 +7,8 @@
 // linearly onto the entry's [min, max]; the three components of one colour are one colour; a
 // choice of two values is a bool (the larger value true); texts and files are strings.
 // Parameters the module has past the catalogue's (the adapter's own) are shown as frei0r
-// describes them.
+// describes them: a number from 0 to 1, or the whole numbers its explanation names ("0 to 1
+// for 1 to 8").
 #ifndef MIRVO_EDITOR_DESCRIPTIONS_H
 #define MIRVO_EDITOR_DESCRIPTIONS_H
 
@@ -36,6 +37,7 @@ struct editor_param {
                                          // while its module is loaded; null for a parameter
                                          // of the adapter's own
     double min = 0, max = 1;             // the numbers the user sees
+    bool whole = false;                  // whole numbers only (an adapter's own parameter)
 };
 
 struct editor_effect {

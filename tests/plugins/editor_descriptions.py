@@ -80,6 +80,14 @@ def catalogue(path):
     return text(d.name), bool(d.filter), params, lib
 
 
+def whole_range(kind, explanation):
+    """The whole numbers an adapter's own number names ("0 to 1 for 1 to 8"), or None."""
+    m = re.search(r"0 to 1 for (-?\d+) to (-?\d+)(?=$|[ ),])", explanation)
+    if kind != F0R_DOUBLE or not m or int(m[2]) <= int(m[1]):
+        return None
+    return int(m[1]), int(m[2])
+
+
 def frei0r_report(path):
     lib = C.CDLL(path)
     lib.f0r_construct.restype = C.c_void_p
@@ -94,7 +102,8 @@ def frei0r_report(path):
     for i in range(info.num_params):
         pi = ParamInfo()
         lib.f0r_get_param_info(C.byref(pi), i)
-        r = {"name": text(pi.name), "type": pi.type, "default": None}
+        r = {"name": text(pi.name), "type": pi.type, "default": None,
+             "whole": whole_range(pi.type, text(pi.explanation))}
         if inst:
             if pi.type in (F0R_DOUBLE, F0R_BOOL):
                 v = C.c_double()
@@ -169,6 +178,16 @@ def check_kdenlive(path, name, filter_, controls):
             check(labels == [capital(label) for _, label in choices], f"{what}: labels {labels}")
             check(x.get("default") in values, f"{what}: default {x.get('default')} not listed")
             check(close(x.get("default"), min(want, key=lambda v: abs(v - d))), f"{what}: default")
+        elif not e and f["whole"] and f["whole"][0] != 0:
+            # A few whole numbers not from 0: listed, as Kdenlive's slider would read one less.
+            lo, hi = f["whole"]
+            values = x.get("paramlist", "").split(";")
+            want = [(v - lo) / (hi - lo) for v in range(lo, hi + 1)]
+            check(kind == "list" and len(values) == len(want) and all(map(close, values, want)),
+                  f"{what}: {kind} {values} for the whole numbers {lo} to {hi}")
+            check((x.findtext("paramlistdisplay") or "").split(",") == [str(v) for v in range(lo, hi + 1)],
+                  f"{what}: labels")
+            check(close(x.get("default"), min(want, key=lambda v: abs(v - d))), f"{what}: default")
         elif f["type"] == F0R_DOUBLE:
             check(kind == "animated", f"{what}: {kind} for a number")
             lo, hi = (e["min"], e["max"]) if e else (0, 1)
@@ -213,8 +232,9 @@ def check_shotcut(folder, name, controls):
     written = set(re.findall(r"filter\.set\('([^']*)'", ui))
     check(written == {f["name"] for f, _ in controls}, f"ui.qml writes {sorted(written)}")
     sliders = re.findall(r"minimumValue: (\S+)\s+maximumValue: (\S+)", ui)
-    # A parameter the descriptor does not have (the adapter's scale) is frei0r's 0 to 1.
-    want = [(e[0]["min"], e[0]["max"]) if e else (0, 1) for f, e in controls
+    # A parameter the descriptor does not have (the adapter's scale) is frei0r's 0 to 1, or
+    # the whole numbers its explanation names.
+    want = [(e[0]["min"], e[0]["max"]) if e else (f["whole"] or (0, 1)) for f, e in controls
             if f["type"] == F0R_DOUBLE and not (e and e[0]["control"] == CHOICE)]
     check([(float(a), float(b)) for a, b in sliders] == [(float(a), float(b)) for a, b in want],
           f"ui.qml: slider ranges {sliders}")
@@ -224,12 +244,13 @@ def check_shotcut(folder, name, controls):
     reads = {m[2]: m for m in re.findall(
         r"\.value = (\S+) \+ (Math\.round\()?filter\.getDouble\('([^']*)'\) \* ([0-9.e+-]+)", ui)}
     for f, e in controls:
-        if f["type"] != F0R_DOUBLE or not e or e[0]["control"] == CHOICE:
+        if f["type"] != F0R_DOUBLE or (e and e[0]["control"] == CHOICE) or not (e or f["whole"]):
             continue
         lo, rounded, _, span = reads.get(f["name"], ("nan", "", "", "nan"))
         shown = float(defaults.get(f["name"], "nan")) * float(span)
         shown = float(lo) + (math.floor(shown + 0.5) if rounded else shown)
-        want = e[0]["min"] + math.floor(f["default"] * (e[0]["max"] - e[0]["min"]) + 0.5)
+        first, last = (e[0]["min"], e[0]["max"]) if e else f["whole"]
+        want = first + math.floor(f["default"] * (last - first) + 0.5)
         check(math.floor(shown) == want, f"ui.qml: {f['name']} opens on {shown}, the module draws {want}")
     for f, _ in controls:
         got = defaults.get(f["name"])

@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "onValueChanged: if (ready) filter.set('rate', (value - 0) / 255)",
                    // a whole-number slider rounds as the module does (a spin box would cut)
                    "control1.value = 0 + Math.round(filter.getDouble('rate') * 255);"}},
-        // A parameter past the catalogue (the adapter's own) is shown as frei0r gives it.
+        // A parameter past the catalogue (the adapter's own) is shown as frei0r gives it...
         described{
             "with an adapter's own",
             [] {
@@ -103,6 +103,31 @@ INSTANTIATE_TEST_SUITE_P(
             {"<parameter type=\"animated\" name=\"scale\" default=\"0.25\" min=\"0\" "
              "max=\"1\" factor=\"1\" decimals=\"3\">"},
             {"filter.set('scale', 0.25);", "control3.value = 0 + filter.getDouble('scale') * 1;"}},
+        // ... or as the whole numbers its explanation names: Kdenlive lists them (its slider
+        // would read one less), Shotcut's slider runs over them and rounds as the module does.
+        described{"with an adapter's own whole numbers",
+                  [] {
+                      auto r = conventional();
+                      r.push_back(number("scale", 0.25));
+                      r.back().explanation = "pixels as squares: 0 to 1 for 1 to 8 (default 0: 1)";
+                      return r;
+                  }(),
+                  {"<parameter type=\"list\" name=\"scale\" default=\"0.285714286\" "
+                   "paramlist=\"0;0.142857143;0.285714286;0.428571429;0.571428571;0.714285714;"
+                   "0.857142857;1\">",
+                   "<paramlistdisplay>1,2,3,4,5,6,7,8</paramlistdisplay>"},
+                  {"minimumValue: 1\n            maximumValue: 8\n            stepSize: 1",
+                   "control3.value = 1 + Math.round(filter.getDouble('scale') * 7);",
+                   "onValueChanged: if (ready) filter.set('scale', (value - 1) / 7)"}},
+        described{"with an adapter's own range not whole",
+                  [] {
+                      auto r = conventional();
+                      r.push_back(number("scale", 0.25));
+                      r.back().explanation = "0 to 1 for 1 to 8.5";
+                      return r;
+                  }(),
+                  {"name=\"scale\" default=\"0.25\" min=\"0\" max=\"1\" factor=\"1\""},
+                  {"control3.value = 0 + filter.getDouble('scale') * 1;"}},
         // Three numbers for the three components, and a choice as a number: each its own.
         described{"colour as three numbers",
                   {number("direction", 1 / 255.0), number("rate", 0), number("red", 1),
