@@ -34,7 +34,8 @@ if [ "${1:-}" = --inside ]; then
     tail -n 40 /tmp/apt.log >&2
     exit 1
   }
-  echo "check-editors: $(dpkg-query -W -f='${Package} ${Version}, ' kdenlive melt frei0r-plugins-mirvo)"
+  echo "check-editors: installed" $(dpkg-query -W -f='${Package} ${Version};' kdenlive melt \
+    frei0r-plugins-mirvo | sed 's/;$//; s/;/, /g')
 
   step "the installed descriptions against the installed modules"
   for fx in boxflood wavetext bouncetext; do
