@@ -41,7 +41,7 @@ mkdir -p "$out/render"
 cp -r "$top/tests/data/editors" "$out/project"
 # Kdenlive's render playlist: the project, its clips found from its folder, and the consumer.
 target=$out/render/frame-%06d.png
-sed -e "s|root=\"\\.\"|root=\"$out/project\"|" \
+sed -e "s|producer=\"main_bin\"|& root=\"$out/project\"|" \
   -e "s|^</mlt>| <consumer mlt_service=\"avformat\" target=\"$target\" f=\"image2\" vcodec=\"png\" in=\"0\" out=\"149\" real_time=\"-1\" threads=\"1\"/>\n</mlt>|" \
   "$out/project/effects.kdenlive" >"$out/render.mlt"
 # kdenlive_render deletes the playlist when done, and exits with 0 even when it rendered
