@@ -285,6 +285,13 @@ bool frei0r_module_report(const std::string &file, std::vector<frei0r_param_repo
     return true;
 }
 
+std::string editor_mlt_text(const std::string &text)
+{
+    if (text.find_first_of("=;") == std::string::npos)
+        return text;
+    return text.find('"') == std::string::npos ? '"' + text + '"' : std::string();
+}
+
 std::string kdenlive_description(const editor_effect &fx)
 {
     const char *element = fx.filter ? "effect" : "generator";
@@ -348,7 +355,7 @@ std::string kdenlive_description(const editor_effect &fx)
             attrs = "type=\"url\" name=\"" + name + "\" default=\"\"";
         } else {
             attrs = "type=\"keywords\" name=\"" + name + "\" default=\"" +
-                    xml_escape(p.frei0r.text) + "\" paramlist=\"\"";
+                    xml_escape(editor_mlt_text(p.frei0r.text)) + "\" paramlist=\"\"";
         }
         s += "    <parameter " + attrs + ">\n";
         s += "        <name>" + xml_escape(label_of(p)) + "</name>\n";
@@ -447,7 +454,7 @@ std::string shotcut_ui(const editor_effect &fx)
         } else {
             const bool file = p.entry && p.entry->control == MIRVO_CONTROL_FILE;
             defaults += "            filter.set(" + prop + ", " +
-                        js_string(file ? "" : p.frei0r.text) + ");\n";
+                        js_string(file ? "" : editor_mlt_text(p.frei0r.text)) + ");\n";
             reads += "        " + id + ".text = filter.get(" + prop + ");\n";
             controls += "        TextField {\n            id: " + id +
                         "\n            Layout.fillWidth: true\n            onEditingFinished: "

@@ -62,6 +62,11 @@ double editor_from_frei0r(const editor_param &p, double f);
 
 // Kdenlive's <effect> (a filter) or <generator> (a source) file.
 std::string kdenlive_description(const editor_effect &fx);
+// A text as an MLT property that MLT reads back whole. MLT takes a frei0r text's '=' and ';'
+// as keyframes ("time=value;..."): font 1's characters, as written, would become the part
+// after the '='. Such a text is put in double quotes, which MLT takes off; one that holds a
+// double quote as well cannot be written so and is left empty (the module's default).
+std::string editor_mlt_text(const std::string &text);
 // Shotcut's meta.qml and ui.qml of a filter.
 std::string shotcut_meta(const editor_effect &fx);
 std::string shotcut_ui(const editor_effect &fx);

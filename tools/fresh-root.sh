@@ -6,10 +6,11 @@
 # user who may use sudo, the README's two commands (tools/try.sh, then tools/test.sh) or the
 # command given, from the clone. Each stage's time is printed. Then the root is deleted.
 #
-#   tools/fresh-root.sh [--keep] [--dir DIR] [--out DIR] RELEASE [COMMAND [ARG...]]
+#   tools/fresh-root.sh [--keep] [--dir DIR] [--in DIR] [--out DIR] RELEASE [COMMAND [ARG...]]
 #     RELEASE   bookworm (Debian 12) or trixie (Debian 13)
 #     --keep    keep the root afterwards (for a look inside; delete it by hand)
 #     --dir     make the root in DIR (default: a new folder under /var/tmp)
+#     --in      copy DIR's files into the root as ~/in (the user's, outside the clone)
 #     --out     copy what the command left in ~/out (the user's, outside the clone) to DIR
 #
 # Needs root (runs itself through sudo otherwise). Nothing is kept between runs: every run
@@ -22,18 +23,19 @@ if [ "$(id -u)" -ne 0 ]; then
   exec sudo -- "$0" "$@"
 fi
 
-keep=0 dir="" out=""
+keep=0 dir="" in="" out=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --keep) keep=1 ;;
     --dir) dir=$2; shift ;;
+    --in) in=$(cd "$2" && pwd); shift ;;
     --out) out=$(mkdir -p "$2" && cd "$2" && pwd); shift ;;
-    -*) echo "usage: tools/fresh-root.sh [--keep] [--dir DIR] [--out DIR] RELEASE [COMMAND...]" >&2; exit 2 ;;
+    -*) echo "usage: tools/fresh-root.sh [--keep] [--dir DIR] [--in DIR] [--out DIR] RELEASE [COMMAND...]" >&2; exit 2 ;;
     *) break ;;
   esac
   shift
 done
-[ $# -ge 1 ] || { echo "usage: tools/fresh-root.sh [--keep] [--dir DIR] [--out DIR] RELEASE [COMMAND...]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: tools/fresh-root.sh [--keep] [--dir DIR] [--in DIR] [--out DIR] RELEASE [COMMAND...]" >&2; exit 2; }
 release=$1
 shift
 case "$release" in
@@ -138,6 +140,10 @@ mount_in /dev/pts --bind /dev/pts
 mount_in /dev/shm -t tmpfs -o mode=1777 tmpfs
 chroot "$root" useradd --create-home --shell /bin/bash mirvo
 chroot "$root" runuser -u mirvo -- mkdir /home/mirvo/out
+if [ -n "$in" ]; then
+  cp -a "$in" "$root/home/mirvo/in"
+  chroot "$root" chown -R mirvo:mirvo /home/mirvo/in
+fi
 echo "mirvo ALL=(ALL) NOPASSWD: ALL" >"$root/etc/sudoers.d/mirvo"
 chmod 440 "$root/etc/sudoers.d/mirvo"
 

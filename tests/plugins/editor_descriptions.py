@@ -216,9 +216,18 @@ def check_kdenlive(path, name, filter_, controls):
             want = "url" if e and e["control"] == FILE else "keywords"
             check(kind == want, f"{what}: {kind} for a text")
             # A file is left empty: the module then takes its own, wherever it is installed.
-            check(x.get("default") == ("" if e and e["control"] == FILE else d), f"{what}: default")
+            check(x.get("default") == ("" if e and e["control"] == FILE else mlt_text(d)),
+                  f"{what}: default {x.get('default')!r}")
         if e:
             check(x.find("name").text == e["label"], f"{what}: label {x.find('name').text}")
+
+
+def mlt_text(t):
+    """A text as MLT reads it back whole: MLT takes '=' and ';' as keyframes, and a text in
+    double quotes as it stands (one holding a double quote too cannot be written: empty)."""
+    if "=" not in t and ";" not in t:
+        return t
+    return "" if '"' in t else '"' + t + '"'
 
 
 def check_shotcut(folder, name, controls):

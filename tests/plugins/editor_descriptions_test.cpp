@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BOXFLOOD/boxflood_params.h"
@@ -190,6 +191,23 @@ TEST(EditorMapping, NumbersOntoTheUnitRangeAndBack)
     EXPECT_DOUBLE_EQ(editor_to_frei0r(glyph, 1), 0);
     EXPECT_DOUBLE_EQ(editor_to_frei0r(glyph, 255), 1);
     EXPECT_DOUBLE_EQ(editor_to_frei0r(glyph, 16), 15.0 / 254);
+}
+
+// A text goes to MLT as it stands unless MLT would read it as keyframes: with '=' or ';' it
+// is quoted, and with a double quote as well (which cannot be quoted) left to the module.
+TEST(EditorMapping, TextsThatMltWouldReadAsKeyframesAreQuoted)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"HELLO WORLD", "HELLO WORLD"},
+        {"", ""},
+        {":;<=>?", "\":;<=>?\""},
+        {"A=B", "\"A=B\""},
+        {"ONE; TWO", "\"ONE; TWO\""},
+        {"SAY \"HI\"", "SAY \"HI\""},
+        {"\"A\"=B", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(editor_mlt_text(c.first), c.second) << c.first;
 }
 
 }  // namespace
