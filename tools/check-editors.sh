@@ -6,8 +6,8 @@
 # (tests/plugins/editor_descriptions.py) and the Kdenlive project tests/data/editors/
 # effects.kdenlive is rendered through kdenlive_render, its frames equal to those the
 # installed mirvo-play draws (tools/kdenlive-render.sh --installed). With --pictures,
-# tools/editor-screenshots.sh also takes the editors' pictures of the installed effects
-# into DIR. Prints each step's time.
+# Shotcut is installed too, and tools/editor-screenshots.sh takes both editors' pictures of
+# the installed effects into DIR. Prints each step's time.
 #   tools/check-editors.sh [--pictures DIR] [DEBS-DIR]     (default: debs/)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,9 +24,9 @@ if [ "${1:-}" = --inside ]; then
     step_name=$1 step_start=$SECONDS
     [ -z "$1" ] || echo "check-editors: == $1"
   }
-  step "apt-get install: the packages, kdenlive, melt, ffmpeg, xvfb"
+  step "apt-get install: the packages, kdenlive, melt, ffmpeg, xvfb (and shotcut for the pictures)"
   extra=()
-  [ "$pictures" -eq 0 ] || extra=(xdotool imagemagick dbus)
+  [ "$pictures" -eq 0 ] || extra=(shotcut xdotool imagemagick dbus-daemon)  # tools/editor-screenshots.sh
   sudo apt-get update -qq
   # (apt's own lines go to a log, shown when it fails)
   sudo DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
