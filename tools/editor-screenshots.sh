@@ -24,7 +24,7 @@ share=$(cd "${1:-$top/build/share}" 2>/dev/null && pwd) || die "no folder ${1:-$
 frei0r=$(cd "${2:-$top/build/frei0r-1}" 2>/dev/null && pwd) || die "no folder ${2:-$top/build/frei0r-1}"
 mkdir -p "${3:-$top/docs}"
 out=$(cd "${3:-$top/docs}" && pwd)
-for tool in kdenlive shotcut xvfb-run xdotool dbus-run-session import convert; do
+for tool in kdenlive shotcut melt xvfb-run xdotool dbus-run-session import convert; do
   command -v "$tool" >/dev/null || die "$tool is not installed (tools/deps.sh gen:screenshots)"
 done
 for file in "$share/kdenlive/generators/mirvo_wavetext.xml" "$share/kdenlive/generators/mirvo_bouncetext.xml" \
@@ -34,6 +34,23 @@ for file in "$share/kdenlive/generators/mirvo_wavetext.xml" "$share/kdenlive/gen
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# Kdenlive lists its generators folder by folder (in XDG_DATA_DIRS' order), each folder's
+# by file name, leaving out those whose MLT service it cannot find (frei0r-plugins' Color
+# Bars, say, where FREI0R_PATH does not reach it): Wavetext's place in the Generators menu,
+# for the click on it, wherever the packages put our files.
+services=$(FREI0R_PATH=$frei0r melt -query producers 2>/dev/null | sed -n 's/^  - //p')
+place=0 wavetext_place=""
+for dir in $(printf '%s\n' "$share" /usr/share | awk '!seen[$0]++'); do
+  for file in $(LC_ALL=C ls "$dir"/kdenlive/generators/*.xml 2>/dev/null); do
+    tag=$(sed -n 's/.*<generator[^>]* tag="\([^"]*\)".*/\1/p' "$file" | head -n 1)
+    grep -qxF -e "$tag" <<<"$services" || continue
+    [ "${file##*/}" != mirvo_wavetext.xml ] || wavetext_place=$place
+    place=$((place + 1))
+  done
+done
+[ -n "$wavetext_place" ] || die "Kdenlive would not list Wavetext (melt finds no frei0r.wavetext in $frei0r)"
+export WAVETEXT_MENU_Y=$((184 + 25 * wavetext_place))
 
 # Shotcut reads its filters only from share/shotcut/qml beside its program: a copy of the
 # program in a tree of its own whose filters folder links the system's filters and ours.
@@ -175,7 +192,7 @@ settle
 click 152 10            # Project
 click 190 184           # Generators
 shot kdenlive-generators 1000x560+0+0
-click 543 209           # Wavetext...
+click 543 "$WAVETEXT_MENU_Y"  # Wavetext...
 window '^Wavetext' >/dev/null
 shot kdenlive-wavetext 1333x833+0+0
 xdotool key Escape
