@@ -541,16 +541,13 @@ std::string timedProject(const TimedCase &c, const std::string &dir)
 mirvo_test::MeltResult meltTimed(const TimedCase &c, const std::string &dir, int in, int out,
                                  int fps = 50, int realTime = -1)
 {
-    mirvo_test::MeltRender render;
+    mirvo_test::MeltRender render = host_runs::meltRender(dir);
     render.args = {timedProject(c, dir)};
     render.consumer = {"in=" + std::to_string(in), "out=" + std::to_string(out)};
     render.width = 320;
     render.height = 240;
     render.fps = fps;
     render.realTime = realTime;
-    render.dir = dir;
-    render.cwd = PLAYER_SOURCE_DIR;
-    render.env = HOST_ENV;
     return mirvo_test::renderWithMelt(mirvo_test::findProgram("melt"), render);
 }
 
@@ -673,6 +670,12 @@ std::ostream &operator<<(std::ostream &os, const Ramp &r)
 
 class KeyframedRamp : public ::testing::TestWithParam<Ramp> { };
 
+// A ramp between two of the player's numbers of a catalogue entry.
+Ramp inPixels(const char *module, const char *param, long from, long to)
+{
+    return Ramp{module, param, unitValue(module, param, from), unitValue(module, param, to)};
+}
+
 // The adapter's own scale, 1 to 8, as frei0r's 0 to 1.
 double scaleUnit(int scale)
 {
@@ -724,26 +727,18 @@ TEST_P(KeyframedRamp, MovesTheEffectAndKeepsItDrawing)
 
 INSTANTIATE_TEST_SUITE_P(
     EveryNumber, KeyframedRamp,
-    ::testing::Values(
-        Ramp{"boxflood", "direction", 0.0, 1.0},  // an on/off, frei0r's bool
-        Ramp{"boxflood", "rate", unitValue("boxflood", "rate", 2),
-             unitValue("boxflood", "rate", 20)},
-        Ramp{"boxflood", "scale", scaleUnit(1), scaleUnit(4)},
-        Ramp{"wavetext", "character_width", unitValue("wavetext", "character_width", 16),
-             unitValue("wavetext", "character_width", 24)},
-        Ramp{"wavetext", "character_height", unitValue("wavetext", "character_height", 32),
-             unitValue("wavetext", "character_height", 16)},
-        Ramp{"wavetext", "amplitude", unitValue("wavetext", "amplitude", 20),
-             unitValue("wavetext", "amplitude", 100)},
-        Ramp{"wavetext", "slice_width", unitValue("wavetext", "slice_width", 1),
-             unitValue("wavetext", "slice_width", 8)},
-        Ramp{"wavetext", "scale", scaleUnit(1), scaleUnit(3)},
-        Ramp{"bouncetext", "character_width", unitValue("bouncetext", "character_width", 16),
-             unitValue("bouncetext", "character_width", 24)},
-        Ramp{"bouncetext", "character_height", unitValue("bouncetext", "character_height", 32),
-             unitValue("bouncetext", "character_height", 16)},
-        Ramp{"bouncetext", "width", 1.0, 0.5}, Ramp{"bouncetext", "height", 1.0, 0.3},
-        Ramp{"bouncetext", "scale", scaleUnit(1), scaleUnit(3)}),
+    ::testing::Values(Ramp{"boxflood", "direction", 0.0, 1.0},  // an on/off, frei0r's bool
+                      inPixels("boxflood", "rate", 2, 20),
+                      Ramp{"boxflood", "scale", scaleUnit(1), scaleUnit(4)},
+                      inPixels("wavetext", "character_width", 16, 24),
+                      inPixels("wavetext", "character_height", 32, 16),
+                      inPixels("wavetext", "amplitude", 20, 100),
+                      inPixels("wavetext", "slice_width", 1, 8),
+                      Ramp{"wavetext", "scale", scaleUnit(1), scaleUnit(3)},
+                      inPixels("bouncetext", "character_width", 16, 24),
+                      inPixels("bouncetext", "character_height", 32, 16),
+                      Ramp{"bouncetext", "width", 1.0, 0.5}, Ramp{"bouncetext", "height", 1.0, 0.3},
+                      Ramp{"bouncetext", "scale", scaleUnit(1), scaleUnit(3)}),
     [](const ::testing::TestParamInfo<Ramp> &info) {
         return std::string(info.param.module) + "_" + info.param.param;
     });

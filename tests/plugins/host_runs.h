@@ -54,6 +54,18 @@ inline mirvo_test::ProgramResult ffmpeg(const std::string &input, const std::str
     return mirvo_test::runProgram(argv, PLAYER_SOURCE_DIR, HOST_ENV);
 }
 
+// A melt render into dir/fNNNNNN.png from the player's folder, with this build's modules.
+inline mirvo_test::MeltRender
+meltRender(const std::string &dir,
+           const std::vector<std::pair<std::string, std::string>> &env = HOST_ENV)
+{
+    mirvo_test::MeltRender render;
+    render.dir = dir;
+    render.cwd = PLAYER_SOURCE_DIR;
+    render.env = env;
+    return render;
+}
+
 // melt renders `producer` (with `filter` attached when given; without a producer, melt's
 // arguments `args` as they stand) into dir/fNNNNNN.png at width x height (0 x 0: melt's own
 // profile), every frame in order, melt's own empty renders and stalls tried once more (see
@@ -64,16 +76,13 @@ melt(const std::vector<std::string> &producer, const std::vector<std::string> &f
      const std::vector<std::string> &args, int frames, int width, int height,
      const std::string &dir, const std::vector<std::pair<std::string, std::string>> &env = HOST_ENV)
 {
-    mirvo_test::MeltRender render;
+    mirvo_test::MeltRender render = meltRender(dir, env);
     render.producer = producer;
     render.filter = filter;
     render.args = args;
     render.frames = frames;
     render.width = width;
     render.height = height;
-    render.dir = dir;
-    render.cwd = PLAYER_SOURCE_DIR;
-    render.env = env;
     return mirvo_test::renderWithMelt(mirvo_test::findProgram("melt"), render);
 }
 
